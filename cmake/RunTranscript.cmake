@@ -1,0 +1,14 @@
+# Runs PROGRAM with INPUT as standard input in LOCALE; it must end by itself within a second with status 0
+# and write exactly EXPECTED.
+execute_process(COMMAND ${CMAKE_COMMAND} -E env LC_ALL=${LOCALE} ${PROGRAM} extra arguments are ignored
+                INPUT_FILE ${INPUT}
+                OUTPUT_FILE ${ACTUAL}
+                RESULT_VARIABLE status
+                TIMEOUT 1)
+if(NOT status STREQUAL "0")
+  message(FATAL_ERROR "${PROGRAM} < ${INPUT}: exit status ${status}")
+endif()
+execute_process(COMMAND ${CMAKE_COMMAND} -E compare_files ${ACTUAL} ${EXPECTED} RESULT_VARIABLE differ)
+if(differ)
+  message(FATAL_ERROR "${ACTUAL} differs from ${EXPECTED}; compare with: cmp -l ${ACTUAL} ${EXPECTED}")
+endif()

@@ -1,0 +1,137 @@
+#include "ModulDos.h"
+
+#include <clocale>
+#include <cstring>
+#include <langinfo.h>
+
+namespace {
+
+// Unicode code points of Windows-1252 bytes 0x80..0x9F; 0 where the code page leaves a byte undefined.
+constexpr char16_t Cp1252High[32] = {
+    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0,      0x017D, 0,
+    0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178,
+};
+
+void AppendUtf8(std::string& text, char32_t codePoint) {
+    if (codePoint < 0x80) {
+        text += static_cast<char>(codePoint);
+    } else if (codePoint < 0x800) {
+        text += static_cast<char>(0xC0 | (codePoint >> 6));
+        text += static_cast<char>(0x80 | (codePoint & 0x3F));
+    } else {
+        text += static_cast<char>(0xE0 | (codePoint >> 12));
+        text += static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F));
+        text += static_cast<char>(0x80 | (codePoint & 0x3F));
+    }
+}
+
+std::string ToUtf8Text(const std::string& text) {
+    std::string utf8;
+    utf8.reserve(text.size() + 8);
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x80 || byte >= 0xA0) {
+            AppendUtf8(utf8, byte);  // ASCII and Latin-1: the byte is the code point
+        } else if (Cp1252High[byte - 0x80] != 0) {
+            AppendUtf8(utf8, Cp1252High[byte - 0x80]);
+        } else {
+            AppendUtf8(utf8, 0xFFFD);
+        }
+    }
+    return utf8;
+}
+
+// Reads one line without its line end. A carriage return before the line end belongs to the line end,
+// so answers typed into Windows files read as typed; a last line without a line end still counts.
+bool ReadLine(std::istream& in, std::string& line) {
+    if (!std::getline(in, line)) {
+        return false;
+    }
+    if (!in.eof() && !line.empty() && line.back() == '\r') {
+        line.pop_back();
+    }
+    return true;
+}
+
+}  // namespace
+
+unsigned char ToOemChar(unsigned char c) {
+    switch (c) {
+        case 0xC4: return 0x8E;  // Ä
+        case 0xD6: return 0x99;  // Ö
+        case 0xDC: return 0x9A;  // Ü
+        case 0xDF: return 0xE1;  // ß
+        case 0xE4: return 0x84;  // ä
+        case 0xF6: return 0x94;  // ö
+        case 0xFC: return 0x81;  // ü
+        default: return c;
+    }
+}
+
+std::string ToOemText(const std::string& text) {
+    std::string oem = text;
+    for (char& c : oem) {
+        c = static_cast<char>(ToOemChar(static_cast<unsigned char>(c)));
+    }
+    return oem;
+}
+
+std::string ToConsoleText(const Charset charset, const std::string& text) {
+    return charset == Charset::Utf8 ? ToUtf8Text(text) : ToOemText(text);
+}
+
+Charset DetectCharset() {
+    const char* current = std::setlocale(LC_CTYPE, nullptr);
+    const std::string saved = current != nullptr ? current : "C";
+    Charset charset = Charset::DosCodePage;
+    if (std::setlocale(LC_CTYPE, "") != nullptr) {
+        const char* codeset = nl_langinfo(CODESET);
+        if (codeset != nullptr && (std::strcmp(codeset, "UTF-8") == 0 || std::strcmp(codeset, "utf8") == 0)) {
+            charset = Charset::Utf8;
+        }
+    }
+    std::setlocale(LC_CTYPE, saved.c_str());
+    return charset;
+}
+
+void WriteText(Console& io, const std::string& text) {
+    io.out << ToConsoleText(io.charset, text);
+}
+
+void RingBell(Console& io) {
+    io.out.put('\a');
+    io.out.flush();
+}
+
+bool AskText(Console& io, const std::string& prompt, std::string& answer) {
+    std::string shown = ToConsoleText(io.charset, prompt);
+    if (!answer.empty()) {
+        shown += " (";
+        shown += answer;
+        shown += ") ";
+    }
+    io.out << shown;
+    io.out.flush();
+    std::string line;
+    // A console that takes no more output would otherwise be asked for ever without anyone seeing it.
+    if (!io.out || !ReadLine(io.in, line)) {
+        io.out << '\n';
+        io.out.flush();
+        return false;
+    }
+    if (!line.empty()) {
+        answer = line;
+    }
+    return true;
+}
+
+bool AskChar(Console& io, const std::string& prompt, char& letter) {
+    std::string answer(1, letter);
+    if (!AskText(io, prompt, answer)) {
+        return false;
+    }
+    letter = answer.back();
+    return true;
+}

@@ -1,0 +1,35 @@
+#pragma once
+#include <istream>
+#include <ostream>
+#include <string>
+
+// How the console shows the program's own letters beyond ASCII.
+enum class Charset { DosCodePage, Utf8 };
+
+// The console a dialogue talks to: answers come from in, prompts go to out.
+struct Console {
+    std::istream& in;
+    std::ostream& out;
+    Charset charset;
+};
+
+// Windows-1252 byte to the DOS code page byte of the console (the seven German letters; every other byte maps to itself).
+unsigned char ToOemChar(unsigned char c);
+// A new text of the same length with ToOemChar applied to every byte.
+std::string ToOemText(const std::string& text);
+// Windows-1252 text as the console shows it: ToOemText on a DOS code page console, UTF-8 on a UTF-8 one.
+std::string ToConsoleText(const Charset charset, const std::string& text);
+// The charset of the console the environment's locale (LC_ALL, LC_CTYPE, LANG) names; leaves the process locale as it was.
+Charset DetectCharset();
+
+// Writes text converted for the console; no flush.
+void WriteText(Console& io, const std::string& text);
+// Writes the bell byte 0x07 and flushes.
+void RingBell(Console& io);
+
+// Shows prompt and the remembered answer in brackets, reads a line and keeps it if it is not empty.
+// At end of input, or once the console can no longer be written, writes a line end and returns false.
+bool AskText(Console& io, const std::string& prompt, std::string& answer);
+// A one-letter prompt: the letter is shown as the remembered answer; the new letter is the last byte of the answer.
+// False at end of input, as AskText.
+bool AskChar(Console& io, const std::string& prompt, char& letter);

@@ -1,0 +1,5 @@
+#include "Limbtimer.h"
+
+#include "Transcripts.h"
+
+TEST(Limbtimer, RunsEveryTranscriptInProcess) { ExpectTranscripts(LimbtimerMethod(), TRANSCRIPTS); }
