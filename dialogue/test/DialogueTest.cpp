@@ -2,20 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include "Exchange.h"
+
 #include <cmath>
 #include <sstream>
 
 #include "Reduction.h"
 
 namespace {
-
-struct Exchange {
-    std::istringstream in;
-    std::ostringstream out;
-    Console io;
-    explicit Exchange(const std::string& typed, Charset charset = Charset::DosCodePage)
-        : in(typed), io{in, out, charset} {}
-};
 
 // A reduction that shows what the frame handed it: contact number times the time difference, in km.
 double EchoAu(const std::vector<ContactEntry>& contacts, const SiteEntry& site1, const SiteEntry& site2) {

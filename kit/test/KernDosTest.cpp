@@ -2,17 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include "Exchange.h"
+
 #include <cmath>
 #include <sstream>
 
 namespace {
-
-struct Exchange {
-    std::istringstream in;
-    std::ostringstream out;
-    Console io;
-    explicit Exchange(const std::string& typed) : in(typed), io{in, out, Charset::DosCodePage} {}
-};
 
 std::size_t Bells(const std::string& shown) {
     return static_cast<std::size_t>(std::count(shown.begin(), shown.end(), '\a'));

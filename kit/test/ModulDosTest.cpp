@@ -2,19 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include "Exchange.h"
+
 #include <sstream>
-
-namespace {
-
-struct Exchange {
-    std::istringstream in;
-    std::ostringstream out;
-    Console io;
-    explicit Exchange(const std::string& typed, Charset charset = Charset::DosCodePage)
-        : in(typed), io{in, out, charset} {}
-};
-
-}  // namespace
 
 TEST(ToOemText, MapsTheSevenGermanLettersAndNothingElse) {
     EXPECT_EQ(ToOemText("n\xF6rdliche/s\xFC" "dliche"), "n\x94rdliche/s\x81" "dliche");

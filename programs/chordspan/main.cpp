@@ -1,0 +1,10 @@
+#include <iostream>
+
+#include "Chordspan.h"
+
+// Arguments are ignored: the program takes everything from the dialogue.
+int main() {
+    std::ios::sync_with_stdio(false);
+    Console io{std::cin, std::cout, DetectCharset()};
+    return RunDialogue(io, ChordspanMethod());
+}
