@@ -7,6 +7,7 @@ function(add_dialogue_program name source)
 
   add_executable(${name} main.cpp)
   target_link_libraries(${name} PRIVATE ${name}_method project_warnings)
+  install(TARGETS ${name} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 
   if(BUILD_TESTING)
     add_executable(${name}_tests test/${source}Test.cpp)

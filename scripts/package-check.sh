@@ -1,0 +1,53 @@
+#!/usr/bin/env bash
+# Checks what a user installs: the manual pages lint clean and render, the Debian package holds exactly the
+# expected files and its programs run a default pass in each language byte for byte as the golden
+# transcripts say, and `cmake --install` into a scratch prefix gives programs that do the same.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+for page in man/*.1 man/de/*.1; do
+  mandoc -T lint -W warning "$page"
+  [ -n "$(MANWIDTH=80 LC_ALL=C.UTF-8 man -l "$page" 2> /dev/null)" ] || { echo "man -l $page renders nothing"; exit 1; }
+done
+echo "manual pages: lint clean and rendered"
+
+# Default passes in both languages, against the golden transcripts, for programs in the given folder.
+default_passes() {
+  local bin=$1 program case
+  for program in limbtimer chordspan; do
+    for case in defaults-english defaults-german defaults-german-utf8; do
+      locale=C; [[ $case == *-utf8 ]] && locale=C.UTF-8
+      LC_ALL=$locale "$bin/$program" < "programs/$program/transcripts/$case.in" > "$work/actual"
+      cmp "$work/actual" "programs/$program/transcripts/$case.out"
+    done
+  done
+  echo "$bin: default passes as the transcripts say"
+}
+
+rm -f build/release/*.deb
+cmake --workflow --preset package > "$work/package.log" 2>&1 || { cat "$work/package.log"; exit 1; }
+package=$(ls build/release/limbtimer_*_amd64.deb)
+dpkg-deb -c "$package" | awk '{print $NF}' | grep -v '/$' | sort > "$work/files"
+cat > "$work/expected" <<'LIST'
+./usr/bin/chordspan
+./usr/bin/limbtimer
+./usr/share/man/de/man1/chordspan.1.gz
+./usr/share/man/de/man1/limbtimer.1.gz
+./usr/share/man/man1/chordspan.1.gz
+./usr/share/man/man1/limbtimer.1.gz
+LIST
+diff "$work/expected" "$work/files" || { echo "the package holds other files than expected"; exit 1; }
+dpkg-deb -f "$package" Depends | grep -q 'libc6' || { echo "the package names no dependencies"; exit 1; }
+dpkg-deb -x "$package" "$work/root"
+default_passes "$work/root/usr/bin"
+echo "package: $package, $(stat -c %s "$package") bytes; depends: $(dpkg-deb -f "$package" Depends)"
+
+cmake --install build/release --prefix "$work/prefix" > /dev/null
+default_passes "$work/prefix/bin"
+for page in share/man/man1/limbtimer.1.gz share/man/man1/chordspan.1.gz share/man/de/man1/limbtimer.1.gz \
+            share/man/de/man1/chordspan.1.gz; do
+  [ -f "$work/prefix/$page" ] || { echo "cmake --install left out $page"; exit 1; }
+done
+echo "cmake --install: programs and manual pages in place"
