@@ -1,8 +1,5 @@
 #include "ModulDos.h"
 
-#include <clocale>
-#include <cstring>
-#include <langinfo.h>
 
 namespace {
 
@@ -82,18 +79,9 @@ std::string ToConsoleText(const Charset charset, const std::string& text) {
     return charset == Charset::Utf8 ? ToUtf8Text(text) : ToOemText(text);
 }
 
-Charset DetectCharset() {
-    const char* current = std::setlocale(LC_CTYPE, nullptr);
-    const std::string saved = current != nullptr ? current : "C";
-    Charset charset = Charset::DosCodePage;
-    if (std::setlocale(LC_CTYPE, "") != nullptr) {
-        const char* codeset = nl_langinfo(CODESET);
-        if (codeset != nullptr && (std::strcmp(codeset, "UTF-8") == 0 || std::strcmp(codeset, "utf8") == 0)) {
-            charset = Charset::Utf8;
-        }
-    }
-    std::setlocale(LC_CTYPE, saved.c_str());
-    return charset;
+Charset WindowsCharset(bool outputIsConsole, unsigned codePage) {
+    constexpr unsigned Utf8CodePage = 65001;
+    return outputIsConsole && codePage == Utf8CodePage ? Charset::Utf8 : Charset::DosCodePage;
 }
 
 void WriteText(Console& io, const std::string& text) {

@@ -19,8 +19,12 @@ unsigned char ToOemChar(unsigned char c);
 std::string ToOemText(const std::string& text);
 // Windows-1252 text as the console shows it: ToOemText on a DOS code page console, UTF-8 on a UTF-8 one.
 std::string ToConsoleText(const Charset charset, const std::string& text);
-// The charset of the console the environment's locale (LC_ALL, LC_CTYPE, LANG) names; leaves the process locale as it was.
+// The charset of the console standard output goes to. On POSIX systems the one the environment's locale
+// (LC_ALL, LC_CTYPE, LANG) names, leaving the process locale as it was; on Windows UTF-8 for a console set to
+// code page 65001, and the DOS code page for any other console, a pipe or a file.
 Charset DetectCharset();
+// The Windows decision: UTF-8 only when standard output is a console whose output code page is 65001.
+Charset WindowsCharset(bool outputIsConsole, unsigned codePage);
 
 // Writes text converted for the console; no flush.
 void WriteText(Console& io, const std::string& text);

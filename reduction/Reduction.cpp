@@ -3,6 +3,9 @@
 #include <cmath>
 #include <limits>
 
+// The printed digits are those of the 80-bit extended format, on every platform the programs are built for.
+static_assert(std::numeric_limits<long double>::digits == 64, "long double must be the 80-bit extended format");
+
 namespace {
 
 // Contact coefficients, three rows of four: all x for contacts 1..4, then all y, then all z.

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs from Debian's packages whatever the build and the tests need and this machine lacks.
 set -euo pipefail
-packages=(cmake make g++ libgtest-dev tmux clang libclang-rt-14-dev mandoc man-db dpkg-dev)
+packages=(cmake make g++ libgtest-dev tmux clang libclang-rt-14-dev mandoc man-db dpkg-dev
+          g++-mingw-w64-x86-64-posix wine64)
 missing=()
 for package in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || missing+=("$package")

@@ -112,3 +112,10 @@ TEST(AskChar, TakesTheLastByteOfTheAnswer) {
     EXPECT_FALSE(AskChar(ended.io, "? ", letter));
     EXPECT_EQ(letter, 'e');
 }
+
+TEST(WindowsCharset, IsUtf8OnlyOnAConsoleSetToCodePage65001) {
+    EXPECT_EQ(WindowsCharset(true, 65001), Charset::Utf8);
+    EXPECT_EQ(WindowsCharset(true, 850), Charset::DosCodePage);
+    EXPECT_EQ(WindowsCharset(true, 437), Charset::DosCodePage);
+    EXPECT_EQ(WindowsCharset(false, 65001), Charset::DosCodePage);  // a pipe or a file
+}
