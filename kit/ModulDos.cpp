@@ -1,5 +1,8 @@
 #include "ModulDos.h"
 
+#include <algorithm>
+#include <array>
+
 
 namespace {
 
@@ -40,6 +43,24 @@ std::string ToUtf8Text(const std::string& text) {
     return utf8;
 }
 
+// The DOS code page byte of every Windows-1252 byte: the seven German letters move, all else stays.
+constexpr std::array<unsigned char, 256> OemBytes = [] {
+    std::array<unsigned char, 256> bytes{};
+    for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<unsigned char>(i);
+    bytes[0xC4] = 0x8E;  // Ä
+    bytes[0xD6] = 0x99;  // Ö
+    bytes[0xDC] = 0x9A;  // Ü
+    bytes[0xDF] = 0xE1;  // ß
+    bytes[0xE4] = 0x84;  // ä
+    bytes[0xF6] = 0x94;  // ö
+    bytes[0xFC] = 0x81;  // ü
+    return bytes;
+}();
+
+bool IsAscii(const std::string& text) {
+    return std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
 // Reads one line without its line end. A carriage return before the line end belongs to the line end,
 // so answers typed into Windows files read as typed; a last line without a line end still counts.
 bool ReadLine(std::istream& in, std::string& line) {
@@ -54,18 +75,7 @@ bool ReadLine(std::istream& in, std::string& line) {
 
 }  // namespace
 
-unsigned char ToOemChar(unsigned char c) {
-    switch (c) {
-        case 0xC4: return 0x8E;  // Ä
-        case 0xD6: return 0x99;  // Ö
-        case 0xDC: return 0x9A;  // Ü
-        case 0xDF: return 0xE1;  // ß
-        case 0xE4: return 0x84;  // ä
-        case 0xF6: return 0x94;  // ö
-        case 0xFC: return 0x81;  // ü
-        default: return c;
-    }
-}
+unsigned char ToOemChar(unsigned char c) { return OemBytes[c]; }
 
 std::string ToOemText(const std::string& text) {
     std::string oem = text;
@@ -85,7 +95,11 @@ Charset WindowsCharset(bool outputIsConsole, unsigned codePage) {
 }
 
 void WriteText(Console& io, const std::string& text) {
-    io.out << ToConsoleText(io.charset, text);
+    if (IsAscii(text)) {
+        io.out << text;  // the same in every charset: no converted copy
+    } else {
+        io.out << ToConsoleText(io.charset, text);
+    }
 }
 
 void RingBell(Console& io) {
@@ -94,13 +108,8 @@ void RingBell(Console& io) {
 }
 
 bool AskText(Console& io, const std::string& prompt, std::string& answer) {
-    std::string shown = ToConsoleText(io.charset, prompt);
-    if (!answer.empty()) {
-        shown += " (";
-        shown += answer;
-        shown += ") ";
-    }
-    io.out << shown;
+    WriteText(io, prompt);
+    if (!answer.empty()) io.out << " (" << answer << ") ";
     io.out.flush();
     std::string line;
     // A console that takes no more output would otherwise be asked for ever without anyone seeing it.
