@@ -2,7 +2,7 @@
 
 #include <charconv>
 #include <cmath>
-#include <string_view>
+#include <algorithm>
 
 #include "Reduction.h"
 

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <array>
 
-
 namespace {
 
 // Unicode code points of Windows-1252 bytes 0x80..0x9F; 0 where the code page leaves a byte undefined.
@@ -47,13 +46,13 @@ std::string ToUtf8Text(const std::string& text) {
 constexpr std::array<unsigned char, 256> OemBytes = [] {
     std::array<unsigned char, 256> bytes{};
     for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<unsigned char>(i);
-    bytes[0xC4] = 0x8E;  // Ä
-    bytes[0xD6] = 0x99;  // Ö
-    bytes[0xDC] = 0x9A;  // Ü
-    bytes[0xDF] = 0xE1;  // ß
-    bytes[0xE4] = 0x84;  // ä
-    bytes[0xF6] = 0x94;  // ö
-    bytes[0xFC] = 0x81;  // ü
+    bytes[0xC4] = 0x8E;  // A umlaut
+    bytes[0xD6] = 0x99;  // O umlaut
+    bytes[0xDC] = 0x9A;  // U umlaut
+    bytes[0xDF] = 0xE1;  // sharp s
+    bytes[0xE4] = 0x84;  // a umlaut
+    bytes[0xF6] = 0x94;  // o umlaut
+    bytes[0xFC] = 0x81;  // u umlaut
     return bytes;
 }();
 

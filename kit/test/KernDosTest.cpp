@@ -5,7 +5,6 @@
 #include "Exchange.h"
 
 #include <cmath>
-#include <sstream>
 
 namespace {
 

@@ -4,7 +4,6 @@
 
 #include "Exchange.h"
 
-#include <sstream>
 
 TEST(ToOemText, MapsTheSevenGermanLettersAndNothingElse) {
     EXPECT_EQ(ToOemText("n\xF6rdliche/s\xFC" "dliche"), "n\x94rdliche/s\x81" "dliche");
