@@ -182,8 +182,9 @@ bool RunPass(Console& io, const Method& method, Dialogue& dialogue) {
         return true;
     }
     dialogue.au = method.reduce(dialogue.contacts, dialogue.sites[0], dialogue.sites[1]);
-    dialogue.parallax = dialogue.au != 0.0 ? SolarParallax(dialogue.au) : 0.0;
-    if (dialogue.au == 0.0 || !std::isfinite(dialogue.au) || !std::isfinite(dialogue.parallax)) {
+    const bool hasAu = dialogue.au != 0.0 && std::isfinite(dialogue.au);
+    dialogue.parallax = hasAu ? SolarParallax(dialogue.au) : 0.0;
+    if (!hasAu || !std::isfinite(dialogue.parallax)) {
         PrintNoResult(io, texts, NoAuNote);
         return true;
     }

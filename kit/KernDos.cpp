@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <cfloat>
 #include <charconv>
-#include <cmath>
-#include <limits>
 #include <string_view>
 
 namespace {

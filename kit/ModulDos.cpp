@@ -84,7 +84,7 @@ std::string ToOemText(const std::string& text) {
     return oem;
 }
 
-std::string ToConsoleText(const Charset charset, const std::string& text) {
+std::string ToConsoleText(Charset charset, const std::string& text) {
     return charset == Charset::Utf8 ? ToUtf8Text(text) : ToOemText(text);
 }
 

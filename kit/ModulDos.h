@@ -18,7 +18,7 @@ unsigned char ToOemChar(unsigned char c);
 // A new text of the same length with ToOemChar applied to every byte.
 std::string ToOemText(const std::string& text);
 // Windows-1252 text as the console shows it: ToOemText on a DOS code page console, UTF-8 on a UTF-8 one.
-std::string ToConsoleText(const Charset charset, const std::string& text);
+std::string ToConsoleText(Charset charset, const std::string& text);
 // The charset of the console standard output goes to. On POSIX systems the one the environment's locale
 // (LC_ALL, LC_CTYPE, LANG) names, leaving the process locale as it was; on Windows UTF-8 for a console set to
 // code page 65001, and the DOS code page for any other console, a pipe or a file.

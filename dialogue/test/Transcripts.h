@@ -21,7 +21,7 @@ inline void ExpectTranscripts(const Method& method, const std::filesystem::path&
     for (const auto& entry : std::filesystem::directory_iterator(folder)) {
         if (entry.path().extension() != ".in") continue;
         const std::string name = entry.path().stem().string();
-        const bool utf8 = name.size() > 5 && name.ends_with("-utf8");
+        const bool utf8 = name.ends_with("-utf8");
         std::istringstream in(read(entry.path()));
         std::ostringstream out;
         Console io{in, out, utf8 ? Charset::Utf8 : Charset::DosCodePage};
