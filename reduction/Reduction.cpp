@@ -15,23 +15,12 @@ constexpr long double ContactCoefficients[3][4] = {
     {1614000.0L, 1878000.0L, -3199000.0L, -2936000.0L},
 };
 
-struct Triple {
-    long double x, y, z;
-};
-
-Triple Column(int contact) {
-    const int at = contact - FirstContact;
-    return {ContactCoefficients[0][at], ContactCoefficients[1][at], ContactCoefficients[2][at]};
-}
-
 bool IsContact(int contact, int lowest, int highest) { return contact >= lowest && contact <= highest; }
 
 // The AU from a coefficient triple: the site vectors' difference dotted with it, scaled by R over the time difference.
-double Reduce(const Triple& c, double t1, double t2, double lat1, double lon1, double lat2, double lon2) {
-    const long double phi1 = lat1, lambda1 = lon1, phi2 = lat2, lambda2 = lon2;
-    const long double dx = std::cos(phi2) * std::cos(lambda2) - std::cos(phi1) * std::cos(lambda1);
-    const long double dy = std::cos(phi2) * std::sin(lambda2) - std::cos(phi1) * std::sin(lambda1);
-    const long double dz = std::sin(phi2) - std::sin(phi1);
+double Reduce(const Vector3& c, double t1, double t2, double lat1, double lon1, double lat2, double lon2) {
+    const Vector3 v1 = SiteVector(lat1, lon1), v2 = SiteVector(lat2, lon2);
+    const long double dx = v2.x - v1.x, dy = v2.y - v1.y, dz = v2.z - v1.z;
     // x and y first, then z: the last printed digit depends on this order.
     const long double s = (dx * c.x + dy * c.y) + dz * c.z;
     const long double time1 = t1, time2 = t2;
@@ -41,9 +30,23 @@ double Reduce(const Triple& c, double t1, double t2, double lat1, double lon1, d
 
 }  // namespace
 
+Vector3 SiteVector(double latitude, double longitude) {
+    const long double phi = latitude, lambda = longitude;
+    return {std::cos(phi) * std::cos(lambda), std::cos(phi) * std::sin(lambda), std::sin(phi)};
+}
+
+Vector3 ContactColumn(int contact) {
+    if (!IsContact(contact, FirstContact, LastContact)) {
+        const long double nan = std::numeric_limits<long double>::quiet_NaN();
+        return {nan, nan, nan};
+    }
+    const int at = contact - FirstContact;
+    return {ContactCoefficients[0][at], ContactCoefficients[1][at], ContactCoefficients[2][at]};
+}
+
 double ReduceContactTime(int contact, double t1, double t2, double lat1, double lon1, double lat2, double lon2) {
     if (!IsContact(contact, FirstContact, LastContact)) return std::numeric_limits<double>::quiet_NaN();
-    return Reduce(Column(contact), t1, t2, lat1, lon1, lat2, lon2);
+    return Reduce(ContactColumn(contact), t1, t2, lat1, lon1, lat2, lon2);
 }
 
 double ReduceDuration(int startContact, int endContact, double d1, double d2, double lat1, double lon1,
@@ -53,7 +56,7 @@ double ReduceDuration(int startContact, int endContact, double d1, double d2, do
     }
     // A duration is the end time minus the start time, so its site-dependent part is (C_end - C_start) . v.
     // Adding the columns instead gives a third of the true AU for the default observations.
-    const Triple start = Column(startContact), end = Column(endContact);
+    const Vector3 start = ContactColumn(startContact), end = ContactColumn(endContact);
     return Reduce({end.x - start.x, end.y - start.y, end.z - start.z}, d1, d2, lat1, lon1, lat2, lon2);
 }
 

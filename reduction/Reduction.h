@@ -9,6 +9,18 @@ inline constexpr long double ArcSecondsPerDegree = 3600.0L;
 inline constexpr int FirstContact = 1;
 inline constexpr int LastContact = 4;
 
+// A point in the Earth-fixed frame of the coefficient table: x to (0 N, 0 E), y to (0 N, 90 W), z to the north pole.
+struct Vector3 {
+    long double x, y, z;
+};
+
+// Unit vector of a site; latitude north positive, longitude west positive, radians, computed in long double.
+Vector3 SiteVector(double latitude, double longitude);
+
+// Coefficient column of contact 1..4 in the table's units (multiply by EarthRadiusKm / (RateDivisor * AU in km)
+// for seconds). A contact outside 1..4 gives NaN components.
+Vector3 ContactColumn(int contact);
+
 // AU in km from contact 1..4 timed at two sites; t in s, angles in rad (west positive).
 // Unchecked: t1 == t2 divides by zero. A contact outside 1..4 gives NaN.
 double ReduceContactTime(int contact, double t1, double t2, double lat1, double lon1, double lat2, double lon2);

@@ -1,0 +1,133 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright the limbtimer and chordspan authors
+#include "Transitfit.h"
+
+#include <CLI/CLI.hpp>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+
+#include "Campaign.h"
+#include "Plot.h"
+
+namespace {
+
+constexpr const char* Version = "transitfit 1.0.0";
+
+const char* const Description =
+    "Fits one Astronomical Unit, with its uncertainty, to a campaign of timings of the transit of Venus of "
+    "8 June 2004: CSV files with a header row, one timing per row (site, latitude, longitude, contact, time) "
+    "or one observer per row (site, latitude, longitude, T1..T4). Latitude and longitude in degrees, north and "
+    "east positive, or with N/S/E/W (O for east); times in UT as hh:mm:ss[.s]; a contact 2-3 marks a duration. "
+    "With no FILE, or when FILE is -, read standard input.";
+
+// Opens a named file for reading; false (reported) when it is missing, a directory or cannot be opened.
+bool OpenInput(const std::string& name, std::ifstream& file, std::ostream& err) {
+    std::error_code error;
+    if (std::filesystem::is_directory(name, error)) {
+        err << "transitfit: " << name << ": is a directory\n";
+        return false;
+    }
+    file.open(name, std::ios::binary);
+    if (!file) {
+        err << "transitfit: " << name << ": cannot open (" << (std::filesystem::exists(name, error) ? "permission denied" : "no such file")
+            << ")\n";
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+ReportLanguage LanguageFromEnvironment() {
+    for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
+        const char* value = std::getenv(name);
+        if (value == nullptr || *value == '\0') continue;
+        return std::string(value).rfind("de", 0) == 0 ? ReportLanguage::German : ReportLanguage::English;
+    }
+    return ReportLanguage::English;
+}
+
+int ParseFitCommand(int argc, const char* const* argv, FitCommand& command, std::ostream& out, std::ostream& err) {
+    CLI::App app{Description, "transitfit"};
+    app.set_version_flag("--version", Version);
+    std::string format = "text", language;
+    app.add_option("FILE", command.files, "CSV files of timings (- for standard input)");
+    app.add_flag("--clock-offsets", command.fit.clockOffsets,
+                 "fit one clock offset per observer with two or more timings: only each observer's differences count");
+    app.add_flag("--keep-all", command.fit.keepAll, "reject no outliers: fit every readable timing");
+    app.add_option("--format", format, "output: text (default), json or csv (the table of timings)")
+        ->check(CLI::IsMember({"text", "json", "csv"}));
+    app.add_option("--plot", command.plotFile, "also draw the fit as an SVG picture into this file");
+    app.add_option("--language", language, "report language: en or de (default: from LC_ALL, LC_MESSAGES, LANG)")
+        ->check(CLI::IsMember({"en", "de"}));
+    app.add_option("--seed", command.fit.seed, "seed of the bootstrap (default 20040608; the same seed repeats a run)");
+    // CLI11 reports by exception; here they become exit statuses.
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::CallForHelp&) {
+        out << app.help();
+        return 0;
+    } catch (const CLI::CallForVersion&) {
+        out << Version << '\n';
+        return 0;
+    } catch (const CLI::ParseError& error) {
+        err << "transitfit: " << error.what() << "\nTry 'transitfit --help'.\n";
+        return 2;
+    }
+    if (command.files.empty()) command.files.push_back("-");
+    command.format = format == "json" ? OutputFormat::Json : format == "csv" ? OutputFormat::Csv : OutputFormat::Text;
+    command.language = language.empty() ? LanguageFromEnvironment()
+                                        : language == "de" ? ReportLanguage::German : ReportLanguage::English;
+    return -1;
+}
+
+int RunFitCommand(const FitCommand& command, std::istream& in, std::ostream& out, std::ostream& err) {
+    Campaign campaign;
+    for (const std::string& name : command.files) {
+        ReadStatus status = ReadStatus::Read;
+        if (name == "-") {
+            status = ReadCampaign("-", in, campaign, err);
+        } else {
+            std::ifstream file;
+            if (!OpenInput(name, file, err)) return 2;
+            status = ReadCampaign(name, file, campaign, err);
+            if (file.bad()) {
+                err << "transitfit: " << name << ": read error\n";
+                return 2;
+            }
+        }
+        if (status == ReadStatus::Unreadable) return 2;
+    }
+    MarkDuplicates(campaign);
+    const Coefficients coefficients = TableCoefficients();
+    const FitResult result = FitCampaign(campaign, coefficients, command.fit);
+    if (!result.fitted) {
+        err << "transitfit: no fit: " << (campaign.timings.empty() ? "no file holds a readable timing" : result.whyNot) << ".\n";
+        return 1;
+    }
+    switch (command.format) {
+        case OutputFormat::Text: WriteTextReport(campaign, coefficients, result, command.fit, command.language, out); break;
+        case OutputFormat::Json: WriteJsonReport(campaign, coefficients, result, command.fit, out); break;
+        case OutputFormat::Csv: WriteCsvReport(campaign, result, out); break;
+    }
+    if (!command.plotFile.empty()) {
+        std::ofstream plot(command.plotFile, std::ios::binary);
+        const std::string title = command.language == ReportLanguage::German
+                                      ? "Venustransit 8. Juni 2004: " + std::to_string(result.used) + " Zeiten"
+                                      : "Transit of Venus, 8 June 2004: " + std::to_string(result.used) + " timings";
+        if (plot) WritePlotSvg(campaign, result, title, command.language, plot);
+        if (!plot || !plot.flush()) {
+            err << "transitfit: " << command.plotFile << ": cannot write the plot\n";
+            return 2;
+        }
+    }
+    out.flush();
+    if (!out) {
+        err << "transitfit: cannot write the report\n";
+        return 1;
+    }
+    return 0;
+}

@@ -1,0 +1,269 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright the limbtimer and chordspan authors
+#include "Campaign.h"
+
+#include <algorithm>
+#include <cmath>
+#include <map>
+#include <tuple>
+#include <unordered_map>
+
+#include "Csv.h"
+#include "Fields.h"
+
+namespace {
+
+enum Column { Site, Observer, Latitude, Longitude, Contact, Time, Sigma, Altitude, T1, T2, T3, T4, ColumnCount };
+
+// Header names, lower case, English and German; "observer" doubles as the site when no site column is given.
+const std::vector<std::pair<Column, std::vector<std::string>>> ColumnNames = {
+    {Site, {"site", "station", "ort"}},
+    {Observer, {"observer", "beobachter"}},
+    {Latitude, {"latitude", "lat", "breite"}},
+    {Longitude, {"longitude", "lon", "long", "l\xC3\xA4nge", "laenge"}},
+    {Contact, {"contact", "kontakt"}},
+    {Time, {"time", "ut", "utc", "zeit"}},
+    {Sigma, {"sigma", "uncertainty", "unsicherheit"}},
+    {Altitude, {"altitude", "alt", "h\xC3\xB6he", "hoehe"}},
+    {T1, {"t1"}}, {T2, {"t2"}}, {T3, {"t3"}}, {T4, {"t4"}},
+};
+
+const char* const ExpectedColumns =
+    "expected a header row with the columns site (or observer), latitude, longitude and either contact and "
+    "time, or T1 to T4 (German: ort/beobachter, breite, l\xC3\xA4nge, kontakt, zeit); optional: observer, "
+    "altitude, sigma, note";
+
+// Lower case for ASCII and the German capitals in UTF-8, surrounding spaces removed.
+std::string HeaderKey(const std::string& text) {
+    std::string key;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c >= 'A' && c <= 'Z') {
+            key += static_cast<char>(c - 'A' + 'a');
+        } else if (c == '\xC3' && i + 1 < text.size() && (text[i + 1] == '\x84' || text[i + 1] == '\x96' ||
+                                                           text[i + 1] == '\x9C')) {
+            key += c;
+            key += static_cast<char>(text[++i] + 0x20);
+        } else {
+            key += c;
+        }
+    }
+    const auto first = key.find_first_not_of(" \t");
+    if (first == std::string::npos) return {};
+    return key.substr(first, key.find_last_not_of(" \t") - first + 1);
+}
+
+struct Layout {
+    int at[ColumnCount];
+    bool perObserver = false;
+};
+
+bool FindLayout(const std::vector<std::string>& header, Layout& layout) {
+    std::fill(std::begin(layout.at), std::end(layout.at), -1);
+    for (std::size_t i = 0; i < header.size(); ++i) {
+        const std::string key = HeaderKey(header[i]);
+        for (const auto& [column, names] : ColumnNames) {
+            if (layout.at[column] < 0 && std::find(names.begin(), names.end(), key) != names.end()) {
+                layout.at[column] = static_cast<int>(i);
+            }
+        }
+    }
+    if (layout.at[Site] < 0) layout.at[Site] = layout.at[Observer];
+    if (layout.at[Observer] < 0) layout.at[Observer] = layout.at[Site];
+    layout.perObserver = layout.at[T1] >= 0 || layout.at[T2] >= 0 || layout.at[T3] >= 0 || layout.at[T4] >= 0;
+    const bool perTiming = layout.at[Contact] >= 0 && layout.at[Time] >= 0;
+    return layout.at[Site] >= 0 && layout.at[Latitude] >= 0 && layout.at[Longitude] >= 0 &&
+           (perTiming || layout.perObserver);
+}
+
+std::string Field(const std::vector<std::string>& fields, int at) {
+    return at >= 0 && static_cast<std::size_t>(at) < fields.size() ? fields[static_cast<std::size_t>(at)]
+                                                                      : std::string();
+}
+
+std::string Trimmed(const std::string& text) {
+    const auto first = text.find_first_not_of(" \t");
+    if (first == std::string::npos) return {};
+    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+}
+
+// A field quoted in a message: long or odd texts are cut, control bytes shown as '?'.
+std::string Quoted(const std::string& text) {
+    std::string shown;
+    for (const char c : text.substr(0, 40)) shown += static_cast<unsigned char>(c) < 0x20 ? '?' : c;
+    return "\"" + shown + (text.size() > 40 ? "...\"" : "\"");
+}
+
+struct RowReader {
+    const std::string& name;
+    Campaign& campaign;
+    std::ostream& err;
+    std::unordered_map<std::string, int> observerIndex;
+};
+
+void Complain(RowReader& reader, long line, const std::string& what) {
+    reader.err << "transitfit: " << reader.name << ':' << line << ": " << what << '\n';
+    ++reader.campaign.rowsSkipped;
+}
+
+int ObserverIndex(RowReader& reader, const std::string& name) {
+    const auto [it, added] = reader.observerIndex.try_emplace(name, static_cast<int>(reader.campaign.observers.size()));
+    if (added) reader.campaign.observers.push_back(name);
+    return it->second;
+}
+
+// The site, coordinates and options common to both layouts; false (reported) when the row is unusable.
+bool ReadSite(RowReader& reader, const CsvRecord& record, const Layout& layout, NumberStyle style, Timing& timing) {
+    const long line = record.line;
+    timing.site = Trimmed(Field(record.fields, layout.at[Site]));
+    const std::string observer = Trimmed(Field(record.fields, layout.at[Observer]));
+    if (timing.site.empty() && observer.empty()) {
+        Complain(reader, line, "the site is empty");
+        return false;
+    }
+    if (timing.site.empty()) timing.site = observer;
+    std::string why;
+    const std::string latitude = Field(record.fields, layout.at[Latitude]);
+    if (!ParseAngle(latitude, "NS", style, timing.latitudeDegrees, why)) {
+        Complain(reader, line, "latitude " + Quoted(latitude) + " " + why);
+        return false;
+    }
+    if (std::fabs(timing.latitudeDegrees) > 90.0) {
+        Complain(reader, line, "latitude " + Quoted(latitude) + " is outside -90..90");
+        return false;
+    }
+    const std::string longitude = Field(record.fields, layout.at[Longitude]);
+    if (!ParseAngle(longitude, "EW", style, timing.longitudeDegrees, why)) {
+        Complain(reader, line, "longitude " + Quoted(longitude) + " " + why);
+        return false;
+    }
+    if (std::fabs(timing.longitudeDegrees) > 180.0) {
+        Complain(reader, line, "longitude " + Quoted(longitude) + " is outside -180..180");
+        return false;
+    }
+    const std::string sigma = Trimmed(Field(record.fields, layout.at[Sigma]));
+    if (!sigma.empty() && (!ParseNumber(sigma, style, timing.sigmaS) || timing.sigmaS < 0.0 || timing.sigmaS > 86400.0)) {
+        Complain(reader, line, "sigma " + Quoted(sigma) + " is not an uncertainty in seconds (0 or more)");
+        return false;
+    }
+    const std::string altitude = Trimmed(Field(record.fields, layout.at[Altitude]));
+    if (!altitude.empty() &&
+        (!ParseNumber(altitude, style, timing.altitudeM) || timing.altitudeM < -500.0 || timing.altitudeM > 9000.0)) {
+        Complain(reader, line, "altitude " + Quoted(altitude) + " is not a height in metres (-500..9000)");
+        return false;
+    }
+    timing.observer = ObserverIndex(reader, observer.empty() ? timing.site : observer);
+    timing.line = line;
+    timing.file = static_cast<int>(reader.campaign.files.size()) - 1;
+    return true;
+}
+
+bool ReadTime(RowReader& reader, long line, const std::string& text, NumberStyle style, Timing& timing,
+              const std::string& column) {
+    if (!ParseTimeOfDay(text, style, timing.seconds)) {
+        Complain(reader, line, (Trimmed(text).empty() ? column + " is empty"
+                                                       : column + " " + Quoted(text) +
+                                                             " is not a time hh:mm:ss (with an optional fraction)"));
+        return false;
+    }
+    return true;
+}
+
+void ReadPerTiming(RowReader& reader, const CsvRecord& record, const Layout& layout, NumberStyle style) {
+    Timing timing;
+    if (!ReadSite(reader, record, layout, style, timing)) return;
+    const std::string contact = Field(record.fields, layout.at[Contact]);
+    if (!ParseContact(contact, timing.start, timing.end)) {
+        Complain(reader, record.line,
+                 "contact " + Quoted(contact) + " is not 1 to 4, nor a duration such as 2-3 (start before end)");
+        return;
+    }
+    if (!ReadTime(reader, record.line, Field(record.fields, layout.at[Time]), style, timing, "time")) return;
+    reader.campaign.timings.push_back(timing);
+}
+
+void ReadPerObserver(RowReader& reader, const CsvRecord& record, const Layout& layout, NumberStyle style) {
+    Timing site;
+    if (!ReadSite(reader, record, layout, style, site)) return;
+    std::vector<Timing> found;
+    for (int contact = 1; contact <= 4; ++contact) {
+        const std::string text = Field(record.fields, layout.at[T1 + contact - 1]);
+        if (Trimmed(text).empty()) continue;
+        Timing timing = site;
+        timing.start = contact;
+        if (!ReadTime(reader, record.line, text, style, timing, "T" + std::to_string(contact))) return;
+        found.push_back(timing);
+    }
+    if (found.empty()) {
+        Complain(reader, record.line, "none of T1 to T4 holds a time");
+        return;
+    }
+    reader.campaign.timings.insert(reader.campaign.timings.end(), found.begin(), found.end());
+}
+
+}  // namespace
+
+ReadStatus ReadCampaign(const std::string& name, std::istream& in, Campaign& campaign, std::ostream& err) {
+    campaign.files.push_back(name);
+    RowReader reader{name, campaign, err, {}};
+    for (std::size_t i = 0; i < campaign.observers.size(); ++i) reader.observerIndex[campaign.observers[i]] = static_cast<int>(i);
+    CsvReader csv = OpenCsv(in);
+    CsvRecord record;
+    CsvStatus status = ReadRecord(csv, record);
+    // Blank lines before the header are skipped like blank lines anywhere.
+    while (status == CsvStatus::Record && !record.tooLong && record.fields.size() == 1 && Trimmed(record.fields[0]).empty()) {
+        status = ReadRecord(csv, record);
+    }
+    if (status == CsvStatus::NotText) {
+        err << "transitfit: " << name << ": not a text file (it holds NUL bytes)\n";
+        return ReadStatus::Unreadable;
+    }
+    if (status == CsvStatus::End) {
+        err << "transitfit: " << name << ": the file is empty; " << ExpectedColumns << '\n';
+        return ReadStatus::NoTimings;
+    }
+    Layout layout;
+    if (record.tooLong || !FindLayout(record.fields, layout)) {
+        err << "transitfit: " << name << ':' << record.line << ": no recognisable header; " << ExpectedColumns << '\n';
+        return ReadStatus::NoTimings;
+    }
+    // German spreadsheets write 51,47; a comma is a decimal mark wherever it cannot be the delimiter.
+    const NumberStyle style{csv.delimiter != ','};
+    const std::size_t before = campaign.timings.size();
+    long rows = 0;
+    while ((status = ReadRecord(csv, record)) == CsvStatus::Record) {
+        if (record.tooLong) {
+            Complain(reader, record.line, "the row is longer than 1 MiB; skipped");
+            ++rows;
+            continue;
+        }
+        bool blank = true;
+        for (const std::string& field : record.fields) blank = blank && Trimmed(field).empty();
+        if (blank) continue;
+        ++rows;
+        if (layout.perObserver) ReadPerObserver(reader, record, layout, style);
+        else ReadPerTiming(reader, record, layout, style);
+    }
+    if (status == CsvStatus::NotText) {
+        err << "transitfit: " << name << ':' << csv.nextLine << ": not a text file (it holds NUL bytes)\n";
+        return ReadStatus::Unreadable;
+    }
+    if (rows == 0) {
+        err << "transitfit: " << name << ": no timings below the header\n";
+        return ReadStatus::NoTimings;
+    }
+    return campaign.timings.size() > before ? ReadStatus::Read : ReadStatus::NoTimings;
+}
+
+void MarkDuplicates(Campaign& campaign) {
+    std::map<std::tuple<int, int, int, double>, std::size_t> seen;
+    for (std::size_t i = 0; i < campaign.timings.size(); ++i) {
+        Timing& t = campaign.timings[i];
+        const auto [it, added] = seen.try_emplace({t.observer, t.start, t.end, t.seconds}, i);
+        t.duplicate = !added;
+    }
+}
+
+std::string ContactName(int start, int end) {
+    return end == 0 ? std::to_string(start) : std::to_string(start) + "-" + std::to_string(end);
+}

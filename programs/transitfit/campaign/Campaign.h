@@ -1,0 +1,45 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright the limbtimer and chordspan authors
+#pragma once
+
+#include <istream>
+#include <ostream>
+#include <string>
+#include <vector>
+
+// One timing as read: a contact's UT clock time, or a duration between two contacts.
+struct Timing {
+    int file = 0;                  // index into Campaign::files
+    long line = 0;                 // line of its row, from 1
+    int observer = 0;              // index into Campaign::observers: timings made with one clock
+    std::string site;
+    double latitudeDegrees = 0.0;  // north positive
+    double longitudeDegrees = 0.0; // east positive
+    double altitudeM = 0.0;
+    int start = 0;                 // contact 1..4
+    int end = 0;                   // 0 for a clock time; the end contact of a duration
+    double seconds = 0.0;          // UT seconds after midnight, or the duration
+    double sigmaS = 0.0;           // the observer's own uncertainty; 0 when not given
+    bool duplicate = false;        // the same observer, contact and time as an earlier timing
+};
+
+struct Campaign {
+    std::vector<std::string> files;      // as named on the command line ("-" for standard input)
+    std::vector<std::string> observers;  // names, in order of first appearance
+    std::vector<Timing> timings;         // in file order
+    long rowsSkipped = 0;                // rows that held no readable timing
+};
+
+enum class ReadStatus { Read, NoTimings, Unreadable };
+
+// Reads one delimited file of timings into campaign (appending); rows that cannot be read are reported on
+// err as "transitfit: NAME:LINE: what is wrong" and skipped. NoTimings for a file without a recognisable
+// header (the message lists the expected columns) or without any row below it; Unreadable for a file that
+// is not text.
+ReadStatus ReadCampaign(const std::string& name, std::istream& in, Campaign& campaign, std::ostream& err);
+
+// Marks as duplicate every timing whose observer, contacts and time repeat an earlier one.
+void MarkDuplicates(Campaign& campaign);
+
+// "1", "2", or "2-3": a timing's contact as written in the input.
+std::string ContactName(int start, int end);

@@ -1,0 +1,203 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright the limbtimer and chordspan authors
+#include "Csv.h"
+
+#include <algorithm>
+#include <array>
+
+namespace {
+
+constexpr std::size_t ChunkBytes = 1 << 16;
+
+// Reads more bytes behind what is left; false when nothing more came.
+bool Fill(CsvReader& reader) {
+    if (reader.eof) return false;
+    if (reader.at > 0) {
+        reader.buffer.erase(0, reader.at);
+        reader.at = 0;
+    }
+    std::array<char, ChunkBytes> chunk{};
+    reader.in->read(chunk.data(), static_cast<std::streamsize>(chunk.size()));
+    const auto got = static_cast<std::size_t>(reader.in->gcount());
+    if (got == 0) {
+        reader.eof = true;
+        return false;
+    }
+    reader.buffer.append(chunk.data(), got);
+    return true;
+}
+
+// Next byte, or -1 at the end of the input.
+int Next(CsvReader& reader) {
+    if (reader.at == reader.buffer.size() && !Fill(reader)) return -1;
+    return static_cast<unsigned char>(reader.buffer[reader.at++]);
+}
+
+// The header line decides the delimiter: count candidates outside quotes in its first line.
+char DetectDelimiter(CsvReader& reader) {
+    while (reader.buffer.find('\n', reader.at) == std::string::npos &&
+           reader.buffer.size() - reader.at < MaxRecordBytes && Fill(reader)) {
+    }
+    std::size_t end = reader.buffer.find('\n', reader.at);
+    if (end == std::string::npos) end = reader.buffer.size();
+    std::size_t tabs = 0, semicolons = 0, commas = 0;
+    bool quoted = false;
+    for (std::size_t i = reader.at; i < end; ++i) {
+        const char c = reader.buffer[i];
+        if (c == '"') quoted = !quoted;
+        if (quoted) continue;
+        tabs += c == '\t';
+        semicolons += c == ';';
+        commas += c == ',';
+    }
+    if (tabs >= semicolons && tabs >= commas && tabs > 0) return '\t';
+    if (semicolons >= commas && semicolons > 0) return ';';
+    return ',';
+}
+
+enum class State { FieldStart, Unquoted, Quoted, QuoteInQuoted };
+
+}  // namespace
+
+CsvReader OpenCsv(std::istream& in) {
+    CsvReader reader;
+    reader.in = &in;
+    return reader;
+}
+
+CsvStatus ReadRecord(CsvReader& reader, CsvRecord& record) {
+    if (reader.atStart) {
+        reader.atStart = false;
+        // A UTF-8 byte order mark, as spreadsheets write it, is not part of the first column's name.
+        while (reader.buffer.size() < 3 && Fill(reader)) {
+        }
+        if (reader.buffer.compare(0, 3, "\xEF\xBB\xBF") == 0) reader.at = 3;
+        reader.delimiter = DetectDelimiter(reader);
+    }
+    record.fields.clear();
+    record.fields.emplace_back();
+    record.line = reader.nextLine;
+    record.tooLong = false;
+    std::size_t held = 0;
+    State state = State::FieldStart;
+    int c = Next(reader);
+    if (c < 0) return CsvStatus::End;
+    for (; c >= 0; c = Next(reader)) {
+        if (c == 0) return CsvStatus::NotText;
+        if (c == '\n') ++reader.nextLine;
+        const bool endsRecord = c == '\n' && state != State::Quoted;
+        const bool endsField = c == reader.delimiter && state != State::Quoted;
+        if (endsRecord) {
+            std::string& last = record.fields.back();
+            if (!last.empty() && last.back() == '\r') last.pop_back();
+            break;
+        }
+        if (record.tooLong) {
+            // Only the quoting is followed, so that the record's end is found where a reader would see it.
+            if (c == '"') state = state == State::Quoted ? State::QuoteInQuoted : State::Quoted;
+            else if (state == State::QuoteInQuoted) state = State::Unquoted;
+            continue;
+        }
+        if (++held > MaxRecordBytes) {
+            record.tooLong = true;
+            record.fields.clear();
+            record.fields.emplace_back();
+            if (c == '"') state = state == State::Quoted ? State::QuoteInQuoted : State::Quoted;
+            continue;
+        }
+        if (endsField) {
+            record.fields.emplace_back();
+            state = State::FieldStart;
+            continue;
+        }
+        const char byte = static_cast<char>(c);
+        switch (state) {
+            case State::FieldStart:
+                if (c == '"') {
+                    state = State::Quoted;
+                } else {
+                    record.fields.back() += byte;
+                    state = State::Unquoted;
+                }
+                break;
+            case State::Unquoted:
+                record.fields.back() += byte;
+                break;
+            case State::Quoted:
+                if (c == '"') state = State::QuoteInQuoted;
+                else record.fields.back() += byte;
+                break;
+            case State::QuoteInQuoted:
+                // "" is a quote inside quotes; anything else after a closing quote is kept as written.
+                record.fields.back() += byte;
+                state = c == '"' ? State::Quoted : State::Unquoted;
+                break;
+        }
+    }
+    if (record.tooLong) {
+        record.fields.clear();
+        return CsvStatus::Record;
+    }
+    bool utf8 = true;
+    for (const std::string& field : record.fields) utf8 = utf8 && IsUtf8(field);
+    if (!utf8) {
+        for (std::string& field : record.fields) field = Cp1252ToUtf8(field);
+    }
+    return CsvStatus::Record;
+}
+
+bool IsUtf8(const std::string& text) {
+    const std::size_t n = text.size();
+    for (std::size_t i = 0; i < n;) {
+        const auto b = static_cast<unsigned char>(text[i]);
+        std::size_t length = 0;
+        unsigned long code = 0, lowest = 0;
+        if (b < 0x80) {
+            ++i;
+            continue;
+        } else if ((b & 0xE0) == 0xC0) {
+            length = 2, code = b & 0x1Fu, lowest = 0x80;
+        } else if ((b & 0xF0) == 0xE0) {
+            length = 3, code = b & 0x0Fu, lowest = 0x800;
+        } else if ((b & 0xF8) == 0xF0) {
+            length = 4, code = b & 0x07u, lowest = 0x10000;
+        } else {
+            return false;
+        }
+        if (i + length > n) return false;
+        for (std::size_t k = 1; k < length; ++k) {
+            const auto next = static_cast<unsigned char>(text[i + k]);
+            if ((next & 0xC0) != 0x80) return false;
+            code = (code << 6) | (next & 0x3Fu);
+        }
+        if (code < lowest || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) return false;
+        i += length;
+    }
+    return true;
+}
+
+std::string Cp1252ToUtf8(const std::string& text) {
+    // 0x80..0x9F of Windows-1252; 0xFFFD where the code page leaves a byte undefined.
+    static constexpr unsigned short High[32] = {
+        0x20AC, 0xFFFD, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+        0x2039, 0x0152, 0xFFFD, 0x017D, 0xFFFD, 0xFFFD, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+        0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0xFFFD, 0x017E, 0x0178};
+    std::string out;
+    out.reserve(text.size() * 2);
+    for (const char c : text) {
+        const auto b = static_cast<unsigned char>(c);
+        unsigned code = b;
+        if (b >= 0x80 && b < 0xA0) code = High[b - 0x80];
+        if (code < 0x80) {
+            out += static_cast<char>(code);
+        } else if (code < 0x800) {
+            out += static_cast<char>(0xC0 | (code >> 6));
+            out += static_cast<char>(0x80 | (code & 0x3F));
+        } else {
+            out += static_cast<char>(0xE0 | (code >> 12));
+            out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (code & 0x3F));
+        }
+    }
+    return out;
+}

@@ -1,0 +1,45 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright the limbtimer and chordspan authors
+#pragma once
+
+#include <cstddef>
+#include <istream>
+#include <string>
+#include <vector>
+
+// The longest record held: longer ones are consumed to their end and reported, never held whole.
+inline constexpr std::size_t MaxRecordBytes = 1 << 20;
+
+// One record of a delimited text file, fields in UTF-8 (Windows-1252 records converted).
+struct CsvRecord {
+    std::vector<std::string> fields;
+    long line = 0;           // physical line on which the record starts, from 1
+    bool tooLong = false;    // longer than MaxRecordBytes: fields are empty
+};
+
+enum class CsvStatus { Record, End, NotText };
+
+// Reads delimited text record by record, the dialect found from the header line.
+struct CsvReader {
+    std::istream* in = nullptr;
+    char delimiter = 0;      // ',', ';' or '\t'; 0 until the header line has been read
+    long nextLine = 1;
+    bool atStart = true;     // a UTF-8 byte order mark is skipped here
+    std::string buffer;      // bytes read ahead
+    std::size_t at = 0;
+    bool eof = false;
+};
+
+// Starts reading a stream.
+CsvReader OpenCsv(std::istream& in);
+
+// Next record: its fields split at the delimiter outside double quotes ("" inside quotes is one quote),
+// CR LF or LF ending it outside quotes. The first call picks the delimiter from that record: the most
+// frequent of tab, ';' and ',' outside quotes (ties in that order). NotText on a NUL byte.
+CsvStatus ReadRecord(CsvReader& reader, CsvRecord& record);
+
+// True when text is valid UTF-8 (no overlong forms, no surrogates).
+bool IsUtf8(const std::string& text);
+
+// Windows-1252 bytes as UTF-8; the five undefined bytes become U+FFFD.
+std::string Cp1252ToUtf8(const std::string& text);

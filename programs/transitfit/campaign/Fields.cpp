@@ -1,0 +1,195 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright the limbtimer and chordspan authors
+#include "Fields.h"
+
+#include <charconv>
+#include <cmath>
+#include <vector>
+
+namespace {
+
+std::string Trim(const std::string& text) {
+    const auto first = text.find_first_not_of(" \t");
+    if (first == std::string::npos) return {};
+    const auto last = text.find_last_not_of(" \t");
+    return text.substr(first, last - first + 1);
+}
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+// Digits with at most one decimal mark and an optional exponent, nothing else: the grammar is checked
+// here so that from_chars never sees "inf", "nan" or hexadecimal.
+bool IsPlainDecimal(const std::string& text) {
+    std::size_t i = 0, digits = 0;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
+    for (; i < text.size() && IsDigit(text[i]); ++i) ++digits;
+    if (i < text.size() && text[i] == '.') {
+        for (++i; i < text.size() && IsDigit(text[i]); ++i) ++digits;
+    }
+    if (digits == 0) return false;
+    if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
+        ++i;
+        if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
+        std::size_t exponentDigits = 0;
+        for (; i < text.size() && IsDigit(text[i]); ++i) ++exponentDigits;
+        if (exponentDigits == 0) return false;
+    }
+    return i == text.size();
+}
+
+bool StartsWith(const std::string& text, std::size_t at, const char* what) {
+    return text.compare(at, std::char_traits<char>::length(what), what) == 0;
+}
+
+// Splits an angle's text into its numbers; the separators are what people write between degrees,
+// minutes and seconds. false on any other character.
+bool SplitAngle(const std::string& text, std::vector<std::string>& parts, bool decimalComma) {
+    static const char* const Separators[] = {"\xC2\xB0", "\xE2\x80\xB2", "\xE2\x80\xB3", "\xC2\xBA",
+                                             "'", "\"", ":", " ", "\t"};
+    parts.assign(1, std::string());
+    for (std::size_t i = 0; i < text.size();) {
+        const char c = text[i];
+        if (IsDigit(c) || c == '.' || (decimalComma && c == ',')) {
+            parts.back() += c == ',' ? '.' : c;
+            ++i;
+            continue;
+        }
+        bool separator = false;
+        for (const char* s : Separators) {
+            if (StartsWith(text, i, s)) {
+                i += std::char_traits<char>::length(s);
+                separator = true;
+                break;
+            }
+        }
+        if (!separator) return false;
+        if (!parts.back().empty()) parts.emplace_back();
+    }
+    if (parts.back().empty()) parts.pop_back();
+    return !parts.empty();
+}
+
+char Upper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+
+}  // namespace
+
+bool ParseNumber(const std::string& text, NumberStyle style, double& value) {
+    std::string t = Trim(text);
+    if (style.decimalComma) {
+        for (char& c : t) {
+            if (c == ',') c = '.';
+        }
+    }
+    if (!IsPlainDecimal(t)) return false;
+    const char* first = t.data() + (t[0] == '+' ? 1 : 0);
+    double parsed = 0.0;
+    const auto [end, error] = std::from_chars(first, t.data() + t.size(), parsed);
+    if (error != std::errc() || end != t.data() + t.size() || !std::isfinite(parsed)) return false;
+    value = parsed;
+    return true;
+}
+
+bool ParseAngle(const std::string& text, const char* letters, NumberStyle style, double& degrees, std::string& why) {
+    std::string t = Trim(text);
+    why.clear();
+    if (t.empty()) {
+        why = "is empty";
+        return false;
+    }
+    int sign = 0;
+    // A hemisphere letter at either end; German maps write O (Ost) for east.
+    auto takeLetter = [&](char c) {
+        const char u = Upper(c) == 'O' ? 'E' : Upper(c);
+        if (u == letters[0]) return sign = 1, true;
+        if (u == letters[1]) return sign = -1, true;
+        return false;
+    };
+    if (!t.empty() && takeLetter(t.back())) t = Trim(t.substr(0, t.size() - 1));
+    else if (!t.empty() && takeLetter(t.front())) t = Trim(t.substr(1));
+    if (sign == 0) {
+        const char last = Upper(t.back()) == 'O' ? 'E' : Upper(t.back());
+        if (last == 'N' || last == 'S' || last == 'E' || last == 'W') {
+            why = std::string("has the letter ") + t.back() + ", which does not belong to this coordinate";
+            return false;
+        }
+    }
+    int written = 1;
+    if (!t.empty() && (t[0] == '-' || t[0] == '+')) {
+        if (sign != 0) {
+            why = "has both a sign and a hemisphere letter";
+            return false;
+        }
+        written = t[0] == '-' ? -1 : 1;
+        t = Trim(t.substr(1));
+    }
+    std::vector<std::string> parts;
+    double value = 0.0;
+    if (ParseNumber(t, style, value) && value >= 0) {
+        parts.clear();
+    } else if (!SplitAngle(t, parts, style.decimalComma) || parts.size() > 3) {
+        why = "is not an angle (write 51.47, 51.47N or 49 13 09 N)";
+        return false;
+    } else {
+        const double scale[3] = {1.0, 60.0, 3600.0};
+        value = 0.0;
+        for (std::size_t i = 0; i < parts.size(); ++i) {
+            double part = 0.0;
+            if (!ParseNumber(parts[i], NumberStyle{}, part)) {
+                why = "is not an angle (write 51.47, 51.47N or 49 13 09 N)";
+                return false;
+            }
+            // Only the last part may have a fraction, and minutes and seconds stay below 60.
+            const bool fraction = parts[i].find('.') != std::string::npos;
+            if ((fraction && i + 1 < parts.size()) || (i > 0 && part >= 60.0)) {
+                why = "has minutes or seconds out of order (degrees, then minutes and seconds below 60)";
+                return false;
+            }
+            value += part / scale[i];
+        }
+    }
+    degrees = value * (sign != 0 ? sign : written);
+    return true;
+}
+
+bool ParseTimeOfDay(const std::string& text, NumberStyle style, double& seconds) {
+    const std::string t = Trim(text);
+    std::size_t i = 0;
+    long fields[3] = {0, 0, 0};
+    for (int f = 0; f < 3; ++f) {
+        std::size_t digits = 0;
+        long value = 0;
+        for (; i < t.size() && IsDigit(t[i]) && digits < 2; ++i, ++digits) value = value * 10 + (t[i] - '0');
+        if (digits == 0 || (f > 0 && digits != 2)) return false;
+        fields[f] = value;
+        if (f < 2) {
+            if (i >= t.size() || t[i] != ':') return false;
+            ++i;
+        }
+    }
+    double fraction = 0.0;
+    if (i < t.size() && (t[i] == '.' || (style.decimalComma && t[i] == ','))) {
+        std::string digits = "0.";
+        for (++i; i < t.size() && IsDigit(t[i]); ++i) digits += t[i];
+        if (digits.size() == 2 || digits.size() > 12) return false;
+        ParseNumber(digits, NumberStyle{}, fraction);
+    }
+    if (i != t.size() || fields[0] > 47 || fields[1] > 59 || fields[2] > 59) return false;
+    seconds = static_cast<double>(fields[0] * 3600 + fields[1] * 60 + fields[2]) + fraction;
+    return true;
+}
+
+bool ParseContact(const std::string& text, int& start, int& end) {
+    const std::string t = Trim(text);
+    auto contact = [](char c) { return c >= '1' && c <= '4' ? c - '0' : 0; };
+    if (t.size() == 1 && contact(t[0]) != 0) {
+        start = contact(t[0]);
+        end = 0;
+        return true;
+    }
+    if (t.size() == 3 && t[1] == '-' && contact(t[0]) != 0 && contact(t[2]) != 0 && t[0] < t[2]) {
+        start = contact(t[0]);
+        end = contact(t[2]);
+        return true;
+    }
+    return false;
+}

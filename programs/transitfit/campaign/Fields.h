@@ -1,0 +1,27 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright the limbtimer and chordspan authors
+#pragma once
+
+#include <string>
+
+// How a field may write its decimals: a comma counts as the decimal mark only where it cannot be the delimiter.
+struct NumberStyle {
+    bool decimalComma = false;
+};
+
+// A plain decimal number ("-12.5", "+3", "1e2", "51,47" with decimalComma), surrounding spaces allowed;
+// false for anything else, including infinities and NaN.
+bool ParseNumber(const std::string& text, NumberStyle style, double& value);
+
+// An angle in degrees: signed decimal ("-28.5"), with a hemisphere letter before or after ("51.47N",
+// "N 51.47", "28 W", German "O" for east), or degrees, minutes and seconds ("49°13'09\"N", "49 13 09 N",
+// "49:13:09N", "49°13.5'"). letters names the positive then the negative hemisphere ("NS" or "EW"; "O"
+// is taken for "E"). false, with why set to a short English reason, when the text is none of these.
+bool ParseAngle(const std::string& text, const char* letters, NumberStyle style, double& degrees, std::string& why);
+
+// A UT clock time or a duration "hh:mm:ss" with an optional fraction ("11:03:38.27"); hours 0..47,
+// minutes and seconds below 60. false for anything else.
+bool ParseTimeOfDay(const std::string& text, NumberStyle style, double& seconds);
+
+// A contact "1".."4" (end = 0) or a duration "s-e" with 1 <= s < e <= 4.
+bool ParseContact(const std::string& text, int& start, int& end);

@@ -1,0 +1,649 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright the limbtimer and chordspan authors
+#include "Fit.h"
+
+#include <Eigen/Dense>
+
+#include <algorithm>
+#include <cstdio>
+#include <cmath>
+#include <limits>
+#include <numeric>
+
+#include "Reduction.h"
+
+namespace {
+
+constexpr double NaN = std::numeric_limits<double>::quiet_NaN();
+constexpr double DaySeconds = 86400.0;
+// Every timing carries at least the reaction and seeing error of a visual contact.
+constexpr double FloorSigmaS = 5.0;
+// Huber's and Tukey's tuning constants (95 % efficiency at the normal), and the MAD's normal consistency.
+constexpr double HuberC = 1.345;
+constexpr double TukeyC = 4.685;
+constexpr double MadToSigma = 1.4826;
+// Below this scale the MAD only measures rounding: timings are read to a fraction of a second.
+constexpr double ScaleFloor = 0.05;
+// Fewer observers than this get a jackknife, more a bootstrap.
+constexpr int BootstrapObservers = 20;
+constexpr int BootstrapChunk = 25;
+
+struct Row {
+    std::size_t timing;  // index into the campaign's timings
+    int category;        // contact 1..4 at 0..3, durations after them
+    int observer;
+    bool clock;
+    double y;            // seconds; clock times folded to within half a day of their contact's median
+    double g;            // site lever A . v
+    double w;            // 1 / (sigma^2 + floor^2)
+};
+
+// The weighted linear system of the active rows: nuisance columns N (references, with clock offsets taken out
+// by demeaning within each observer), the lever g and the times y, all scaled by sqrt(weight).
+struct System {
+    std::vector<std::size_t> active;   // rows in the system
+    std::vector<int> columnOf;         // per category, -1 when it has no active row
+    std::vector<char> hasOffset;       // per observer
+    long offsets = 0;
+    Eigen::MatrixXd n;
+    Eigen::VectorXd g, y;
+};
+
+struct Solution {
+    bool determined = false;
+    double q = NaN;
+    double inverseLeverNorm = NaN;     // 1 / |g projected off the nuisance|^2: q's variance per unit scatter
+    double rss = NaN;
+    long rank = 0, active = 0;
+    std::vector<double> reference;     // per category
+    std::vector<double> offset;        // per observer, 0 without one
+    std::vector<char> hasOffset;
+    std::vector<double> residual;      // per row, s
+    Eigen::VectorXd weightedResidual;  // per active row, in the system's scaling
+};
+
+System BuildSystem(const std::vector<Row>& rows, const std::vector<double>& omega, int categories, int observers,
+                   bool clockOffsets) {
+    System s;
+    s.columnOf.assign(static_cast<std::size_t>(categories), -1);
+    s.hasOffset.assign(static_cast<std::size_t>(observers), 0);
+    std::vector<int> clockCount(static_cast<std::size_t>(observers), 0);
+    int columns = 0;
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        if (!(omega[i] > 0.0)) continue;
+        s.active.push_back(i);
+        int& column = s.columnOf[static_cast<std::size_t>(rows[i].category)];
+        if (column < 0) column = columns++;
+        if (rows[i].clock) ++clockCount[static_cast<std::size_t>(rows[i].observer)];
+    }
+    for (std::size_t j = 0; j < clockCount.size(); ++j) {
+        s.hasOffset[j] = clockOffsets && clockCount[j] >= 2;
+        s.offsets += s.hasOffset[j];
+    }
+    const auto n = static_cast<Eigen::Index>(s.active.size());
+    s.n = Eigen::MatrixXd::Zero(n, columns);
+    s.g.resize(n);
+    s.y.resize(n);
+    for (Eigen::Index r = 0; r < n; ++r) {
+        const Row& row = rows[s.active[static_cast<std::size_t>(r)]];
+        s.n(r, s.columnOf[static_cast<std::size_t>(row.category)]) = 1.0;
+        s.g(r) = row.g;
+        s.y(r) = row.y;
+    }
+    if (s.offsets > 0) {
+        // A free offset per clock takes out that observer's weighted mean: only its differences remain.
+        const auto width = static_cast<Eigen::Index>(columns) + 2;
+        Eigen::MatrixXd sums = Eigen::MatrixXd::Zero(observers, width);
+        Eigen::VectorXd weights = Eigen::VectorXd::Zero(observers);
+        for (Eigen::Index r = 0; r < n; ++r) {
+            const Row& row = rows[s.active[static_cast<std::size_t>(r)]];
+            if (!row.clock || !s.hasOffset[static_cast<std::size_t>(row.observer)]) continue;
+            const double w = omega[s.active[static_cast<std::size_t>(r)]];
+            weights(row.observer) += w;
+            sums.row(row.observer).head(columns) += w * s.n.row(r);
+            sums(row.observer, columns) += w * s.g(r);
+            sums(row.observer, columns + 1) += w * s.y(r);
+        }
+        for (Eigen::Index r = 0; r < n; ++r) {
+            const Row& row = rows[s.active[static_cast<std::size_t>(r)]];
+            if (!row.clock || !s.hasOffset[static_cast<std::size_t>(row.observer)]) continue;
+            const double w = weights(row.observer);
+            s.n.row(r) -= sums.row(row.observer).head(columns) / w;
+            s.g(r) -= sums(row.observer, columns) / w;
+            s.y(r) -= sums(row.observer, columns + 1) / w;
+        }
+    }
+    for (Eigen::Index r = 0; r < n; ++r) {
+        const double root = std::sqrt(omega[s.active[static_cast<std::size_t>(r)]]);
+        s.n.row(r) *= root;
+        s.g(r) *= root;
+        s.y(r) *= root;
+    }
+    return s;
+}
+
+// Weighted least squares for the rows with omega > 0. q comes from the lever and times projected off the
+// nuisance space (a rank-revealing QR), so references and offsets that the data cannot separate do no harm.
+Solution Solve(const std::vector<Row>& rows, const std::vector<double>& omega, int categories, int observers,
+               bool clockOffsets) {
+    Solution solution;
+    const System s = BuildSystem(rows, omega, categories, observers, clockOffsets);
+    solution.active = static_cast<long>(s.active.size());
+    solution.hasOffset = s.hasOffset;
+    solution.reference.assign(static_cast<std::size_t>(categories), NaN);
+    solution.offset.assign(static_cast<std::size_t>(observers), 0.0);
+    solution.residual.assign(rows.size(), NaN);
+    if (s.active.empty()) return solution;
+    const Eigen::ColPivHouseholderQR<Eigen::MatrixXd> qr(s.n);
+    const Eigen::VectorXd rg = s.g - s.n * qr.solve(s.g);
+    const Eigen::VectorXd ry = s.y - s.n * qr.solve(s.y);
+    const double leverNorm = rg.squaredNorm();
+    // What is left of the lever after the references are taken out must stand clear of rounding.
+    if (!(leverNorm > 1e-20 * s.g.squaredNorm()) || !(leverNorm > 0.0)) return solution;
+    solution.determined = true;
+    solution.q = rg.dot(ry) / leverNorm;
+    solution.inverseLeverNorm = 1.0 / leverNorm;
+    solution.weightedResidual = ry - solution.q * rg;
+    solution.rss = solution.weightedResidual.squaredNorm();
+    solution.rank = static_cast<long>(qr.rank()) + 1 + s.offsets;
+    const Eigen::VectorXd beta = qr.solve(s.y - solution.q * s.g);
+    for (std::size_t c = 0; c < s.columnOf.size(); ++c) {
+        if (s.columnOf[c] >= 0) solution.reference[c] = beta(s.columnOf[c]);
+    }
+    if (s.offsets > 0) {
+        std::vector<double> sum(static_cast<std::size_t>(observers), 0.0), weight(static_cast<std::size_t>(observers), 0.0);
+        bool anchored = false;  // a clock time without an offset of its own fixes the references
+        for (const std::size_t i : s.active) {
+            const Row& row = rows[i];
+            if (!row.clock) continue;
+            const auto j = static_cast<std::size_t>(row.observer);
+            if (!s.hasOffset[j]) {
+                anchored = true;
+                continue;
+            }
+            sum[j] += omega[i] * (row.y - solution.reference[static_cast<std::size_t>(row.category)] - solution.q * row.g);
+            weight[j] += omega[i];
+        }
+        int first = -1;
+        for (std::size_t j = 0; j < sum.size(); ++j) {
+            if (!s.hasOffset[j]) continue;
+            solution.offset[j] = sum[j] / weight[j];
+            if (first < 0) first = static_cast<int>(j);
+        }
+        if (!anchored && first >= 0) {
+            // Only differences between clocks are measured: the first observer's clock is taken as right.
+            const double shift = solution.offset[static_cast<std::size_t>(first)];
+            for (std::size_t j = 0; j < sum.size(); ++j) {
+                if (s.hasOffset[j]) solution.offset[j] -= shift;
+            }
+            for (std::size_t c = 0; c < 4; ++c) {
+                if (s.columnOf[c] >= 0) solution.reference[c] += shift;
+            }
+        }
+    }
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        const Row& row = rows[i];
+        const auto j = static_cast<std::size_t>(row.observer);
+        const double offset = row.clock && solution.hasOffset[j] ? solution.offset[j] : 0.0;
+        solution.residual[i] = row.y - solution.reference[static_cast<std::size_t>(row.category)] - solution.q * row.g - offset;
+    }
+    return solution;
+}
+
+double Median(std::vector<double> values) {
+    if (values.empty()) return NaN;
+    const auto middle = values.begin() + static_cast<std::ptrdiff_t>(values.size() / 2);
+    std::nth_element(values.begin(), middle, values.end());
+    return *middle;
+}
+
+// The robust scale of the standardised residuals of the active rows.
+double MadScale(const std::vector<Row>& rows, const std::vector<double>& omega, const Solution& solution) {
+    std::vector<double> z;
+    z.reserve(rows.size());
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        if (omega[i] > 0.0) z.push_back(std::fabs(solution.residual[i]) * std::sqrt(rows[i].w));
+    }
+    return std::max(ScaleFloor, MadToSigma * Median(std::move(z)));
+}
+
+// Iteratively reweighted least squares with a weight function of the standardised residual; the scale is
+// re-estimated at each step when rescale is set.
+Solution Reweight(const std::vector<Row>& rows, std::vector<double>& robust, Solution solution, double& scale,
+                  bool rescale, double (*weightOf)(double), int categories, int observers, bool clockOffsets) {
+    for (int iteration = 0; iteration < 50; ++iteration) {
+        std::vector<double> omega(rows.size());
+        for (std::size_t i = 0; i < rows.size(); ++i) {
+            robust[i] = weightOf(solution.residual[i] * std::sqrt(rows[i].w) / scale);
+            omega[i] = rows[i].w * robust[i];
+        }
+        const Solution next = Solve(rows, omega, categories, observers, clockOffsets);
+        if (!next.determined) break;
+        const bool settled = std::fabs(next.q - solution.q) <= 1e-12 * std::fabs(solution.q);
+        solution = next;
+        if (rescale) scale = MadScale(rows, omega, solution);
+        if (settled) break;
+    }
+    return solution;
+}
+
+double HuberWeight(double z) { return std::fabs(z) <= HuberC ? 1.0 : HuberC / std::fabs(z); }
+
+double TukeyWeight(double z) {
+    if (!(std::fabs(z) < TukeyC)) return 0.0;
+    const double u = z / TukeyC;
+    return (1.0 - u * u) * (1.0 - u * u);
+}
+
+// splitmix64: small, fast and the same on every platform, so a seed repeats a run exactly.
+std::uint64_t NextRandom(std::uint64_t& state) {
+    std::uint64_t z = (state += 0x9E3779B97F4A7C15ull);
+    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
+    z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
+    return z ^ (z >> 31);
+}
+
+// Resamples whole observers with replacement. Each run is the weighted fit of the resampled rows; it is solved
+// in the coordinates of the full fit's R factor, where the resample's cross-product matrix is close to the
+// identity, so forming it squares no condition number. Cost: one pass over the rows, then per run the
+// observers times the number of unknowns squared, done as one matrix product per chunk of runs.
+void Bootstrap(const std::vector<Row>& rows, const std::vector<double>& omega, const Solution& full,
+               const std::vector<int>& unitOf, int units, int categories, int observers, const FitOptions& options,
+               std::vector<double>& qs, int& failed) {
+    const System s = BuildSystem(rows, omega, categories, observers, options.clockOffsets);
+    const auto n = static_cast<Eigen::Index>(s.active.size());
+    Eigen::MatrixXd x(n, s.n.cols() + 1);
+    x << s.n, s.g;
+    const Eigen::ColPivHouseholderQR<Eigen::MatrixXd> qr(x);
+    const Eigen::Index rank = qr.rank();
+    const auto& order = qr.colsPermutation().indices();
+    Eigen::Index leverAt = -1;
+    for (Eigen::Index k = 0; k < rank; ++k) {
+        if (order(k) == x.cols() - 1) leverAt = k;
+    }
+    if (leverAt < 0) {
+        failed = options.resamples;
+        return;
+    }
+    const Eigen::MatrixXd r = qr.matrixR().topLeftCorner(rank, rank).triangularView<Eigen::Upper>();
+    Eigen::MatrixXd selected(n, rank);
+    for (Eigen::Index k = 0; k < rank; ++k) selected.col(k) = x.col(order(k));
+    // a = selected R^-1, row by row: the full fit's design made orthonormal.
+    const Eigen::MatrixXd a = r.transpose().triangularView<Eigen::Lower>().solve(selected.transpose()).transpose();
+    const Eigen::Index pairs = rank * (rank + 1) / 2;
+    Eigen::MatrixXd stats = Eigen::MatrixXd::Zero(units, pairs + rank);
+    for (Eigen::Index i = 0; i < n; ++i) {
+        const int unit = unitOf[s.active[static_cast<std::size_t>(i)]];
+        Eigen::Index at = 0;
+        for (Eigen::Index p = 0; p < rank; ++p) {
+            for (Eigen::Index c = p; c < rank; ++c) stats(unit, at++) += a(i, p) * a(i, c);
+        }
+        for (Eigen::Index p = 0; p < rank; ++p) stats(unit, pairs + p) += a(i, p) * full.weightedResidual(i);
+    }
+    std::uint64_t state = options.seed;
+    const auto unitCount = static_cast<std::uint64_t>(units);
+    for (int done = 0; done < options.resamples; done += BootstrapChunk) {
+        const int chunk = std::min(BootstrapChunk, options.resamples - done);
+        Eigen::MatrixXd counts = Eigen::MatrixXd::Zero(units, chunk);
+        for (int b = 0; b < chunk; ++b) {
+            for (int draw = 0; draw < units; ++draw) {
+                // The high 32 bits scaled to 0..units-1: no division, and bias below 2^-32 * units.
+                const std::uint64_t pick = ((NextRandom(state) >> 32) * unitCount) >> 32;
+                counts(static_cast<Eigen::Index>(pick), b) += 1.0;
+            }
+        }
+        const Eigen::MatrixXd sums = stats.transpose() * counts;
+        for (int b = 0; b < chunk; ++b) {
+            Eigen::MatrixXd gram(rank, rank);
+            Eigen::Index at = 0;
+            for (Eigen::Index p = 0; p < rank; ++p) {
+                for (Eigen::Index c = p; c < rank; ++c) gram(p, c) = gram(c, p) = sums(at++, b);
+            }
+            const Eigen::VectorXd h = sums.col(b).tail(rank);
+            const Eigen::ColPivHouseholderQR<Eigen::MatrixXd> small(gram);
+            if (small.rank() < rank) {
+                ++failed;
+                continue;
+            }
+            const Eigen::VectorXd z = small.solve(h);
+            const Eigen::VectorXd shift = r.triangularView<Eigen::Upper>().solve(z);
+            qs.push_back(full.q + shift(leverAt));
+        }
+    }
+}
+
+double StandardDeviation(const std::vector<double>& values) {
+    if (values.size() < 2) return NaN;
+    const double mean = std::accumulate(values.begin(), values.end(), 0.0) / static_cast<double>(values.size());
+    double sum = 0.0;
+    for (const double v : values) sum += (v - mean) * (v - mean);
+    return std::sqrt(sum / static_cast<double>(values.size() - 1));
+}
+
+double Fold(double seconds, double around) { return seconds + DaySeconds * std::round((around - seconds) / DaySeconds); }
+
+std::string Signed(double value, int decimals) {
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer, "%+.*f", decimals, value);
+    return buffer;
+}
+
+std::string HoursText(double hours) {
+    const double whole = std::trunc(std::fabs(hours));
+    char buffer[32];
+    std::snprintf(buffer, sizeof buffer, "%c%.0f:%02.0f h", hours < 0 ? '-' : '+', whole, (std::fabs(hours) - whole) * 60.0);
+    return buffer;
+}
+
+void Raise(TimingFit& fit, Flag flag, const std::string& reason) {
+    if (fit.flagBits & (1u << flag)) return;
+    fit.flagBits |= 1u << flag;
+    fit.reasons.push_back(reason);
+}
+
+}  // namespace
+
+Coefficients TableCoefficients() {
+    Coefficients coefficients;
+    coefficients.name = "table of 8 June 2004";
+    const long double toSeconds = EarthRadiusKm / (RateDivisor * static_cast<long double>(ReferenceAuKm));
+    for (int c = FirstContact; c <= LastContact; ++c) {
+        const Vector3 column = ContactColumn(c);
+        double* a = coefficients.secondsPerUnit[c - FirstContact];
+        a[0] = static_cast<double>(column.x * toSeconds);
+        a[1] = static_cast<double>(column.y * toSeconds);
+        a[2] = static_cast<double>(column.z * toSeconds);
+    }
+    return coefficients;
+}
+
+double SiteLever(const Coefficients& coefficients, int start, int end, double latitudeDegrees, double longitudeDegrees) {
+    // The table's frame counts longitude west positive.
+    const Vector3 v = SiteVector(static_cast<double>(latitudeDegrees * DegToRad), static_cast<double>(-longitudeDegrees * DegToRad));
+    auto lever = [&](int contact) {
+        const double* a = coefficients.secondsPerUnit[contact - 1];
+        return a[0] * v.x + a[1] * v.y + a[2] * v.z;
+    };
+    return static_cast<double>(end == 0 ? lever(start) : lever(end) - lever(start));
+}
+
+const char* FlagWord(Flag flag) {
+    static const char* const Words[FlagCount] = {"duplicate", "time-zone", "wrong-contact", "coordinate-sign",
+                                                 "contact-order", "outlier", "below-horizon"};
+    return Words[flag];
+}
+
+FitResult FitCampaign(const Campaign& campaign, const Coefficients& coefficients, const FitOptions& options) {
+    FitResult result;
+    const std::size_t count = campaign.timings.size();
+    result.read = static_cast<long>(count);
+    result.timings.assign(count, TimingFit{});
+    const auto observers = static_cast<int>(campaign.observers.size());
+    result.clockOffsetsS.assign(static_cast<std::size_t>(observers), NaN);
+
+    // Categories: contacts 1..4 at 0..3, then each duration pair present.
+    std::vector<std::pair<int, int>> categories = {{1, 0}, {2, 0}, {3, 0}, {4, 0}};
+    auto categoryOf = [&](int start, int end) {
+        for (std::size_t c = 0; c < categories.size(); ++c) {
+            if (categories[c] == std::pair{start, end}) return static_cast<int>(c);
+        }
+        categories.emplace_back(start, end);
+        return static_cast<int>(categories.size() - 1);
+    };
+    std::vector<std::vector<double>> clockTimes(4);
+    for (const Timing& t : campaign.timings) {
+        if (t.end == 0 && !t.duplicate) clockTimes[static_cast<std::size_t>(t.start - 1)].push_back(t.seconds);
+    }
+    std::vector<double> median(4);
+    for (std::size_t c = 0; c < 4; ++c) median[c] = Median(clockTimes[c]);
+
+    std::vector<Row> rows;
+    std::vector<Row> everyTiming(count);
+    for (std::size_t i = 0; i < count; ++i) {
+        const Timing& t = campaign.timings[i];
+        Row row{i, categoryOf(t.start, t.end), t.observer, t.end == 0, t.seconds,
+                SiteLever(coefficients, t.start, t.end, t.latitudeDegrees, t.longitudeDegrees),
+                1.0 / (t.sigmaS * t.sigmaS + FloorSigmaS * FloorSigmaS)};
+        if (row.clock) row.y = Fold(t.seconds, median[static_cast<std::size_t>(t.start - 1)]);
+        result.timings[i].leverS = row.g;
+        everyTiming[i] = row;
+        if (t.duplicate) {
+            Raise(result.timings[i], Duplicate, "the same observer, contact and time as an earlier row; used once");
+        } else {
+            rows.push_back(row);
+        }
+    }
+    const auto categoryCount = static_cast<int>(categories.size());
+    if (rows.empty()) {
+        result.whyNot = "there is no usable timing";
+        return result;
+    }
+
+    std::vector<double> omega(rows.size());
+    for (std::size_t i = 0; i < rows.size(); ++i) omega[i] = rows[i].w;
+    Solution solution = Solve(rows, omega, categoryCount, observers, options.clockOffsets);
+    if (!solution.determined) {
+        result.whyNot = options.clockOffsets
+                            ? "the timings cannot determine the AU: once each clock's offset and each contact's "
+                              "reference time are taken out, nothing depends on where the sites are"
+                            : "the timings cannot determine the AU: every contact was timed at one site only, or "
+                              "at sites that lie alike to the Sun";
+        return result;
+    }
+    std::vector<char> rejected(rows.size(), 0);
+    double scale = MadScale(rows, omega, solution);
+    if (!options.keepAll && solution.active - solution.rank >= 2) {
+        std::vector<double> robust(rows.size(), 1.0);
+        Solution huber = Reweight(rows, robust, solution, scale, true, HuberWeight, categoryCount, observers,
+                                  options.clockOffsets);
+        Reweight(rows, robust, huber, scale, false, TukeyWeight, categoryCount, observers, options.clockOffsets);
+        std::vector<double> kept(rows.size());
+        for (std::size_t i = 0; i < rows.size(); ++i) {
+            rejected[i] = robust[i] == 0.0;
+            kept[i] = rejected[i] ? 0.0 : rows[i].w;
+        }
+        // The error bar is that of a plain weighted fit of the timings kept.
+        const Solution final = Solve(rows, kept, categoryCount, observers, options.clockOffsets);
+        if (final.determined) {
+            solution = final;
+            omega = kept;
+        } else {
+            std::fill(rejected.begin(), rejected.end(), 0);
+        }
+    }
+    scale = MadScale(rows, omega, solution);
+
+    result.fitted = true;
+    result.q = solution.q;
+    result.degreesOfFreedom = solution.active - solution.rank;
+    const double variance = result.degreesOfFreedom > 0 ? solution.rss / static_cast<double>(result.degreesOfFreedom) : NaN;
+    result.scatter = std::sqrt(variance);
+    result.qSigmaFormal = std::sqrt(variance * solution.inverseLeverNorm);
+
+    // Resampling unit: the observer.
+    std::vector<int> unitOf(rows.size(), -1), unitObserver;
+    std::vector<int> unitIndex(static_cast<std::size_t>(observers), -1);
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        if (!(omega[i] > 0.0)) continue;
+        int& unit = unitIndex[static_cast<std::size_t>(rows[i].observer)];
+        if (unit < 0) {
+            unit = static_cast<int>(unitObserver.size());
+            unitObserver.push_back(rows[i].observer);
+        }
+        unitOf[i] = unit;
+    }
+    const auto units = static_cast<int>(unitObserver.size());
+    result.qSigmaResampled = NaN;
+    if (units >= BootstrapObservers) {
+        std::vector<double> qs;
+        Bootstrap(rows, omega, solution, unitOf, units, categoryCount, observers, options, qs, result.resampling.failed);
+        result.resampling.method = "bootstrap";
+        result.resampling.runs = options.resamples;
+        // A bootstrap that often cannot determine the AU says that a few observers carry it: no error bar from it.
+        if (result.resampling.failed * 100 <= options.resamples) result.qSigmaResampled = StandardDeviation(qs);
+    } else if (units >= 2) {
+        result.resampling.method = "jackknife";
+        result.resampling.runs = units;
+        std::vector<double> qs;
+        for (int u = 0; u < units; ++u) {
+            std::vector<double> without = omega;
+            for (std::size_t i = 0; i < rows.size(); ++i) {
+                if (unitOf[i] == u) without[i] = 0.0;
+            }
+            const Solution s = Solve(rows, without, categoryCount, observers, options.clockOffsets);
+            result.resampling.withoutObserver.emplace_back(unitObserver[static_cast<std::size_t>(u)],
+                                                           s.determined ? ReferenceAuKm / s.q : NaN);
+            if (s.determined) qs.push_back(s.q);
+            else ++result.resampling.failed;
+        }
+        if (result.resampling.failed == 0) {
+            const double mean = std::accumulate(qs.begin(), qs.end(), 0.0) / units;
+            double sum = 0.0;
+            for (const double q : qs) sum += (q - mean) * (q - mean);
+            result.qSigmaResampled = std::sqrt(sum * (units - 1) / units);
+        }
+    }
+
+    // The quoted uncertainty is the larger of the two that were computed.
+    double qSigma = NaN;
+    if (!std::isnan(result.qSigmaFormal)) qSigma = result.qSigmaFormal;
+    if (!std::isnan(result.qSigmaResampled) && !(result.qSigmaResampled <= qSigma)) qSigma = result.qSigmaResampled;
+    result.auKm = ReferenceAuKm / result.q;
+    auto auSigma = [&](double qs) { return std::fabs(result.auKm * qs / result.q); };
+    result.auSigmaKm = auSigma(qSigma);
+    result.auSigmaFormalKm = auSigma(result.qSigmaFormal);
+    result.auSigmaResampledKm = auSigma(result.qSigmaResampled);
+    result.bounded = result.q > 0.0 && !(result.q - qSigma <= 0.0);
+    result.parallaxArcsec = result.auKm > 0.0 ? SolarParallax(result.auKm) : NaN;
+    result.parallaxSigmaArcsec = result.parallaxArcsec * result.auSigmaKm / result.auKm;
+
+    // References, offsets and per-timing results.
+    for (std::size_t j = 0; j < solution.hasOffset.size(); ++j) {
+        if (solution.hasOffset[j]) result.clockOffsetsS[j] = solution.offset[j];
+    }
+    for (std::size_t c = 0; c < categories.size(); ++c) {
+        if (std::isnan(solution.reference[c])) continue;
+        ContactFit contact{categories[c].first, categories[c].second, solution.reference[c], 0.0, 0};
+        double sum = 0.0;
+        for (std::size_t i = 0; i < rows.size(); ++i) {
+            if (rows[i].category != static_cast<int>(c) || !(omega[i] > 0.0)) continue;
+            sum += solution.residual[i] * solution.residual[i];
+            ++contact.used;
+        }
+        contact.rmsS = contact.used > 0 ? std::sqrt(sum / static_cast<double>(contact.used)) : NaN;
+        if (contact.end == 0) contact.referenceS = std::fmod(std::fmod(contact.referenceS, DaySeconds) + DaySeconds, DaySeconds);
+        result.contacts.push_back(contact);
+    }
+    std::sort(result.contacts.begin(), result.contacts.end(), [](const ContactFit& a, const ContactFit& b) {
+        return (a.end != 0) != (b.end != 0) ? a.end == 0 : std::pair{a.start, a.end} < std::pair{b.start, b.end};
+    });
+
+    auto offsetOf = [&](const Row& row) {
+        const auto j = static_cast<std::size_t>(row.observer);
+        return row.clock && solution.hasOffset[j] ? solution.offset[j] : 0.0;
+    };
+    // Residual of a timing against any category and lever, folded to within half a day for clock times.
+    auto residualFor = [&](const Row& row, int category, double lever) {
+        const double reference = solution.reference[static_cast<std::size_t>(category)];
+        const double r = row.y - reference - solution.q * lever - offsetOf(row);
+        return row.clock ? r - DaySeconds * std::round(r / DaySeconds) : r;
+    };
+    for (std::size_t i = 0; i < count; ++i) {
+        const Row& row = everyTiming[i];
+        result.timings[i].oMinusCS = residualFor(row, row.category, row.g);
+    }
+    for (std::size_t k = 0; k < rows.size(); ++k) {
+        TimingFit& fit = result.timings[rows[k].timing];
+        fit.used = omega[k] > 0.0;
+        result.used += fit.used;
+        if (rejected[k]) {
+            ++result.rejected;
+            Raise(fit, Outlier, "rejected by the robust fit: O-C " + Signed(fit.oMinusCS, 1) + " s");
+        }
+    }
+
+    // Diagnoses for timings that do not fit: each proposes a fix, none is applied.
+    for (std::size_t i = 0; i < count; ++i) {
+        const Row& row = everyTiming[i];
+        const Timing& t = campaign.timings[i];
+        TimingFit& fit = result.timings[i];
+        const double sigma = std::sqrt(1.0 / row.w);
+        const double tolerance = TukeyC * scale * sigma;
+        const double oc = fit.oMinusCS;
+        if (!(std::fabs(oc) > tolerance)) continue;
+        if (row.clock && std::fabs(oc) >= 3000.0) {
+            const double halfHours = std::round(oc / 1800.0);
+            if (std::fabs(halfHours) >= 2 && std::fabs(halfHours) <= 28 && std::fabs(oc - halfHours * 1800.0) <= 300.0) {
+                fit.zoneHours = halfHours / 2.0;
+                Raise(fit, TimeZone, "O-C is " + HoursText(fit.zoneHours) + " from whole or half hours: local time "
+                                         "typed as UT? As UT it would read " + HoursText(-fit.zoneHours) + " from the time given");
+            }
+        }
+        if (row.clock) {
+            for (int other = 1; other <= 4; ++other) {
+                const int category = other - 1;
+                if (other == t.start || std::isnan(solution.reference[static_cast<std::size_t>(category)])) continue;
+                const double lever = SiteLever(coefficients, other, 0, t.latitudeDegrees, t.longitudeDegrees);
+                const double r = residualFor(row, category, lever);
+                if (std::fabs(r) <= tolerance) {
+                    fit.otherContact = other;
+                    Raise(fit, WrongContact, "fits contact " + std::to_string(other) + " (O-C " + Signed(r, 1) +
+                                                 " s there): posted under the wrong contact number?");
+                    break;
+                }
+            }
+        }
+        struct Flip {
+            char which;
+            double latitude, longitude;
+            const char* words;
+        };
+        const Flip flips[2] = {{'N', -t.latitudeDegrees, t.longitudeDegrees, "latitude"},
+                               {'E', t.latitudeDegrees, -t.longitudeDegrees, "longitude"}};
+        for (const Flip& flip : flips) {
+            if ((flip.which == 'N' && t.latitudeDegrees == 0.0) || (flip.which == 'E' && t.longitudeDegrees == 0.0)) continue;
+            const double lever = SiteLever(coefficients, t.start, t.end, flip.latitude, flip.longitude);
+            const double r = residualFor(row, row.category, lever);
+            if (std::fabs(r) <= tolerance) {
+                fit.flippedCoordinate = flip.which;
+                Raise(fit, CoordinateSign, std::string("fits if the sign of its ") + flip.words + " were flipped (O-C " +
+                                               Signed(r, 1) + " s then)");
+                break;
+            }
+        }
+    }
+
+    // Contact order per observer, on times unwrapped across midnight along the reference times.
+    double unwrapped[4] = {NaN, NaN, NaN, NaN};
+    double previous = -std::numeric_limits<double>::infinity();
+    for (int c = 0; c < 4; ++c) {
+        double reference = solution.reference[static_cast<std::size_t>(c)];
+        if (std::isnan(reference)) continue;
+        while (reference < previous) reference += DaySeconds;
+        unwrapped[c] = previous = reference;
+    }
+    std::vector<std::vector<std::size_t>> byObserver(static_cast<std::size_t>(observers));
+    for (std::size_t i = 0; i < count; ++i) {
+        const Timing& t = campaign.timings[i];
+        if (t.end == 0 && !t.duplicate && !std::isnan(unwrapped[t.start - 1])) byObserver[static_cast<std::size_t>(t.observer)].push_back(i);
+    }
+    auto when = [&](std::size_t i) {
+        const Row& row = everyTiming[i];
+        const double r = row.y - solution.reference[static_cast<std::size_t>(row.category)];
+        return unwrapped[row.category] + r - DaySeconds * std::round(r / DaySeconds);
+    };
+    for (const auto& list : byObserver) {
+        for (const std::size_t a : list) {
+            for (const std::size_t b : list) {
+                const Timing &ta = campaign.timings[a], &tb = campaign.timings[b];
+                if (ta.start < tb.start && !(when(a) < when(b))) {
+                    const std::string reason = "contact " + std::to_string(ta.start) + " is not before contact " +
+                                               std::to_string(tb.start) + " of the same observer";
+                    Raise(result.timings[a], ContactOrder, reason);
+                    Raise(result.timings[b], ContactOrder, reason);
+                }
+            }
+        }
+    }
+    return result;
+}

@@ -1,0 +1,274 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright the limbtimer and chordspan authors
+#include "Report.h"
+
+#include <nlohmann/json.hpp>
+
+#include <cmath>
+#include <cstdio>
+#include <sstream>
+
+namespace {
+
+std::string Format(const char* format, double value, int decimals = 0) {
+    char buffer[128];
+    std::snprintf(buffer, sizeof buffer, format, decimals, value);
+    return buffer;
+}
+
+std::string Localised(std::string text, ReportLanguage language) {
+    if (language == ReportLanguage::German) {
+        for (char& c : text) {
+            if (c == '.') c = ',';
+        }
+    }
+    return text;
+}
+
+// Four significant digits, for a value without an uncertainty.
+std::string Significant(double value, int unitPower, ReportLanguage language) {
+    const double shown = value / std::pow(10.0, unitPower);
+    const int digits = std::fabs(shown) >= 1.0 ? static_cast<int>(std::floor(std::log10(std::fabs(shown)))) + 1 : 1;
+    return Localised(Format("%.*f", shown, std::max(0, 4 - digits)), language);
+}
+
+std::string Flags(const TimingFit& fit) {
+    std::string words;
+    for (int flag = 0; flag < FlagCount; ++flag) {
+        if (fit.flagBits & (1u << flag)) words += (words.empty() ? "" : " ") + std::string(FlagWord(static_cast<Flag>(flag)));
+    }
+    return words;
+}
+
+nlohmann::json Number(double value) { return std::isfinite(value) ? nlohmann::json(value) : nlohmann::json(nullptr); }
+
+std::string CsvField(const std::string& text) {
+    if (text.find_first_of(",\"\n\r") == std::string::npos) return text;
+    std::string quoted = "\"";
+    for (const char c : text) quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
+    return quoted + "\"";
+}
+
+struct Words {
+    const char* timings;
+    const char* read;
+    const char* used;
+    const char* rejected;
+    const char* au;
+    const char* millionKm;
+    const char* parallax;
+    const char* noErrorBar;
+    const char* unbounded;
+    const char* uncertainty;
+    const char* formal;
+    const char* dof;
+    const char* bootstrap;
+    const char* jackknife;
+    const char* noResampling;
+    const char* coefficients;
+    const char* clockOffsets;
+    const char* contactHeader;
+    const char* duration;
+    const char* timingHeader;
+    const char* without;
+    const char* notDetermined;
+};
+
+const Words English = {
+    "Timings", "read", "used", "rejected", "Astronomical Unit", "million km", "Solar parallax",
+    "no error bar: there are as many unknowns as timings",
+    "the data do not bound the AU: its uncertainty reaches an infinite distance",
+    "Uncertainty", "formal", "degrees of freedom", "bootstrap over observers", "jackknife by observer",
+    "no resampling", "Coefficients", "Clock offsets", "Contact  Reference (UT)   rms O-C (s)  Timings",
+    "duration", "Timing                 Observer              Contact    O-C (s)  Flags", "AU without observer",
+    "not determined"};
+
+const Words German = {
+    "Zeiten", "gelesen", "verwendet", "verworfen", "Astronomische Einheit", "Mio. km", "Sonnenparallaxe",
+    "kein Fehlerbalken: so viele Unbekannte wie Zeiten",
+    "die Daten begrenzen die AE nicht: ihre Unsicherheit reicht bis ins Unendliche",
+    "Unsicherheit", "formal", "Freiheitsgrade", "Bootstrap \xC3\xBC" "ber Beobachter", "Jackknife nach Beobachter",
+    "keine Wiederholungsstichprobe", "Koeffizienten", "Uhrfehler", "Kontakt  Bezug (UT)       rms B-R (s)  Zeiten",
+    "Dauer", "Zeit                   Beobachter            Kontakt    B-R (s)  Kennzeichen", "AE ohne Beobachter",
+    "nicht bestimmt"};
+
+std::string Padded(std::string text, std::size_t width) {
+    // Width in characters, not bytes: UTF-8 continuation bytes take no column.
+    std::size_t columns = 0;
+    for (const char c : text) columns += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+    if (columns < width) text.append(width - columns, ' ');
+    return text;
+}
+
+}  // namespace
+
+std::string RoundToUncertainty(double value, double sigma, int unitPower, ReportLanguage language) {
+    if (!std::isfinite(sigma) || !(sigma > 0.0)) return Significant(value, unitPower, language);
+    int place = static_cast<int>(std::floor(std::log10(sigma)));
+    // 0.12 keeps two digits: one would round it by up to 40 %.
+    if (std::floor(sigma / std::pow(10.0, place)) < 2.0) --place;
+    const double step = std::pow(10.0, place);
+    const double roundedValue = std::round(value / step) * step;
+    const double roundedSigma = std::round(sigma / step) * step;
+    const int decimals = std::max(0, unitPower - place);
+    const double unit = std::pow(10.0, unitPower);
+    return Localised(Format("%.*f", roundedValue / unit, decimals) + " \xC2\xB1 " + Format("%.*f", roundedSigma / unit, decimals),
+                     language);
+}
+
+std::string FormatUt(double seconds) {
+    const double tenths = std::round(seconds * 10.0);
+    const auto whole = static_cast<long long>(tenths);
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer, "%02lld:%02lld:%02lld.%lld", whole / 36000 % 24,
+                  whole / 600 % 60, whole / 10 % 60, whole % 10);
+    return buffer;
+}
+
+void WriteTextReport(const Campaign& campaign, const Coefficients& coefficients, const FitResult& result,
+                     const FitOptions& options, ReportLanguage language, std::ostream& out) {
+    const Words& w = language == ReportLanguage::German ? German : English;
+    std::ostringstream text;
+    text << w.timings << ": " << result.read << ' ' << w.read << ", " << result.used << ' ' << w.used << ", "
+         << result.rejected << ' ' << w.rejected << '\n';
+    const double sigma = result.auSigmaKm;
+    if (!result.bounded) {
+        text << w.au << ": " << w.unbounded << " (" << Significant(result.auKm, 6, language) << ' ' << w.millionKm
+             << " \xC2\xB1 " << Significant(sigma, 6, language) << ")\n";
+    } else if (std::isnan(sigma)) {
+        text << w.au << ": " << Significant(result.auKm, 6, language) << ' ' << w.millionKm << " ("
+             << Significant(result.auKm, 0, language) << " km; " << w.noErrorBar << ")\n";
+        text << w.parallax << ": " << Localised(Format("%.*f", result.parallaxArcsec, 3), language) << "\xE2\x80\xB3\n";
+    } else {
+        text << w.au << ": " << RoundToUncertainty(result.auKm, sigma, 6, language) << ' ' << w.millionKm << " ("
+             << RoundToUncertainty(result.auKm, sigma, 0, language) << " km)\n";
+        text << w.parallax << ": " << RoundToUncertainty(result.parallaxArcsec, result.parallaxSigmaArcsec, 0, language)
+             << "\xE2\x80\xB3\n";
+    }
+    text << w.uncertainty << ": " << w.formal << ' ';
+    if (std::isnan(result.auSigmaFormalKm)) text << "-";
+    else text << Localised(Format("%.*f", result.auSigmaFormalKm * 1e-6, 3), language) << ' ' << w.millionKm;
+    text << " (" << result.degreesOfFreedom << ' ' << w.dof << "); ";
+    if (result.resampling.method == "bootstrap") text << w.bootstrap << " (" << result.resampling.runs << ")";
+    else if (result.resampling.method == "jackknife") text << w.jackknife << " (" << result.resampling.runs << ")";
+    else text << w.noResampling;
+    if (!result.resampling.method.empty()) {
+        text << ' ';
+        if (std::isnan(result.auSigmaResampledKm)) text << "-";
+        else text << Localised(Format("%.*f", result.auSigmaResampledKm * 1e-6, 3), language) << ' ' << w.millionKm;
+    }
+    text << '\n' << w.coefficients << ": " << coefficients.name << '\n';
+    for (const auto& [observer, au] : result.resampling.withoutObserver) {
+        text << "  " << w.without << ' ' << campaign.observers[static_cast<std::size_t>(observer)] << ": "
+             << (std::isnan(au) ? std::string(w.notDetermined) : Significant(au, 6, language) + " " + w.millionKm) << '\n';
+    }
+    if (options.clockOffsets) {
+        text << w.clockOffsets << ':';
+        for (std::size_t j = 0; j < result.clockOffsetsS.size(); ++j) {
+            if (std::isnan(result.clockOffsetsS[j])) continue;
+            text << ' ' << campaign.observers[j] << ' ' << Localised(Format("%+.*f", result.clockOffsetsS[j], 1), language) << " s;";
+        }
+        text << '\n';
+    }
+    text << '\n' << w.contactHeader << '\n';
+    for (const ContactFit& c : result.contacts) {
+        const std::string reference = c.end == 0 ? FormatUt(c.referenceS) : FormatUt(c.referenceS) + " " + w.duration;
+        text << Padded(ContactName(c.start, c.end), 9) << Padded(reference, 18)
+             << Localised(Format("%*.1f", c.rmsS, 11), language) << Format("%*.0f", static_cast<double>(c.used), 9) << '\n';
+    }
+    text << '\n' << w.timingHeader << '\n';
+    for (std::size_t i = 0; i < campaign.timings.size(); ++i) {
+        const Timing& t = campaign.timings[i];
+        const TimingFit& fit = result.timings[i];
+        const std::string where = campaign.files[static_cast<std::size_t>(t.file)] + ":" + std::to_string(t.line);
+        text << Padded(where, 23) << Padded(campaign.observers[static_cast<std::size_t>(t.observer)].substr(0, 21), 22)
+             << Padded(ContactName(t.start, t.end), 7)
+             << (std::isnan(fit.oMinusCS) ? std::string("          -") : Localised(Format("%+*.1f", fit.oMinusCS, 11), language))
+             << "  " << Flags(fit) << '\n';
+        for (const std::string& reason : fit.reasons) text << "    " << reason << '\n';
+    }
+    out << text.str();
+}
+
+void WriteJsonReport(const Campaign& campaign, const Coefficients& coefficients, const FitResult& result,
+                     const FitOptions& options, std::ostream& out) {
+    nlohmann::json report;
+    report["au_km"] = Number(result.auKm);
+    report["au_sigma_km"] = Number(result.auSigmaKm);
+    report["au_sigma_formal_km"] = Number(result.auSigmaFormalKm);
+    report["au_sigma_resampled_km"] = Number(result.auSigmaResampledKm);
+    report["au_bounded"] = result.bounded;
+    report["parallax_arcsec"] = Number(result.parallaxArcsec);
+    report["parallax_sigma_arcsec"] = Number(result.parallaxSigmaArcsec);
+    report["scale_q"] = Number(result.q);
+    report["degrees_of_freedom"] = result.degreesOfFreedom;
+    report["resampling"] = {{"method", result.resampling.method.empty() ? nlohmann::json(nullptr) : nlohmann::json(result.resampling.method)},
+                            {"runs", result.resampling.runs},
+                            {"failed", result.resampling.failed},
+                            {"seed", options.seed}};
+    nlohmann::json without = nlohmann::json::array();
+    for (const auto& [observer, au] : result.resampling.withoutObserver) {
+        without.push_back({{"observer", campaign.observers[static_cast<std::size_t>(observer)]}, {"au_km", Number(au)}});
+    }
+    report["au_without_observer"] = without;
+    report["coefficients"] = coefficients.name;
+    report["clock_offsets"] = options.clockOffsets;
+    report["timings_read"] = result.read;
+    report["timings_used"] = result.used;
+    report["timings_rejected"] = result.rejected;
+    nlohmann::json contacts = nlohmann::json::array();
+    for (const ContactFit& c : result.contacts) {
+        contacts.push_back({{"contact", ContactName(c.start, c.end)},
+                            {"reference_ut", c.end == 0 ? nlohmann::json(FormatUt(c.referenceS)) : nlohmann::json(nullptr)},
+                            {"reference_s", Number(c.referenceS)},
+                            {"rms_s", Number(c.rmsS)},
+                            {"timings", c.used}});
+    }
+    report["contacts"] = contacts;
+    nlohmann::json offsets = nlohmann::json::array();
+    for (std::size_t j = 0; j < result.clockOffsetsS.size(); ++j) {
+        if (!std::isnan(result.clockOffsetsS[j])) offsets.push_back({{"observer", campaign.observers[j]}, {"offset_s", result.clockOffsetsS[j]}});
+    }
+    report["clock_offsets_s"] = offsets;
+    nlohmann::json timings = nlohmann::json::array();
+    for (std::size_t i = 0; i < campaign.timings.size(); ++i) {
+        const Timing& t = campaign.timings[i];
+        const TimingFit& fit = result.timings[i];
+        nlohmann::json flags = nlohmann::json::array();
+        for (int flag = 0; flag < FlagCount; ++flag) {
+            if (fit.flagBits & (1u << flag)) flags.push_back(FlagWord(static_cast<Flag>(flag)));
+        }
+        timings.push_back({{"file", campaign.files[static_cast<std::size_t>(t.file)]},
+                           {"line", t.line},
+                           {"observer", campaign.observers[static_cast<std::size_t>(t.observer)]},
+                           {"site", t.site},
+                           {"latitude", t.latitudeDegrees},
+                           {"longitude", t.longitudeDegrees},
+                           {"contact", ContactName(t.start, t.end)},
+                           {"used", fit.used},
+                           {"o_minus_c_s", Number(fit.oMinusCS)},
+                           {"lever_s", Number(fit.leverS)},
+                           {"flags", flags},
+                           {"reasons", fit.reasons}});
+    }
+    report["timings"] = timings;
+    // Names come from files of any origin: bytes that are not UTF-8 are replaced rather than refused.
+    out << report.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << '\n';
+}
+
+void WriteCsvReport(const Campaign& campaign, const FitResult& result, std::ostream& out) {
+    std::ostringstream text;
+    text << "file,line,observer,site,contact,used,o_minus_c_s,lever_s,flags,reasons\n";
+    for (std::size_t i = 0; i < campaign.timings.size(); ++i) {
+        const Timing& t = campaign.timings[i];
+        const TimingFit& fit = result.timings[i];
+        std::string reasons;
+        for (const std::string& reason : fit.reasons) reasons += (reasons.empty() ? "" : "; ") + reason;
+        text << CsvField(campaign.files[static_cast<std::size_t>(t.file)]) << ',' << t.line << ','
+             << CsvField(campaign.observers[static_cast<std::size_t>(t.observer)]) << ',' << CsvField(t.site) << ','
+             << ContactName(t.start, t.end) << ',' << (fit.used ? "true" : "false") << ','
+             << (std::isnan(fit.oMinusCS) ? std::string() : Format("%.*f", fit.oMinusCS, 3)) << ','
+             << Format("%.*f", fit.leverS, 3) << ',' << Flags(fit) << ',' << CsvField(reasons) << '\n';
+    }
+    out << text.str();
+}
