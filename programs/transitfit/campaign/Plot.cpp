@@ -23,7 +23,8 @@ const char* const Colours[] = {"#1f77b4", "#e377c2", "#2ca02c", "#d62728", "#946
 
 std::string Number(double value, int decimals = 1) {
     char buffer[64];
-    std::snprintf(buffer, sizeof buffer, "%.*f", decimals, value);
+    // Adding 0.0 turns a negative zero into a positive one: no "-0" on an axis.
+    std::snprintf(buffer, sizeof buffer, "%.*f", decimals, value + 0.0);
     return buffer;
 }
 
@@ -39,9 +40,9 @@ std::string Escaped(const std::string& text) {
     return out;
 }
 
-// A step of 1, 2 or 5 times a power of ten giving about five ticks over the span.
+// A step of 1, 2 or 5 times a power of ten giving about eight ticks over the span.
 double TickStep(double span) {
-    const double raw = span / 5.0;
+    const double raw = span / 8.0;
     const double power = std::pow(10.0, std::floor(std::log10(raw)));
     for (const double m : {1.0, 2.0, 5.0}) {
         if (m * power >= raw) return m * power;
@@ -112,8 +113,8 @@ void WritePlotSvg(const Campaign& campaign, const FitResult& result, const std::
         const double slope = ReferenceAuKm / au;
         svg << "<line x1=\"" << Number(px(xLow)) << "\" y1=\"" << Number(py(slope * xLow)) << "\" x2=\"" << Number(px(xHigh))
             << "\" y2=\"" << Number(py(slope * xHigh)) << "\" stroke=\"#bbb\" stroke-dasharray=\"4 4\"/>\n"
-            << "<text x=\"" << Number(px(xHigh) - 6) << "\" y=\"" << Number(py(slope * xHigh) - 6)
-            << "\" text-anchor=\"end\" fill=\"#999\">" << Number(au * 1e-6, 0) << (german ? " Mio. km" : " million km") << "</text>\n";
+            << "<text x=\"" << Number(px(xLow) + 6) << "\" y=\"" << Number(py(slope * xLow) + (slope * xLow < 0 ? -6 : 14))
+            << "\" fill=\"#999\">" << Number(au * 1e-6, 0) << (german ? " Mio. km" : " million km") << "</text>\n";
     }
     if (std::isfinite(result.q)) {
         svg << "<line x1=\"" << Number(px(xLow)) << "\" y1=\"" << Number(py(result.q * xLow)) << "\" x2=\"" << Number(px(xHigh))
@@ -123,33 +124,36 @@ void WritePlotSvg(const Campaign& campaign, const FitResult& result, const std::
         const char* colour = Colours[p.colour];
         const bool offScale = p.y < yLow || p.y > yHigh;
         svg << "<circle cx=\"" << Number(px(p.x)) << "\" cy=\"" << Number(py(p.y)) << "\" r=\"" << (p.used ? 4 : 6) << "\" "
-            << (p.used ? std::string("fill=\"") + colour + "\" fill-opacity=\"0.8\""
+            << (p.used ? std::string("fill=\"") + colour + "\" stroke=\"white\" stroke-width=\"0.8\""
                        : std::string("fill=\"none\" stroke=\"") + colour + "\" stroke-width=\"2\"")
             << "/>\n";
         if (!p.used) {
-            svg << "<text x=\"" << Number(px(p.x) + 9) << "\" y=\"" << Number(py(p.y) + (p.y > yHigh ? 14 : -6)) << "\" fill=\""
+            // Labels on the right half run to the left of their point, so that none leaves the frame.
+            const bool rightHalf = px(p.x) > Left + plotWidth / 2;
+            svg << "<text text-anchor=\"" << (rightHalf ? "end" : "start") << "\" x=\"" << Number(px(p.x) + (rightHalf ? -9 : 9)) << "\" y=\"" << Number(py(p.y) + (p.y > yHigh ? 14 : -6)) << "\" fill=\""
                 << colour << "\">" << Escaped(p.label) << (offScale ? " (" + Number(p.y, 0) + " s)" : std::string()) << "</text>\n";
         }
     }
     svg << "</g>\n";
-    // Labels of the fitted line and the legend.
+    // Labels of the fitted line and the legend, bottom right: a line of positive slope leaves that corner free.
+    const double labelY = Top + plotHeight - 42, legendStart = Left + plotWidth - 560;
     if (std::isfinite(result.q)) {
         const std::string au = result.bounded ? RoundToUncertainty(result.auKm, result.auSigmaKm, 6, language)
                                               : Number(result.auKm * 1e-6, 1);
-        svg << "<text x=\"" << Left + 12 << "\" y=\"" << Top + 22 << "\" font-size=\"15\" font-weight=\"bold\">"
+        svg << "<text x=\"" << legendStart << "\" y=\"" << labelY << "\" font-size=\"15\" font-weight=\"bold\">"
             << (german ? "Steigung: AE = " : "slope: AU = ") << au << (german ? " Mio. km" : " million km") << "</text>\n";
     }
     const char* const names[] = {"1", "2", "3", "4", nullptr};
-    double legendX = Left + 12;
+    double legendX = legendStart + 4;
     for (int c = 0; c < 5; ++c) {
-        svg << "<circle cx=\"" << legendX << "\" cy=\"" << Top + 42 << "\" r=\"4\" fill=\"" << Colours[c] << "\"/>\n<text x=\""
-            << legendX + 8 << "\" y=\"" << Top + 46 << "\">"
+        svg << "<circle cx=\"" << legendX << "\" cy=\"" << labelY + 20 << "\" r=\"4\" fill=\"" << Colours[c] << "\"/>\n<text x=\""
+            << legendX + 8 << "\" y=\"" << labelY + 24 << "\">"
             << (names[c] ? std::string(german ? "Kontakt " : "contact ") + names[c] : std::string(german ? "Dauer" : "duration"))
             << "</text>\n";
         legendX += 90;
     }
-    svg << "<circle cx=\"" << legendX << "\" cy=\"" << Top + 42 << "\" r=\"5\" fill=\"none\" stroke=\"#444\" stroke-width=\"2\"/>\n"
-        << "<text x=\"" << legendX + 9 << "\" y=\"" << Top + 46 << "\">" << (german ? "verworfen" : "rejected") << "</text>\n";
+    svg << "<circle cx=\"" << legendX << "\" cy=\"" << labelY + 20 << "\" r=\"5\" fill=\"none\" stroke=\"#444\" stroke-width=\"2\"/>\n"
+        << "<text x=\"" << legendX + 9 << "\" y=\"" << labelY + 24 << "\">" << (german ? "verworfen" : "rejected") << "</text>\n";
     svg << "</svg>\n";
     out << svg.str();
 }

@@ -1,0 +1,113 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright the limbtimer and chordspan authors
+//
+// Writes a synthetic campaign of timings of the 8 June 2004 transit as CSV, computed from the same linear
+// site model that transitfit fits, with Gaussian timing noise:
+//   make_campaign sample          real observatories, each timing all four contacts, three planted input errors
+//   make_campaign random N [SEED] N timings from random sites where the whole transit was seen, four per observer
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <random>
+#include <string>
+
+#include "Fit.h"
+
+namespace {
+
+// Geocentric contact times of 8 June 2004 (UT, s): the model's reference times.
+constexpr double ReferenceS[4] = {5 * 3600 + 13 * 60 + 29, 5 * 3600 + 32 * 60 + 55, 11 * 3600 + 6 * 60 + 33,
+                                  11 * 3600 + 25 * 60 + 59};
+
+struct Observatory {
+    const char* name;
+    double latitude, longitude;  // degrees, north and east positive
+    double sigmaS;               // the observer's own stated uncertainty
+};
+
+// Observatories where the whole transit of 2004 was seen, positions rounded to 0.01 degree.
+const Observatory Observatories[] = {
+    {"Greenwich", 51.48, -0.00, 3}, {"Paris", 48.84, 2.34, 4},        {"Madrid", 40.41, -3.69, 5},
+    {"Lisbon", 38.71, -9.15, 5},    {"Uccle", 50.80, 4.36, 3},        {"Bochum", 51.43, 7.19, 4},
+    {"Potsdam", 52.38, 13.06, 3},   {"Vienna", 48.23, 16.29, 4},      {"Ondrejov", 49.91, 14.78, 3},
+    {"Krakow", 50.05, 19.82, 5},    {"Rome", 41.92, 12.45, 6},        {"Athens", 37.97, 23.72, 5},
+    {"Stockholm", 59.30, 18.06, 4}, {"Helsinki", 60.16, 24.96, 5},    {"Pulkovo", 59.77, 30.33, 4},
+    {"Istanbul", 41.01, 28.97, 6},  {"Helwan", 29.86, 31.34, 7},      {"Mitzpe Ramon", 30.60, 34.76, 4},
+    {"Pretoria", -25.75, 28.23, 5}, {"Cape Town", -33.93, 18.48, 3},  {"Nairobi", -1.28, 36.82, 8},
+    {"Tehran", 35.70, 51.40, 6},    {"Mumbai", 18.97, 72.82, 7},      {"Hyderabad", 17.43, 78.45, 6},
+    {"Kodaikanal", 10.23, 77.46, 5}, {"Bosscha", -6.82, 107.62, 6},
+};
+
+struct Row {
+    std::string observer;
+    double latitude, longitude;
+    int contact;
+    double seconds, sigmaS;
+    std::string note;
+};
+
+std::string Clock(double seconds) {
+    const double t = std::round(seconds * 10.0) / 10.0;
+    const int whole = static_cast<int>(std::floor(t));
+    char buffer[32];
+    std::snprintf(buffer, sizeof buffer, "%02d:%02d:%02d.%d", whole / 3600 % 24, whole / 60 % 60, whole % 60,
+                  static_cast<int>(std::lround((t - whole) * 10.0)) % 10);
+    return buffer;
+}
+
+void Write(const Row& row) {
+    std::printf("%s,%.4f,%.4f,%d,%s,%g,%s\n", row.observer.c_str(), row.latitude, row.longitude, row.contact,
+                Clock(row.seconds).c_str(), row.sigmaS, row.note.c_str());
+}
+
+double Timed(const Coefficients& coefficients, int contact, double latitude, double longitude, double noise) {
+    return ReferenceS[contact - 1] + SiteLever(coefficients, contact, 0, latitude, longitude) + noise;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const std::string mode = argc > 1 ? argv[1] : "";
+    const Coefficients coefficients = TableCoefficients();
+    std::puts("observer,latitude,longitude,contact,time,sigma,note");
+    if (mode == "sample") {
+        std::mt19937_64 random(2004);
+        std::normal_distribution<double> normal(0.0, 1.0);
+        for (const Observatory& o : Observatories) {
+            for (int contact = 1; contact <= 4; ++contact) {
+                Row row{o.name, o.latitude, o.longitude, contact,
+                        Timed(coefficients, contact, o.latitude, o.longitude, o.sigmaS * normal(random)), o.sigmaS, ""};
+                const std::string name = o.name;
+                if (name == "Vienna" && contact == 4) {
+                    row.seconds += 2 * 3600;
+                    row.note = "planted: local time (CEST) typed as UT";
+                } else if (name == "Athens" && contact == 2) {
+                    row.contact = 1;
+                    row.note = "planted: contact 2 posted as contact 1";
+                } else if (name == "Pretoria") {
+                    row.longitude = -row.longitude;
+                    row.note = "planted: longitude typed west instead of east";
+                }
+                Write(row);
+            }
+        }
+        return 0;
+    }
+    if (mode == "random" && argc >= 3) {
+        const long count = std::strtol(argv[2], nullptr, 10);
+        std::mt19937_64 random(argc > 3 ? std::strtoull(argv[3], nullptr, 10) : 1);
+        std::normal_distribution<double> normal(0.0, 1.0);
+        std::uniform_real_distribution<double> latitude(-30.0, 60.0), longitude(-5.0, 80.0);
+        for (long i = 0; i < count; i += 4) {
+            const double lat = latitude(random), lon = longitude(random);
+            for (int contact = 1; contact <= 4 && i + contact - 1 < count; ++contact) {
+                Write({"observer " + std::to_string(i / 4), lat, lon, contact,
+                       Timed(coefficients, contact, lat, lon, 5.0 * normal(random)), 5.0, ""});
+            }
+        }
+        return 0;
+    }
+    std::fputs("usage: make_campaign sample | make_campaign random N [SEED]\n", stderr);
+    return 2;
+}
