@@ -1,1 +1,206 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright the limbtimer and chordspan authors
+#include "Fit.h"
+
 #include <gtest/gtest.h>
+
+#include <cmath>
+#include <random>
+
+#include "Reduction.h"
+
+namespace {
+
+double Rad(double degrees) { return static_cast<double>(degrees * DegToRad); }
+
+Timing At(const std::string& site, double latitude, double longitude, int start, int end, double seconds) {
+    Timing t;
+    t.site = site;
+    t.latitudeDegrees = latitude;
+    t.longitudeDegrees = longitude;
+    t.start = start;
+    t.end = end;
+    t.seconds = seconds;
+    return t;
+}
+
+// A campaign from timings, each observer named by its site.
+Campaign Of(std::vector<Timing> timings) {
+    Campaign campaign;
+    campaign.files.push_back("test.csv");
+    for (std::size_t i = 0; i < timings.size(); ++i) {
+        Timing& t = timings[i];
+        t.line = static_cast<long>(i) + 2;
+        const auto found = std::find(campaign.observers.begin(), campaign.observers.end(), t.site);
+        t.observer = static_cast<int>(found - campaign.observers.begin());
+        if (found == campaign.observers.end()) campaign.observers.push_back(t.site);
+    }
+    campaign.timings = timings;
+    MarkDuplicates(campaign);
+    return campaign;
+}
+
+// Geocentric reference times of 2004 (s), as the sample generator uses them.
+constexpr double Reference[4] = {18809, 19975, 39993, 41159};
+
+struct Site {
+    const char* name;
+    double latitude, longitude;
+};
+
+const Site Sites[] = {{"Greenwich", 51.48, 0.0},  {"Paris", 48.84, 2.34},      {"Madrid", 40.41, -3.69},
+                      {"Potsdam", 52.38, 13.06},  {"Vienna", 48.23, 16.29},    {"Athens", 37.97, 23.72},
+                      {"Helsinki", 60.16, 24.96}, {"Helwan", 29.86, 31.34},    {"Pretoria", -25.75, 28.23},
+                      {"Cape Town", -33.93, 18.48}, {"Nairobi", -1.28, 36.82}, {"Tehran", 35.70, 51.40},
+                      {"Mumbai", 18.97, 72.82},   {"Kodaikanal", 10.23, 77.46}, {"Bosscha", -6.82, 107.62}};
+
+// Every site times the four contacts at the true AU scaled by 1/q, with Gaussian noise of sigma seconds.
+std::vector<Timing> Synthetic(double q, double sigma, unsigned seed) {
+    const Coefficients table = TableCoefficients();
+    std::mt19937_64 random(seed);
+    std::normal_distribution<double> noise(0.0, sigma);
+    std::vector<Timing> timings;
+    for (const Site& s : Sites) {
+        for (int c = 1; c <= 4; ++c) {
+            const double t = Reference[c - 1] + q * SiteLever(table, c, 0, s.latitude, s.longitude) + noise(random);
+            timings.push_back(At(s.name, s.latitude, s.longitude, c, 0, t));
+        }
+    }
+    return timings;
+}
+
+bool Has(const FitResult& result, std::size_t timing, Flag flag) { return result.timings[timing].flagBits & (1u << flag); }
+
+}  // namespace
+
+TEST(FitCampaign, TwoSitesGiveTheTwoSiteReductions) {
+    // Essen and Pretoria with the dialogues' default answers: the same AU as their reductions, to far
+    // better than the printed 0.1 million km.
+    const double essenLat = 51.47, essenLon = 7.0, pretoriaLat = -26.18, pretoriaLon = 28.0;
+    const Coefficients table = TableCoefficients();
+    for (int contact = 1; contact <= 4; ++contact) {
+        const FitResult r = FitCampaign(Of({At("Essen", essenLat, essenLon, contact, 0, 19191),
+                                            At("Pretoria", pretoriaLat, pretoriaLon, contact, 0, 19041)}),
+                                        table, FitOptions{});
+        ASSERT_TRUE(r.fitted) << contact;
+        const double expected = ReduceContactTime(contact, 19191, 19041, Rad(essenLat), -Rad(essenLon),
+                                                  Rad(pretoriaLat), -Rad(pretoriaLon));
+        EXPECT_NEAR(r.auKm / expected, 1.0, 1e-12) << contact;
+        // As many unknowns as timings: no error bar is made up.
+        EXPECT_TRUE(std::isnan(r.auSigmaKm)) << contact;
+    }
+    const int pairs[4][2] = {{1, 3}, {1, 4}, {2, 3}, {2, 4}};
+    for (const auto& pair : pairs) {
+        const double d1 = 19448, d2 = 20021;  // 05:24:08 and 05:33:41
+        const double expected = ReduceDuration(pair[0], pair[1], d1, d2, Rad(essenLat), -Rad(essenLon),
+                                               Rad(pretoriaLat), -Rad(pretoriaLon));
+        const FitResult durations = FitCampaign(Of({At("Essen", essenLat, essenLon, pair[0], pair[1], d1),
+                                                    At("Pretoria", pretoriaLat, pretoriaLon, pair[0], pair[1], d2)}),
+                                                table, FitOptions{});
+        ASSERT_TRUE(durations.fitted);
+        EXPECT_NEAR(durations.auKm / expected, 1.0, 1e-12) << pair[0] << '-' << pair[1];
+        // The same durations as start and end clock times, each clock wrong by its own offset (one by an hour):
+        // with clock offsets only the differences count, as in the duration method.
+        FitOptions offsets;
+        offsets.clockOffsets = true;
+        const FitResult clocks = FitCampaign(Of({At("Essen", essenLat, essenLon, pair[0], 0, 18000 + 3600),
+                                                 At("Essen", essenLat, essenLon, pair[1], 0, 18000 + 3600 + d1),
+                                                 At("Pretoria", pretoriaLat, pretoriaLon, pair[0], 0, 18100),
+                                                 At("Pretoria", pretoriaLat, pretoriaLon, pair[1], 0, 18100 + d2)}),
+                                             table, offsets);
+        ASSERT_TRUE(clocks.fitted);
+        EXPECT_NEAR(clocks.auKm / expected, 1.0, 1e-9) << pair[0] << '-' << pair[1];
+    }
+}
+
+TEST(FitCampaign, RecoversTheAuWithinItsStatedUncertainty) {
+    // Twenty synthetic campaigns at 149.6 million km with 5 s noise: the AU lies within two quoted
+    // uncertainties nearly always (expect 19 of 20), and the uncertainty is of the size the noise implies.
+    int within = 0;
+    for (unsigned seed = 1; seed <= 20; ++seed) {
+        const FitResult r = FitCampaign(Of(Synthetic(1.0, 5.0, seed)), TableCoefficients(), FitOptions{});
+        ASSERT_TRUE(r.fitted);
+        within += std::fabs(r.auKm - ReferenceAuKm) <= 2.0 * r.auSigmaKm;
+        EXPECT_GT(r.auSigmaKm, 0.2e6);
+        EXPECT_LT(r.auSigmaKm, 3e6);
+        EXPECT_EQ(r.resampling.method, "jackknife");  // 15 observers
+    }
+    EXPECT_GE(within, 17);
+    // Noiseless timings at half the AU give it exactly.
+    const FitResult half = FitCampaign(Of(Synthetic(2.0, 0.0, 1)), TableCoefficients(), FitOptions{});
+    EXPECT_NEAR(half.auKm, ReferenceAuKm / 2.0, 1.0);
+    EXPECT_EQ(half.rejected, 0);
+}
+
+TEST(FitCampaign, BootstrapAgreesWithTheFormalUncertaintyForGaussianNoise) {
+    std::vector<Timing> timings;
+    for (unsigned seed = 1; seed <= 3; ++seed) {  // 45 observers: a bootstrap
+        std::vector<Timing> more = Synthetic(1.0, 5.0, seed);
+        for (Timing& t : more) t.site += std::to_string(seed);
+        timings.insert(timings.end(), more.begin(), more.end());
+    }
+    const FitResult r = FitCampaign(Of(timings), TableCoefficients(), FitOptions{});
+    ASSERT_TRUE(r.fitted);
+    EXPECT_EQ(r.resampling.method, "bootstrap");
+    EXPECT_EQ(r.resampling.failed, 0);
+    EXPECT_NEAR(r.auSigmaResampledKm / r.auSigmaFormalKm, 1.0, 0.35);
+    // The same seed repeats the run exactly.
+    EXPECT_EQ(FitCampaign(Of(timings), TableCoefficients(), FitOptions{}).auSigmaResampledKm, r.auSigmaResampledKm);
+}
+
+TEST(FitCampaign, FlagsTheErrorsObserversMake) {
+    std::vector<Timing> timings = Synthetic(1.0, 3.0, 7);
+    // Vienna's contact 4 in CEST, Athens's contact 2 posted as 1, Pretoria's longitude west, Madrid twice,
+    // Helsinki's contacts 3 and 4 exchanged.
+    auto find = [&](const char* site, int contact) {
+        for (std::size_t i = 0; i < timings.size(); ++i) {
+            if (timings[i].site == site && timings[i].start == contact) return i;
+        }
+        return timings.size();
+    };
+    timings[find("Vienna", 4)].seconds += 7200;
+    timings[find("Athens", 2)].start = 1;
+    for (int c = 1; c <= 4; ++c) timings[find("Pretoria", c)].longitudeDegrees *= -1;
+    timings.push_back(timings[find("Madrid", 3)]);
+    std::swap(timings[find("Helsinki", 3)].seconds, timings[find("Helsinki", 4)].seconds);
+    const FitResult r = FitCampaign(Of(timings), TableCoefficients(), FitOptions{});
+    ASSERT_TRUE(r.fitted);
+    const struct {
+        std::size_t timing;
+        Flag flag;
+    } expected[] = {{find("Vienna", 4), TimeZone},         {find("Vienna", 4), Outlier},
+                    {find("Athens", 1) + 1, WrongContact}, {find("Pretoria", 4), CoordinateSign},
+                    {find("Pretoria", 4), Outlier},        {timings.size() - 1, Duplicate},
+                    {find("Helsinki", 3), ContactOrder},   {find("Helsinki", 4), ContactOrder}};
+    for (const auto& e : expected) EXPECT_TRUE(Has(r, e.timing, e.flag)) << e.timing << ' ' << FlagWord(e.flag);
+    EXPECT_DOUBLE_EQ(r.timings[find("Vienna", 4)].zoneHours, 2.0);
+    EXPECT_EQ(r.timings[find("Athens", 1) + 1].otherContact, 2);
+    EXPECT_EQ(r.timings[find("Pretoria", 4)].flippedCoordinate, 'E');
+    EXPECT_FALSE(r.timings.back().used);
+    // No good timing is flagged, and the planted errors leave the AU where it was.
+    for (const char* site : {"Greenwich", "Paris", "Potsdam", "Mumbai"}) {
+        for (int c = 1; c <= 4; ++c) EXPECT_EQ(r.timings[find(site, c)].flagBits, 0u) << site << c;
+    }
+    EXPECT_LE(std::fabs(r.auKm - ReferenceAuKm), 2.0 * r.auSigmaKm);
+    // Without rejection the hour-long slip drags the AU far off.
+    FitOptions keepAll;
+    keepAll.keepAll = true;
+    const FitResult all = FitCampaign(Of(timings), TableCoefficients(), keepAll);
+    EXPECT_EQ(all.rejected, 0);
+    EXPECT_GT(std::fabs(all.auKm - ReferenceAuKm), 5.0 * r.auSigmaKm);
+}
+
+TEST(FitCampaign, SaysWhyNoFitIsPossible) {
+    const Coefficients table = TableCoefficients();
+    // One site only, or nothing at all: the AU cannot be determined.
+    EXPECT_FALSE(FitCampaign(Of({At("A", 50, 7, 1, 0, 19000), At("A", 50, 7, 1, 0, 19010)}), table, FitOptions{}).fitted);
+    EXPECT_FALSE(FitCampaign(Of({}), table, FitOptions{}).fitted);
+    // With clock offsets, one timing per contact at each site says nothing about the AU.
+    FitOptions offsets;
+    offsets.clockOffsets = true;
+    const FitResult r = FitCampaign(Of({At("A", 50, 7, 1, 0, 19000), At("A", 50, 7, 2, 0, 20000),
+                                        At("B", -26, 28, 1, 0, 19100)}),
+                                    table, offsets);
+    EXPECT_FALSE(r.fitted);
+    EXPECT_FALSE(r.whyNot.empty());
+}

@@ -1,1 +1,191 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright the limbtimer and chordspan authors
+#include "Campaign.h"
+#include "Csv.h"
+#include "Fields.h"
+
 #include <gtest/gtest.h>
+
+#include <sstream>
+
+namespace {
+
+struct Read {
+    Campaign campaign;
+    ReadStatus status;
+    std::string messages;
+};
+
+Read ReadText(const std::string& text) {
+    Read read;
+    std::istringstream in(text);
+    std::ostringstream err;
+    read.status = ReadCampaign("c.csv", in, read.campaign, err);
+    read.messages = err.str();
+    return read;
+}
+
+// What a timing carries into the fit, for comparing readings of the same campaign.
+std::string Summary(const Campaign& campaign) {
+    std::ostringstream text;
+    text.precision(12);
+    for (const Timing& t : campaign.timings) {
+        text << campaign.observers[static_cast<std::size_t>(t.observer)] << '|' << t.site << '|' << t.latitudeDegrees
+             << '|' << t.longitudeDegrees << '|' << t.start << '-' << t.end << '|' << t.seconds << '|' << t.sigmaS << '\n';
+    }
+    return text.str();
+}
+
+}  // namespace
+
+TEST(ParseAngle, ReadsTheWaysPeopleWriteCoordinates) {
+    const struct {
+        const char* text;
+        const char* letters;
+        bool decimalComma;
+        double degrees;
+    } cases[] = {
+        {"51.47", "NS", false, 51.47},          {"-26.18", "NS", false, -26.18},
+        {"51.47N", "NS", false, 51.47},         {"26.18 s", "NS", false, -26.18},
+        {"N 51.47", "NS", false, 51.47},        {"7.0E", "EW", false, 7.0},
+        {"28 W", "EW", false, -28.0},           {"13,4 O", "EW", true, 13.4},
+        {"51,47", "NS", true, 51.47},           {"49\xC2\xB0" "13'09\"N", "NS", false, 49.219166666666666},
+        {"49 13 09 N", "NS", false, 49.219166666666666}, {"49:13:09N", "NS", false, 49.219166666666666},
+        {"-49:13:09", "NS", false, -49.219166666666666}, {"49\xC2\xB0" "13.5'", "NS", false, 49.225},
+        {"0\xC2\xB0" "30'W", "EW", false, -0.5},
+    };
+    for (const auto& c : cases) {
+        double degrees = 0.0;
+        std::string why;
+        ASSERT_TRUE(ParseAngle(c.text, c.letters, NumberStyle{c.decimalComma}, degrees, why)) << c.text << ": " << why;
+        EXPECT_NEAR(degrees, c.degrees, 1e-12) << c.text;
+    }
+    const struct {
+        const char* text;
+        const char* letters;
+    } refused[] = {{"", "NS"}, {"abc", "NS"}, {"51.47E", "NS"}, {"7N", "EW"}, {"-7W", "EW"}, {"49 75 00", "NS"},
+                   {"49.5 13", "NS"}, {"51,47", "NS"}, {"1 2 3 4", "NS"}, {"inf", "NS"}, {"nan", "EW"}, {"0x1A", "NS"}};
+    for (const auto& c : refused) {
+        double degrees = 0.0;
+        std::string why;
+        EXPECT_FALSE(ParseAngle(c.text, c.letters, NumberStyle{}, degrees, why)) << c.text;
+        EXPECT_FALSE(why.empty()) << c.text;
+    }
+}
+
+TEST(ParseTimeOfDay, ReadsClockTimesAndRefusesTheRest) {
+    const struct {
+        const char* text;
+        double seconds;  // negative: refused
+    } cases[] = {{"05:19:51", 19191},  {"11:03:38.27", 39818.27}, {" 5:19:51 ", 19191}, {"23:59:59.9", 86399.9},
+                 {"05:19", -1},        {"05:60:00", -1},          {"05:19:61", -1},     {"5:1:51", -1},
+                 {"05:19:51.", -1},    {"05:19:51x", -1},         {"", -1},             {"-05:19:51", -1},
+                 {"48:00:00", -1},     {"05:19:51,5", -1}};
+    for (const auto& c : cases) {
+        double seconds = -1;
+        const bool read = ParseTimeOfDay(c.text, NumberStyle{}, seconds);
+        EXPECT_EQ(read, c.seconds >= 0) << c.text;
+        if (read) {
+            EXPECT_NEAR(seconds, c.seconds, 1e-9) << c.text;
+        }
+    }
+    double seconds = 0;
+    EXPECT_TRUE(ParseTimeOfDay("05:19:51,5", NumberStyle{true}, seconds));
+    EXPECT_NEAR(seconds, 19191.5, 1e-9);
+}
+
+TEST(ReadCampaign, EveryDialectAndLayoutGivesTheSameTimings) {
+    const std::string reference = Summary(
+        ReadText("site,latitude,longitude,contact,time\nK\xC3\xB6ln,50.94,6.96,1,05:19:30\nK\xC3\xB6ln,50.94,6.96,"
+                 "4,11:20:10.5\nPretoria,-25.75,28.23,1,05:17:21\n")
+            .campaign);
+    const std::string dialects[] = {
+        // semicolons and decimal commas, German header, CR LF, a byte order mark
+        "\xEF\xBB\xBFOrt;Breite;L\xC3\xA4nge;Kontakt;Zeit\r\nK\xC3\xB6ln;50,94;6,96;1;05:19:30\r\nK\xC3\xB6ln;50,94;"
+        "6,96;4;11:20:10,5\r\nPretoria;-25,75;28,23;1;05:17:21\r\n",
+        // tabs, Windows-1252 names, letters for hemispheres, extra columns and blank lines
+        "Station\tLat\tLon\tnote\tContact\tUT\n\nK\xF6ln\t50.94N\t6.96 E\tclear\t1\t05:19:30\nK\xF6ln\t50.94N\t6.96 O\t"
+        "\t4\t11:20:10.5\n\nPretoria\t25.75S\t28.23E\thazy, windy\t1\t05:17:21\n",
+        // quoted fields, with a delimiter and a doubled quote inside
+        "\"site\",\"latitude\",\"longitude\",\"contact\",\"time\"\n\"K\xC3\xB6ln\",\"50.94\",\"6.96\",1,05:19:30\n"
+        "K\xC3\xB6ln,50.94,6.96,\"4\",\"11:20:10.5\"\nPretoria,-25.75,\"28.23\",1,05:17:21\n",
+        // one observer per row
+        "site;latitude;longitude;T1;T2;T3;T4\nK\xC3\xB6ln;50,94;6,96;05:19:30;;;11:20:10,5\nPretoria;-25,75;28,23;"
+        "05:17:21;;;\n",
+    };
+    for (const std::string& text : dialects) {
+        const Read read = ReadText(text);
+        EXPECT_EQ(read.status, ReadStatus::Read);
+        EXPECT_EQ(read.messages, "");
+        EXPECT_EQ(Summary(read.campaign), reference) << text;
+    }
+    // Quoting keeps delimiters and quotes inside names.
+    const Read quoted = ReadText("site,lat,lon,contact,time\n\"Obs, \"\"North\"\"\",1,2,3,05:00:00\n");
+    ASSERT_EQ(quoted.campaign.timings.size(), 1u);
+    EXPECT_EQ(quoted.campaign.timings[0].site, "Obs, \"North\"");
+}
+
+TEST(ReadCampaign, ReportsBadRowsWithTheirLinesAndReadsTheRest) {
+    const Read read = ReadText(
+        "site,latitude,longitude,contact,time,sigma\n"
+        "A,95,7,1,05:00:00\n"            // 2
+        "B,50,181,1,05:00:00\n"          // 3
+        "C,50,7,5,05:00:00\n"            // 4
+        "D,50,7,3-2,05:00:00\n"          // 5
+        "E,50,7,1,\n"                    // 6
+        "F,5x,7,1,05:00:00\n"            // 7
+        "G,50,7,1,05:00:00,-3\n"         // 8
+        ",50,7,1,05:00:00\n"             // 9
+        "\"H\nI\",50,7,1,05:00:00\n"     // 10-11: a quoted line break
+        "J,50,7,2,25:61:00\n"            // 12
+        "K,50,7,2-3,05:24:08\n");        // 13
+    EXPECT_EQ(read.status, ReadStatus::Read);
+    EXPECT_EQ(read.campaign.rowsSkipped, 9);
+    ASSERT_EQ(read.campaign.timings.size(), 2u);
+    EXPECT_EQ(read.campaign.timings[0].line, 10);
+    EXPECT_EQ(read.campaign.timings[1].line, 13);
+    EXPECT_EQ(read.campaign.timings[1].end, 3);
+    const char* const expected[] = {
+        "c.csv:2: latitude \"95\" is outside -90..90",     "c.csv:3: longitude \"181\" is outside -180..180",
+        "c.csv:4: contact \"5\" is not 1 to 4",            "c.csv:5: contact \"3-2\" is not 1 to 4",
+        "c.csv:6: time is empty",                          "c.csv:7: latitude \"5x\" is not an angle",
+        "c.csv:8: sigma \"-3\" is not an uncertainty",     "c.csv:9: the site is empty",
+        "c.csv:12: time \"25:61:00\" is not a time"};
+    for (const char* message : expected) EXPECT_NE(read.messages.find(message), std::string::npos) << message;
+}
+
+TEST(ReadCampaign, SaysWhatIsWrongWithTheWholeFile) {
+    const struct {
+        std::string text;
+        ReadStatus status;
+        const char* message;
+    } cases[] = {
+        {"", ReadStatus::NoTimings, "c.csv: the file is empty; expected a header row with the columns site"},
+        {"name,when\nA,05:00:00\n", ReadStatus::NoTimings, "c.csv:1: no recognisable header; expected a header row"},
+        {"site,latitude,longitude,contact,time\n", ReadStatus::NoTimings, "c.csv: no timings below the header"},
+        {"site,latitude,longitude,contact,time\r\n\r\n", ReadStatus::NoTimings, "no timings below the header"},
+        {std::string("site,lat,lon,contact,time\nA,1,2,3,\0", 35), ReadStatus::Unreadable, "not a text file"},
+        {std::string("\x7F" "ELF\x02\x01\x01\0\0\0", 10), ReadStatus::Unreadable, "c.csv: not a text file"},
+        {"site,latitude,longitude,contact,time\nA,91,7,1,05:00:00\n", ReadStatus::NoTimings, "c.csv:2: latitude"},
+    };
+    for (const auto& c : cases) {
+        const Read read = ReadText(c.text);
+        EXPECT_EQ(read.status, c.status) << c.text;
+        EXPECT_NE(read.messages.find(c.message), std::string::npos) << read.messages;
+    }
+    // A line far beyond any row is consumed without being held, and the rows after it are read.
+    const std::string huge = "site,latitude,longitude,contact,time\n" + std::string(3 * MaxRecordBytes, 'x') +
+                             "\nA,50,7,1,05:00:00\n";
+    const Read read = ReadText(huge);
+    EXPECT_EQ(read.campaign.timings.size(), 1u);
+    EXPECT_NE(read.messages.find("c.csv:2: the row is longer than 1 MiB"), std::string::npos);
+}
+
+TEST(MarkDuplicates, KeepsTheFirstOfRepeatedTimings) {
+    Read read = ReadText("observer,site,lat,lon,contact,time\nX,A,50,7,1,05:00:00\nX,A,50,7,1,05:00:00\n"
+                         "Y,A,50,7,1,05:00:00\nX,A,50,7,2,05:00:00\nX,A,50,7,1,05:00:01\nX,A,50,7,1,05:00:00\n");
+    MarkDuplicates(read.campaign);
+    std::vector<bool> duplicate;
+    for (const Timing& t : read.campaign.timings) duplicate.push_back(t.duplicate);
+    EXPECT_EQ(duplicate, (std::vector<bool>{false, true, false, false, false, true}));
+}
