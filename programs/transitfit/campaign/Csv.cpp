@@ -72,6 +72,8 @@ CsvStatus ReadRecord(CsvReader& reader, CsvRecord& record) {
         while (reader.buffer.size() < 3 && Fill(reader)) {
         }
         if (reader.buffer.compare(0, 3, "\xEF\xBB\xBF") == 0) reader.at = 3;
+        // As other tools judge it: a NUL in the first block makes a file binary, whatever its first line says.
+        if (reader.buffer.find('\0') != std::string::npos) return CsvStatus::NotText;
         reader.delimiter = DetectDelimiter(reader);
     }
     record.fields.clear();

@@ -1,2 +1,100 @@
 #!/usr/bin/env bash
-exit 0
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Copyright the limbtimer and chordspan authors
+# Whole runs of the built transitfit: the two-site identities against the built dialogue programs' printed
+# digits, the sample campaign and its planted errors, and an exit status and a clear word for bad input.
+# Usage: runs.sh TRANSITFIT LIMBTIMER CHORDSPAN TEST_FOLDER
+set -u
+transitfit=$1 limbtimer=$2 chordspan=$3 here=$4
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+failures=0 checks=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+pass() { checks=$((checks + 1)); }
+
+# A number from the JSON report: the first "key": value.
+json_number() { grep -o "\"$1\": [-0-9.e+]*" "$2" | head -1 | sed 's/.*: //'; }
+
+# identity NAME DIALOGUE DIALOGUE_INPUT CSV [OPTIONS]: the dialogue's printed AU and parallax, rounded as it
+# prints them, come out of transitfit's fit of the same observations.
+identity() {
+  local name=$1 dialogue=$2 input=$3 csv=$4; shift 4
+  printf "$input" | LC_ALL=C timeout 5 "$dialogue" > "$work/$name.dialogue"
+  local au parallax
+  au=$(grep -a -m1 'Astronomical Unit  *:' "$work/$name.dialogue" | grep -o -- '-\?[0-9]*\.[0-9]')
+  parallax=$(grep -a -m1 'Solar Parallax' "$work/$name.dialogue" | grep -o -- '-\?[0-9]*\.[0-9]*')
+  printf "$csv" > "$work/$name.csv"
+  if ! timeout 10 "$transitfit" --format json "$@" "$work/$name.csv" > "$work/$name.json"; then
+    fail "$name: transitfit found no fit"; return
+  fi
+  local fitted_au fitted_parallax
+  fitted_au=$(awk -v v="$(json_number au_km "$work/$name.json")" 'BEGIN { printf "%.1f", v / 1e6 }')
+  fitted_parallax=$(awk -v v="$(json_number parallax_arcsec "$work/$name.json")" 'BEGIN { printf "%.3f", v }')
+  if [ "$fitted_au" = "$au" ] && [ "$fitted_parallax" = "$parallax" ]; then pass
+  else fail "$name: dialogue $au / $parallax, transitfit $fitted_au / $fitted_parallax"; fi
+}
+
+header='site,latitude,longitude,contact,time\n'
+identity limbtimer-defaults "$limbtimer" 'e\n\n\n\n\n\n\n\n\n\n\n\n' \
+  "${header}Essen,51.47,7.0,1,05:19:51\nPretoria,-26.18,28.0,1,05:17:21\n"
+identity limbtimer-contact-4 "$limbtimer" 'e\n4\ns\n33.9\nw\n18.4\n06:01:10\nn\n40.7\nw\n74.0\n05:59:00\n' \
+  "${header}A,33.9S,18.4W,4,06:01:10\nB,40.7N,74.0W,4,05:59:00\n"
+identity chordspan-defaults "$chordspan" 'e\n\n\n\n\n\n\n\n\n\n\n\n\n' \
+  "${header}Essen,51.47,7.0,2-3,05:24:08\nPretoria,-26.18,28.0,2-3,05:33:41\n"
+identity chordspan-1-4 "$chordspan" 'e\n1\n4\n\n\n\n\n06:10:00\n\n\n\n\n06:20:30\n' \
+  "${header}Essen,51.47,7.0,1-4,06:10:00\nPretoria,-26.18,28.0,1-4,06:20:30\n"
+# The same durations as clock times, the second site's clock an hour fast: only differences count.
+identity chordspan-clocks "$chordspan" 'e\n\n\n\n\n\n\n\n\n\n\n\n\n' \
+  "${header}Essen,51.47,7.0,2,05:32:00\nEssen,51.47,7.0,3,10:56:08\nPretoria,-26.18,28.0,2,06:30:00\nPretoria,-26.18,28.0,3,12:03:41\n" \
+  --clock-offsets
+
+# The sample campaign: the committed file is what the generator writes, its AU lies within its stated
+# uncertainty of the one it was made with, and each planted error is named.
+sample=$here/../sample/campaign-2004.csv
+maker=$(dirname "$transitfit")/make_campaign
+if "$maker" sample | cmp -s - "$sample"; then pass; else fail "sample: the committed file differs from make_campaign sample"; fi
+if timeout 20 "$transitfit" --format json --plot "$work/sample.svg" "$sample" > "$work/sample.json"; then
+  au=$(json_number au_km "$work/sample.json") sigma=$(json_number au_sigma_km "$work/sample.json")
+  if awk -v a="$au" -v s="$sigma" 'BEGIN { d = a - 149597870.7; exit !(d * d <= 4 * s * s && s > 1e5 && s < 3e6) }'; then pass
+  else fail "sample: AU $au +- $sigma does not hold 149597870.7 within two uncertainties"; fi
+  for flag in time-zone wrong-contact coordinate-sign outlier; do
+    if grep -q "\"$flag\"" "$work/sample.json"; then pass; else fail "sample: no $flag flag"; fi
+  done
+  if grep -q '<svg' "$work/sample.svg" && grep -q 'slope: AU = ' "$work/sample.svg"; then pass; else fail "sample: no plot"; fi
+else
+  fail "sample: no fit"
+fi
+if LANG=de_DE.UTF-8 LC_ALL= LC_MESSAGES= "$transitfit" "$sample" | grep -q '^Astronomische Einheit: 1[45][0-9],[0-9] ± 0,[0-9] Mio. km'; then pass
+else fail "sample: no German report under LANG=de_DE.UTF-8"; fi
+
+# status NAME EXPECTED MESSAGE ARGS...: exit status and a word on standard error; standard input is empty.
+status() {
+  local name=$1 expected=$2 message=$3; shift 3
+  local got
+  timeout 20 "$transitfit" "$@" < /dev/null > "$work/$name.out" 2> "$work/$name.err"
+  got=$?
+  if [ "$got" -ne "$expected" ]; then fail "$name: exit status $got, expected $expected"; return; fi
+  if ! grep -q -- "$message" "$work/$name.err" "$work/$name.out"; then fail "$name: no \"$message\" in $(cat "$work/$name.err")"; return; fi
+  pass
+}
+printf 'site,lat,lon,contact,time\n' > "$work/header-only.csv"
+: > "$work/empty.csv"
+head -c 200000 /dev/urandom > "$work/random.bin"
+printf 'site,lat,lon,contact,time\nA,50,7,1,05:00:00\nA,50,7,1,05:00:09\n' > "$work/one-site.csv"
+{ printf 'site,lat,lon,contact,time\n'; head -c 100000000 /dev/zero | tr '\0' x; printf '\nA,50,7,1,05:00:00\n'; } > "$work/long-line.csv"
+status help 0 'Usage' --help
+status version 0 'transitfit 1.0.0' --version
+status unknown-option 2 "Try 'transitfit --help'" --bogus
+status bad-format 2 "Try 'transitfit --help'" --format xml "$sample"
+status missing 2 'missing.csv: cannot open (no such file)' "$work/missing.csv"
+status directory 2 'is a directory' "$work"
+status random-bytes 2 'not a text file' "$work/random.bin"
+status empty 1 'the file is empty; expected a header row' "$work/empty.csv"
+status header-only 1 'no timings below the header' "$work/header-only.csv"
+status empty-stdin 1 '-: the file is empty'
+status one-site 1 'no fit: the timings cannot determine the AU' "$work/one-site.csv"
+status long-line 1 'long-line.csv:2: the row is longer than 1 MiB' "$work/long-line.csv"
+status unwritable-plot 2 'cannot write the plot' --plot "$work/no/such/folder.svg" "$sample"
+
+echo "transitfit runs: $checks passed, $failures failed"
+[ "$failures" -eq 0 ]
