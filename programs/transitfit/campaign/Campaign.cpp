@@ -191,7 +191,9 @@ void ReadPerObserver(RowReader& reader, const CsvRecord& record, const Layout& l
         if (Trimmed(text).empty()) continue;
         Timing timing = site;
         timing.start = contact;
-        if (!ReadTime(reader, record.line, text, style, timing, "T" + std::to_string(contact))) return;
+        std::string column = "T";
+        column += std::to_string(contact);
+        if (!ReadTime(reader, record.line, text, style, timing, column)) return;
         found.push_back(timing);
     }
     if (found.empty()) {

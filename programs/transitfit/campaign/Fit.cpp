@@ -27,6 +27,9 @@ constexpr double ScaleFloor = 0.05;
 // Fewer observers than this get a jackknife, more a bootstrap.
 constexpr int BootstrapObservers = 20;
 constexpr int BootstrapChunk = 25;
+// Above this many observers each bootstrap run is solved to first order (the error is of the order of one
+// over the number of observers, relative to the spread); below it exactly.
+constexpr int ExactBootstrapObservers = 2000;
 
 struct Row {
     std::size_t timing;  // index into the campaign's timings
@@ -84,41 +87,47 @@ System BuildSystem(const std::vector<Row>& rows, const std::vector<double>& omeg
     s.n = Eigen::MatrixXd::Zero(n, columns);
     s.g.resize(n);
     s.y.resize(n);
+    Eigen::VectorXd root(n);
     for (Eigen::Index r = 0; r < n; ++r) {
-        const Row& row = rows[s.active[static_cast<std::size_t>(r)]];
+        const std::size_t i = s.active[static_cast<std::size_t>(r)];
+        const Row& row = rows[i];
         s.n(r, s.columnOf[static_cast<std::size_t>(row.category)]) = 1.0;
         s.g(r) = row.g;
         s.y(r) = row.y;
+        root(r) = std::sqrt(omega[i]);
     }
     if (s.offsets > 0) {
         // A free offset per clock takes out that observer's weighted mean: only its differences remain.
         const auto width = static_cast<Eigen::Index>(columns) + 2;
-        Eigen::MatrixXd sums = Eigen::MatrixXd::Zero(observers, width);
+        Eigen::MatrixXd sums = Eigen::MatrixXd::Zero(width, observers);
         Eigen::VectorXd weights = Eigen::VectorXd::Zero(observers);
+        std::vector<int> group(static_cast<std::size_t>(n), -1);
         for (Eigen::Index r = 0; r < n; ++r) {
             const Row& row = rows[s.active[static_cast<std::size_t>(r)]];
             if (!row.clock || !s.hasOffset[static_cast<std::size_t>(row.observer)]) continue;
-            const double w = omega[s.active[static_cast<std::size_t>(r)]];
+            const double w = root(r) * root(r);
+            group[static_cast<std::size_t>(r)] = row.observer;
             weights(row.observer) += w;
-            sums.row(row.observer).head(columns) += w * s.n.row(r);
-            sums(row.observer, columns) += w * s.g(r);
-            sums(row.observer, columns + 1) += w * s.y(r);
+            sums(s.columnOf[static_cast<std::size_t>(row.category)], row.observer) += w;
+            sums(columns, row.observer) += w * s.g(r);
+            sums(columns + 1, row.observer) += w * s.y(r);
+        }
+        for (Eigen::Index c = 0; c < columns; ++c) {
+            for (Eigen::Index r = 0; r < n; ++r) {
+                const int j = group[static_cast<std::size_t>(r)];
+                if (j >= 0) s.n(r, c) -= sums(c, j) / weights(j);
+            }
         }
         for (Eigen::Index r = 0; r < n; ++r) {
-            const Row& row = rows[s.active[static_cast<std::size_t>(r)]];
-            if (!row.clock || !s.hasOffset[static_cast<std::size_t>(row.observer)]) continue;
-            const double w = weights(row.observer);
-            s.n.row(r) -= sums.row(row.observer).head(columns) / w;
-            s.g(r) -= sums(row.observer, columns) / w;
-            s.y(r) -= sums(row.observer, columns + 1) / w;
+            const int j = group[static_cast<std::size_t>(r)];
+            if (j < 0) continue;
+            s.g(r) -= sums(columns, j) / weights(j);
+            s.y(r) -= sums(columns + 1, j) / weights(j);
         }
     }
-    for (Eigen::Index r = 0; r < n; ++r) {
-        const double root = std::sqrt(omega[s.active[static_cast<std::size_t>(r)]]);
-        s.n.row(r) *= root;
-        s.g(r) *= root;
-        s.y(r) *= root;
-    }
+    s.n = root.asDiagonal() * s.n;
+    s.g.array() *= root.array();
+    s.y.array() *= root.array();
     return s;
 }
 
@@ -210,7 +219,8 @@ double MadScale(const std::vector<Row>& rows, const std::vector<double>& omega, 
 // Iteratively reweighted least squares with a weight function of the standardised residual; the scale is
 // re-estimated at each step when rescale is set.
 Solution Reweight(const std::vector<Row>& rows, std::vector<double>& robust, Solution solution, double& scale,
-                  bool rescale, double (*weightOf)(double), int categories, int observers, bool clockOffsets) {
+                  bool rescale, double (*weightOf)(double), double tolerance, int categories, int observers,
+                  bool clockOffsets) {
     for (int iteration = 0; iteration < 50; ++iteration) {
         std::vector<double> omega(rows.size());
         for (std::size_t i = 0; i < rows.size(); ++i) {
@@ -219,7 +229,7 @@ Solution Reweight(const std::vector<Row>& rows, std::vector<double>& robust, Sol
         }
         const Solution next = Solve(rows, omega, categories, observers, clockOffsets);
         if (!next.determined) break;
-        const bool settled = std::fabs(next.q - solution.q) <= 1e-12 * std::fabs(solution.q);
+        const bool settled = std::fabs(next.q - solution.q) <= tolerance * std::fabs(solution.q);
         solution = next;
         if (rescale) scale = MadScale(rows, omega, solution);
         if (settled) break;
@@ -246,7 +256,8 @@ std::uint64_t NextRandom(std::uint64_t& state) {
 // Resamples whole observers with replacement. Each run is the weighted fit of the resampled rows; it is solved
 // in the coordinates of the full fit's R factor, where the resample's cross-product matrix is close to the
 // identity, so forming it squares no condition number. Cost: one pass over the rows, then per run the
-// observers times the number of unknowns squared, done as one matrix product per chunk of runs.
+// observers times the number of unknowns squared, done as one matrix product per chunk of runs; beyond
+// ExactBootstrapObservers, per run the observers only.
 void Bootstrap(const std::vector<Row>& rows, const std::vector<double>& omega, const Solution& full,
                const std::vector<int>& unitOf, int units, int categories, int observers, const FitOptions& options,
                std::vector<double>& qs, int& failed) {
@@ -266,6 +277,31 @@ void Bootstrap(const std::vector<Row>& rows, const std::vector<double>& omega, c
         return;
     }
     const Eigen::MatrixXd r = qr.matrixR().topLeftCorner(rank, rank).triangularView<Eigen::Upper>();
+    std::uint64_t state = options.seed;
+    const auto unitCount = static_cast<std::uint64_t>(units);
+    // The high 32 bits scaled to 0..units-1: no division, and bias below 2^-32 * units.
+    auto draw = [&]() { return static_cast<Eigen::Index>(((NextRandom(state) >> 32) * unitCount) >> 32); };
+    if (units > ExactBootstrapObservers) {
+        // First order in the resample's departure from the full fit: a run moves q by the sum of its drawn
+        // observers' influences s_j = sum over their rows of (x_i R^-1 R^-T e_q) e_i.
+        Eigen::VectorXd unit = Eigen::VectorXd::Zero(rank);
+        unit(leverAt) = 1.0;
+        const Eigen::VectorXd u = r.transpose().triangularView<Eigen::Lower>().solve(unit);
+        const Eigen::VectorXd v = r.triangularView<Eigen::Upper>().solve(u);
+        Eigen::VectorXd along = Eigen::VectorXd::Zero(n);
+        for (Eigen::Index k = 0; k < rank; ++k) along += v(k) * x.col(order(k));
+        std::vector<double> influence(static_cast<std::size_t>(units), 0.0);
+        for (Eigen::Index i = 0; i < n; ++i) {
+            influence[static_cast<std::size_t>(unitOf[s.active[static_cast<std::size_t>(i)]])] += along(i) * full.weightedResidual(i);
+        }
+        for (int b = 0; b < options.resamples; ++b) {
+            // Four sums, so that the additions need not wait for each other.
+            double shift[4] = {0.0, 0.0, 0.0, 0.0};
+            for (int k = 0; k < units; ++k) shift[k & 3] += influence[static_cast<std::size_t>(draw())];
+            qs.push_back(full.q + ((shift[0] + shift[1]) + (shift[2] + shift[3])));
+        }
+        return;
+    }
     Eigen::MatrixXd selected(n, rank);
     for (Eigen::Index k = 0; k < rank; ++k) selected.col(k) = x.col(order(k));
     // a = selected R^-1, row by row: the full fit's design made orthonormal.
@@ -280,17 +316,11 @@ void Bootstrap(const std::vector<Row>& rows, const std::vector<double>& omega, c
         }
         for (Eigen::Index p = 0; p < rank; ++p) stats(unit, pairs + p) += a(i, p) * full.weightedResidual(i);
     }
-    std::uint64_t state = options.seed;
-    const auto unitCount = static_cast<std::uint64_t>(units);
     for (int done = 0; done < options.resamples; done += BootstrapChunk) {
         const int chunk = std::min(BootstrapChunk, options.resamples - done);
         Eigen::MatrixXd counts = Eigen::MatrixXd::Zero(units, chunk);
         for (int b = 0; b < chunk; ++b) {
-            for (int draw = 0; draw < units; ++draw) {
-                // The high 32 bits scaled to 0..units-1: no division, and bias below 2^-32 * units.
-                const std::uint64_t pick = ((NextRandom(state) >> 32) * unitCount) >> 32;
-                counts(static_cast<Eigen::Index>(pick), b) += 1.0;
-            }
+            for (int k = 0; k < units; ++k) counts(draw(), b) += 1.0;
         }
         const Eigen::MatrixXd sums = stats.transpose() * counts;
         for (int b = 0; b < chunk; ++b) {
@@ -358,8 +388,15 @@ Coefficients TableCoefficients() {
 }
 
 double SiteLever(const Coefficients& coefficients, int start, int end, double latitudeDegrees, double longitudeDegrees) {
+    return SiteLever(coefficients, start, end, SiteVectorOf(latitudeDegrees, longitudeDegrees));
+}
+
+Vector3 SiteVectorOf(double latitudeDegrees, double longitudeDegrees) {
     // The table's frame counts longitude west positive.
-    const Vector3 v = SiteVector(static_cast<double>(latitudeDegrees * DegToRad), static_cast<double>(-longitudeDegrees * DegToRad));
+    return SiteVector(static_cast<double>(latitudeDegrees * DegToRad), static_cast<double>(-longitudeDegrees * DegToRad));
+}
+
+double SiteLever(const Coefficients& coefficients, int start, int end, const Vector3& v) {
     auto lever = [&](int contact) {
         const double* a = coefficients.secondsPerUnit[contact - 1];
         return a[0] * v.x + a[1] * v.y + a[2] * v.z;
@@ -397,24 +434,29 @@ FitResult FitCampaign(const Campaign& campaign, const Coefficients& coefficients
     std::vector<double> median(4);
     for (std::size_t c = 0; c < 4; ++c) median[c] = Median(clockTimes[c]);
 
-    std::vector<Row> rows;
-    std::vector<Row> everyTiming(count);
+    // Every timing is a row; a duplicate's weight is 0, so no fit sees it.
+    std::vector<Row> rows(count);
+    Vector3 site{};
     for (std::size_t i = 0; i < count; ++i) {
         const Timing& t = campaign.timings[i];
+        // Rows of one site follow each other: its vector is computed once.
+        if (i == 0 || t.latitudeDegrees != campaign.timings[i - 1].latitudeDegrees ||
+            t.longitudeDegrees != campaign.timings[i - 1].longitudeDegrees) {
+            site = SiteVectorOf(t.latitudeDegrees, t.longitudeDegrees);
+        }
         Row row{i, categoryOf(t.start, t.end), t.observer, t.end == 0, t.seconds,
-                SiteLever(coefficients, t.start, t.end, t.latitudeDegrees, t.longitudeDegrees),
+                SiteLever(coefficients, t.start, t.end, site),
                 1.0 / (t.sigmaS * t.sigmaS + FloorSigmaS * FloorSigmaS)};
         if (row.clock) row.y = Fold(t.seconds, median[static_cast<std::size_t>(t.start - 1)]);
         result.timings[i].leverS = row.g;
-        everyTiming[i] = row;
         if (t.duplicate) {
+            row.w = 0.0;
             Raise(result.timings[i], Duplicate, "the same observer, contact and time as an earlier row; used once");
-        } else {
-            rows.push_back(row);
         }
+        rows[i] = row;
     }
     const auto categoryCount = static_cast<int>(categories.size());
-    if (rows.empty()) {
+    if (count == 0) {
         result.whyNot = "there is no usable timing";
         return result;
     }
@@ -434,9 +476,10 @@ FitResult FitCampaign(const Campaign& campaign, const Coefficients& coefficients
     double scale = MadScale(rows, omega, solution);
     if (!options.keepAll && solution.active - solution.rank >= 2) {
         std::vector<double> robust(rows.size(), 1.0);
-        Solution huber = Reweight(rows, robust, solution, scale, true, HuberWeight, categoryCount, observers,
+        // The Huber fit only places the start of the biweight, to a millionth; the biweight settles to 1e-10.
+        Solution huber = Reweight(rows, robust, solution, scale, true, HuberWeight, 1e-6, categoryCount, observers,
                                   options.clockOffsets);
-        Reweight(rows, robust, huber, scale, false, TukeyWeight, categoryCount, observers, options.clockOffsets);
+        Reweight(rows, robust, huber, scale, false, TukeyWeight, 1e-10, categoryCount, observers, options.clockOffsets);
         std::vector<double> kept(rows.size());
         for (std::size_t i = 0; i < rows.size(); ++i) {
             rejected[i] = robust[i] == 0.0;
@@ -549,7 +592,7 @@ FitResult FitCampaign(const Campaign& campaign, const Coefficients& coefficients
         return row.clock ? r - DaySeconds * std::round(r / DaySeconds) : r;
     };
     for (std::size_t i = 0; i < count; ++i) {
-        const Row& row = everyTiming[i];
+        const Row& row = rows[i];
         result.timings[i].oMinusCS = residualFor(row, row.category, row.g);
     }
     for (std::size_t k = 0; k < rows.size(); ++k) {
@@ -564,7 +607,7 @@ FitResult FitCampaign(const Campaign& campaign, const Coefficients& coefficients
 
     // Diagnoses for timings that do not fit: each proposes a fix, none is applied.
     for (std::size_t i = 0; i < count; ++i) {
-        const Row& row = everyTiming[i];
+        const Row& row = rows[i];
         const Timing& t = campaign.timings[i];
         TimingFit& fit = result.timings[i];
         const double sigma = std::sqrt(1.0 / row.w);
@@ -628,7 +671,7 @@ FitResult FitCampaign(const Campaign& campaign, const Coefficients& coefficients
         if (t.end == 0 && !t.duplicate && !std::isnan(unwrapped[t.start - 1])) byObserver[static_cast<std::size_t>(t.observer)].push_back(i);
     }
     auto when = [&](std::size_t i) {
-        const Row& row = everyTiming[i];
+        const Row& row = rows[i];
         const double r = row.y - solution.reference[static_cast<std::size_t>(row.category)];
         return unwrapped[row.category] + r - DaySeconds * std::round(r / DaySeconds);
     };

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "Campaign.h"
+#include "Reduction.h"
 
 // The astronomical unit the coefficients are scaled to (IAU 2012), km.
 inline constexpr double ReferenceAuKm = 149597870.7;
@@ -24,6 +25,12 @@ Coefficients TableCoefficients();
 
 // The site lever A . v in seconds for contact start (end = 0) or the duration from start to end.
 double SiteLever(const Coefficients& coefficients, int start, int end, double latitudeDegrees, double longitudeDegrees);
+
+// The site vector in reduction's frame from north- and east-positive degrees.
+Vector3 SiteVectorOf(double latitudeDegrees, double longitudeDegrees);
+
+// The site lever for a site vector already computed.
+double SiteLever(const Coefficients& coefficients, int start, int end, const Vector3& v);
 
 struct FitOptions {
     bool clockOffsets = false;    // one clock offset per observer with two or more clock times

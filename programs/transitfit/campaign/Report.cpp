@@ -2,8 +2,11 @@
 // Copyright the limbtimer and chordspan authors
 #include "Report.h"
 
+#include "Csv.h"
+
 #include <nlohmann/json.hpp>
 
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <sstream>
@@ -35,12 +38,45 @@ std::string Significant(double value, int unitPower, ReportLanguage language) {
 std::string Flags(const TimingFit& fit) {
     std::string words;
     for (int flag = 0; flag < FlagCount; ++flag) {
-        if (fit.flagBits & (1u << flag)) words += (words.empty() ? "" : " ") + std::string(FlagWord(static_cast<Flag>(flag)));
+        if (!(fit.flagBits & (1u << flag))) continue;
+        if (!words.empty()) words += ' ';
+        words += FlagWord(static_cast<Flag>(flag));
     }
     return words;
 }
 
 nlohmann::json Number(double value) { return std::isfinite(value) ? nlohmann::json(value) : nlohmann::json(nullptr); }
+
+// A JSON string: quotes, backslashes and control bytes escaped; bytes that are not UTF-8 (a file name from
+// the command line can hold any) become U+FFFD.
+void AppendJsonString(std::string& text, const std::string& value) {
+    const std::string utf8 = IsUtf8(value) ? value : Cp1252ToUtf8(value);
+    text += '"';
+    for (const char c : utf8) {
+        if (c == '"' || c == '\\') {
+            text += '\\';
+            text += c;
+        } else if (static_cast<unsigned char>(c) < 0x20) {
+            char escape[8];
+            std::snprintf(escape, sizeof escape, "\\u%04x", static_cast<unsigned>(c));
+            text += escape;
+        } else {
+            text += c;
+        }
+    }
+    text += '"';
+}
+
+// The shortest text that reads back as the same double; null for NaN and infinities.
+void AppendJsonNumber(std::string& text, double value) {
+    if (!std::isfinite(value)) {
+        text += "null";
+        return;
+    }
+    char buffer[32];
+    const auto written = std::to_chars(buffer, buffer + sizeof buffer, value);
+    text.append(buffer, written.ptr);
+}
 
 std::string CsvField(const std::string& text) {
     if (text.find_first_of(",\"\n\r") == std::string::npos) return text;
@@ -230,30 +266,51 @@ void WriteJsonReport(const Campaign& campaign, const Coefficients& coefficients,
         if (!std::isnan(result.clockOffsetsS[j])) offsets.push_back({{"observer", campaign.observers[j]}, {"offset_s", result.clockOffsetsS[j]}});
     }
     report["clock_offsets_s"] = offsets;
-    nlohmann::json timings = nlohmann::json::array();
+    // The timings, a million of them in a large campaign, are written as they go, one object a line;
+    // the rest of the report is small and goes through the JSON library.
+    std::string head = report.dump(2, ' ', false, nlohmann::json::error_handler_t::replace);
+    head.erase(head.size() - 2);  // the closing "\n}"
+    std::string text = head + ",\n  \"timings\": [";
     for (std::size_t i = 0; i < campaign.timings.size(); ++i) {
         const Timing& t = campaign.timings[i];
         const TimingFit& fit = result.timings[i];
-        nlohmann::json flags = nlohmann::json::array();
+        text += i == 0 ? "\n    {\"file\": " : ",\n    {\"file\": ";
+        AppendJsonString(text, campaign.files[static_cast<std::size_t>(t.file)]);
+        text += ", \"line\": " + std::to_string(t.line) + ", \"observer\": ";
+        AppendJsonString(text, campaign.observers[static_cast<std::size_t>(t.observer)]);
+        text += ", \"site\": ";
+        AppendJsonString(text, t.site);
+        text += ", \"latitude\": ";
+        AppendJsonNumber(text, t.latitudeDegrees);
+        text += ", \"longitude\": ";
+        AppendJsonNumber(text, t.longitudeDegrees);
+        text += ", \"contact\": \"" + ContactName(t.start, t.end) + "\", \"used\": " + (fit.used ? "true" : "false");
+        text += ", \"o_minus_c_s\": ";
+        AppendJsonNumber(text, fit.oMinusCS);
+        text += ", \"lever_s\": ";
+        AppendJsonNumber(text, fit.leverS);
+        text += ", \"flags\": [";
+        bool first = true;
         for (int flag = 0; flag < FlagCount; ++flag) {
-            if (fit.flagBits & (1u << flag)) flags.push_back(FlagWord(static_cast<Flag>(flag)));
+            if (!(fit.flagBits & (1u << flag))) continue;
+            text += first ? "\"" : ", \"";
+            text += FlagWord(static_cast<Flag>(flag));
+            text += '"';
+            first = false;
         }
-        timings.push_back({{"file", campaign.files[static_cast<std::size_t>(t.file)]},
-                           {"line", t.line},
-                           {"observer", campaign.observers[static_cast<std::size_t>(t.observer)]},
-                           {"site", t.site},
-                           {"latitude", t.latitudeDegrees},
-                           {"longitude", t.longitudeDegrees},
-                           {"contact", ContactName(t.start, t.end)},
-                           {"used", fit.used},
-                           {"o_minus_c_s", Number(fit.oMinusCS)},
-                           {"lever_s", Number(fit.leverS)},
-                           {"flags", flags},
-                           {"reasons", fit.reasons}});
+        text += "], \"reasons\": [";
+        for (std::size_t k = 0; k < fit.reasons.size(); ++k) {
+            if (k > 0) text += ", ";
+            AppendJsonString(text, fit.reasons[k]);
+        }
+        text += "]}";
+        if (text.size() > (1u << 16)) {
+            out << text;
+            text.clear();
+        }
     }
-    report["timings"] = timings;
-    // Names come from files of any origin: bytes that are not UTF-8 are replaced rather than refused.
-    out << report.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << '\n';
+    text += campaign.timings.empty() ? "]\n}\n" : "\n  ]\n}\n";
+    out << text;
 }
 
 void WriteCsvReport(const Campaign& campaign, const FitResult& result, std::ostream& out) {
@@ -263,7 +320,10 @@ void WriteCsvReport(const Campaign& campaign, const FitResult& result, std::ostr
         const Timing& t = campaign.timings[i];
         const TimingFit& fit = result.timings[i];
         std::string reasons;
-        for (const std::string& reason : fit.reasons) reasons += (reasons.empty() ? "" : "; ") + reason;
+        for (const std::string& reason : fit.reasons) {
+            if (!reasons.empty()) reasons += "; ";
+            reasons += reason;
+        }
         text << CsvField(campaign.files[static_cast<std::size_t>(t.file)]) << ',' << t.line << ','
              << CsvField(campaign.observers[static_cast<std::size_t>(t.observer)]) << ',' << CsvField(t.site) << ','
              << ContactName(t.start, t.end) << ',' << (fit.used ? "true" : "false") << ','
