@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright the limbtimer and chordspan authors
 // Console decisions on POSIX systems. Line ends are the system's own: a line feed.
 #include <clocale>
 #include <cstring>

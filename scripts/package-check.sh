@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Copyright the limbtimer and chordspan authors
 # Checks what a user installs: the manual pages lint clean and render, the Debian package holds exactly the
 # expected files and its programs run a default pass in each language byte for byte as the golden
 # transcripts say, and `cmake --install` into a scratch prefix gives programs that do the same.

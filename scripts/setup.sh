@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Copyright the limbtimer and chordspan authors
 # Installs from Debian's packages whatever the build and the tests need and this machine lacks.
 set -euo pipefail
 packages=(cmake make g++ libgtest-dev tmux clang libclang-rt-14-dev mandoc man-db dpkg-dev

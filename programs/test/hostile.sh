@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Copyright the limbtimer and chordspan authors
 # Odd and hostile input through the built programs: random bytes, a 10 MB line, NUL bytes, a console that
 # takes no output, and the end of input after every single line of a dialogue. Every run must end by itself.
 # Usage: hostile.sh LIMBTIMER CHORDSPAN RANDOM_BYTES
