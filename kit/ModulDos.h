@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright the limbtimer and chordspan authors
 #pragma once
+#include <cstddef>
 #include <istream>
 #include <ostream>
 #include <string>
@@ -33,8 +34,18 @@ void WriteText(Console& io, const std::string& text);
 // Writes the bell byte 0x07 and flushes.
 void RingBell(Console& io);
 
-// Shows prompt and the remembered answer in brackets, reads a line and keeps it if it is not empty.
-// At end of input, or once the console can no longer be written, writes a line end and returns false.
+// The most of one answer line that is held: no real answer comes near it, and a line without an end (a binary
+// file piped in by mistake) must not take all memory. A longer line is read to its end and only this much kept.
+inline constexpr std::size_t MaxAnswerBytes = 64 * 1024;
+
+// What became of the line a prompt read: end of input, Enter alone (the remembered answer stays), a new answer,
+// or a new answer that is the first MaxAnswerBytes of a longer line.
+enum class Reply { Ended, Empty, Taken, Cut };
+
+// Shows prompt and the remembered answer in brackets, reads a line and keeps it (at most MaxAnswerBytes of it)
+// if it is not empty. At end of input, or once the console can no longer be written, writes a line end: Ended.
+Reply AskReply(Console& io, const std::string& prompt, std::string& answer);
+// AskReply for prompts that take any text: false when it ends.
 bool AskText(Console& io, const std::string& prompt, std::string& answer);
 // A one-letter prompt: the letter is shown as the remembered answer; the new letter is the last byte of the answer.
 // False at end of input, as AskText.

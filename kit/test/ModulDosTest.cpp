@@ -120,3 +120,55 @@ TEST(WindowsCharset, IsUtf8OnlyOnAConsoleSetToCodePage65001) {
     EXPECT_EQ(WindowsCharset(true, 437), Charset::DosCodePage);
     EXPECT_EQ(WindowsCharset(false, 65001), Charset::DosCodePage);  // a pipe or a file
 }
+
+TEST(AskReply, HoldsLinesUpToTheBoundWholeAndCutsLongerOnes) {
+    const std::size_t bound = MaxAnswerBytes;
+    struct Case {
+        std::string typed;
+        Reply reply;
+        std::string kept;
+    };
+    const std::string full(bound, 'x');
+    const Case cases[] = {
+        {std::string(4095, 'a') + "\n", Reply::Taken, std::string(4095, 'a')},   // around the reading chunk
+        {std::string(4096, 'a') + "\n", Reply::Taken, std::string(4096, 'a')},
+        {std::string(8191, 'a') + "\r\n", Reply::Taken, std::string(8191, 'a')},
+        {std::string(bound - 1, 'x') + "\n", Reply::Taken, std::string(bound - 1, 'x')},
+        {full + "\n", Reply::Taken, full},
+        {full + "\r\n", Reply::Taken, full},                                       // the CR is the line end's
+        {full, Reply::Taken, full},                                                // last line, no line end
+        {full + "y\n", Reply::Cut, full},
+        {full + "\r", Reply::Cut, full},                                           // no line end: the CR is typed
+        {full + "\ry\n", Reply::Cut, full},
+        {full + std::string(100000, 'y') + "\r\n", Reply::Cut, full},
+        {full + std::string(100000, 'y'), Reply::Cut, full},
+        {std::string(bound - 3, 'x') + std::string(5000, 'y') + "\r\n", Reply::Cut,
+         std::string(bound - 3, 'x') + "yyy"},
+    };
+    for (const Case& c : cases) {
+        // After a line with its end the reading goes on at the next line; a line without one was the last.
+        const bool lastLine = c.typed.back() != '\n';
+        Exchange ex(lastLine ? c.typed : c.typed + "next\n");
+        std::string answer = "1";
+        EXPECT_EQ(AskReply(ex.io, "? ", answer), c.reply) << c.typed.size();
+        EXPECT_EQ(answer, c.kept) << c.typed.size();
+        EXPECT_EQ(AskReply(ex.io, "? ", answer), lastLine ? Reply::Ended : Reply::Taken) << c.typed.size();
+        EXPECT_EQ(answer, lastLine ? c.kept : "next") << c.typed.size();
+    }
+}
+
+TEST(AskReply, TellsEnterAloneAndTheEndApart) {
+    Exchange ex("\n\r\n");
+    std::string answer = "1";
+    EXPECT_EQ(AskReply(ex.io, "? ", answer), Reply::Empty);
+    EXPECT_EQ(AskReply(ex.io, "? ", answer), Reply::Empty);
+    EXPECT_EQ(AskReply(ex.io, "? ", answer), Reply::Ended);
+    EXPECT_EQ(answer, "1");
+}
+
+TEST(AskChar, TakesTheLastByteOfTheKeptPartOfALongLine) {
+    Exchange ex(std::string(MaxAnswerBytes, 'n') + std::string(10, 's') + "\n");
+    char letter = 'e';
+    ASSERT_TRUE(AskChar(ex.io, "? ", letter));
+    EXPECT_EQ(letter, 'n');
+}
