@@ -4,7 +4,9 @@
 
 #include <algorithm>
 #include <array>
+#include <initializer_list>
 #include <limits>
+#include <string_view>
 #include <utility>
 
 namespace {
@@ -127,6 +129,29 @@ std::string ToConsoleText(Charset charset, const std::string& text) {
 Charset WindowsCharset(bool outputIsConsole, unsigned codePage) {
     constexpr unsigned Utf8CodePage = 65001;
     return outputIsConsole && codePage == Utf8CodePage ? Charset::Utf8 : Charset::DosCodePage;
+}
+
+Charset LocaleNameCharset(const char* lcAll, const char* lcCtype, const char* lang) {
+    // The order in which the C library itself looks for the name of LC_CTYPE.
+    const char* name = nullptr;
+    for (const char* candidate : {lcAll, lcCtype, lang}) {
+        if (candidate != nullptr && *candidate != '\0') {
+            name = candidate;
+            break;
+        }
+    }
+    if (name == nullptr) return Charset::DosCodePage;
+    // language[_territory][.codeset][@modifier]
+    const std::string_view full(name);
+    const auto dot = full.find('.');
+    if (dot == std::string_view::npos) return Charset::DosCodePage;
+    std::string_view codeset = full.substr(dot + 1);
+    codeset = codeset.substr(0, codeset.find('@'));
+    std::string lower(codeset);
+    for (char& c : lower) {
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');  // ASCII only, whatever the locale
+    }
+    return lower == "utf-8" || lower == "utf8" ? Charset::Utf8 : Charset::DosCodePage;
 }
 
 void WriteText(Console& io, const std::string& text) {

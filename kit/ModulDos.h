@@ -23,11 +23,16 @@ std::string ToOemText(const std::string& text);
 // Windows-1252 text as the console shows it: ToOemText on a DOS code page console, UTF-8 on a UTF-8 one.
 std::string ToConsoleText(Charset charset, const std::string& text);
 // The charset of the console standard output goes to. On POSIX systems the one the environment's locale
-// (LC_ALL, LC_CTYPE, LANG) names, leaving the process locale as it was; on Windows UTF-8 for a console set to
-// code page 65001, and the DOS code page for any other console, a pipe or a file.
+// (LC_ALL, LC_CTYPE, LANG) names, leaving the process locale as it was, or LocaleNameCharset when that locale
+// is not installed; on Windows UTF-8 for a console set to code page 65001, and the DOS code page for any
+// other console, a pipe or a file.
 Charset DetectCharset();
 // The Windows decision: UTF-8 only when standard output is a console whose output code page is 65001.
 Charset WindowsCharset(bool outputIsConsole, unsigned codePage);
+// The charset a locale's name carries, for when the locale itself cannot be set (a name that was never
+// generated): UTF-8 when the codeset after the '.' is UTF-8 or utf8 in any case, the DOS code page otherwise.
+// The name is the first of lcAll, lcCtype, lang that is set (not null) and not empty.
+Charset LocaleNameCharset(const char* lcAll, const char* lcCtype, const char* lang);
 
 // Writes text converted for the console; no flush.
 void WriteText(Console& io, const std::string& text);

@@ -172,3 +172,34 @@ TEST(AskChar, TakesTheLastByteOfTheKeptPartOfALongLine) {
     ASSERT_TRUE(AskChar(ex.io, "? ", letter));
     EXPECT_EQ(letter, 'n');
 }
+
+TEST(LocaleNameCharset, ReadsTheCodesetOfTheFirstNameSet) {
+    struct Case {
+        const char* lcAll;
+        const char* lcCtype;
+        const char* lang;
+        Charset charset;
+    };
+    const Charset Utf8 = Charset::Utf8, Dos = Charset::DosCodePage;
+    const Case cases[] = {
+        {nullptr, nullptr, "de_DE.UTF-8", Utf8},
+        {nullptr, nullptr, "en_US.utf8", Utf8},
+        {nullptr, nullptr, "de_DE.Utf-8@euro", Utf8},          // any case; the modifier is no part of the codeset
+        {nullptr, nullptr, "de_DE.UTF8", Utf8},
+        {nullptr, nullptr, "de_DE.ISO-8859-1", Dos},
+        {nullptr, nullptr, "de_DE@euro", Dos},                 // no codeset
+        {nullptr, nullptr, "de_DE", Dos},
+        {nullptr, nullptr, "de_DE.UTF-16", Dos},
+        {nullptr, nullptr, "de_DE.", Dos},
+        {nullptr, nullptr, nullptr, Dos},
+        {"", "", "de_DE.UTF-8", Utf8},                         // set but empty counts as not set
+        {"C", "de_DE.UTF-8", "de_DE.UTF-8", Dos},              // LC_ALL decides first
+        {"", "de_DE.ISO-8859-15", "de_DE.UTF-8", Dos},         // then LC_CTYPE
+        {nullptr, "en_GB.utf8", "de_DE", Utf8},
+        {"xx_XX.UTF-8", nullptr, nullptr, Utf8},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(LocaleNameCharset(c.lcAll, c.lcCtype, c.lang), c.charset)
+            << (c.lcAll ? c.lcAll : "-") << " " << (c.lcCtype ? c.lcCtype : "-") << " " << (c.lang ? c.lang : "-");
+    }
+}
