@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright the limbtimer and chordspan authors
 // The floor a dialogue program is measured against: it makes the writes that program makes, chunk by chunk,
 // and reads a line after each, and does nothing else. Chunks come from a file written by `record`:
 // the opening chunks, then one period of passes, repeated until input ends.

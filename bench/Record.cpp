@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright the limbtimer and chordspan authors
 // Runs a program's dialogue on standard input and writes, for the floor, the chunks it flushes:
 // the chunks of the opening and the first `passes` passes, then those of the next `passes` passes as the
 // period that repeats. Fails if the pass after that does not repeat the period.

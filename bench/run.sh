@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Copyright the limbtimer and chordspan authors
 # Pace of both programs against the floor: N scripted passes (default 100000) fed through a pipe, for all
 # defaults and for a mix of changed values. Reports passes per second, peak memory at 1,000 passes and at
 # N passes, write system calls per pass, and the time per pass relative to the floor, which makes the

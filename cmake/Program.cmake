@@ -1,3 +1,5 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Copyright the limbtimer and chordspan authors
 # A dialogue program: <name>_method (its texts, defaults and reduction, from <Source>.cpp), the executable,
 # and its tests: the transcripts in transcripts/, run in-process and through the built program.
 function(add_dialogue_program name source)

@@ -1,3 +1,5 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Copyright the limbtimer and chordspan authors
 # Runs PROGRAM with INPUT as standard input in LOCALE; it must end by itself within a second with status 0
 # and write exactly EXPECTED.
 execute_process(COMMAND ${CMAKE_COMMAND} -E env LC_ALL=${LOCALE} ${PROGRAM} extra arguments are ignored

@@ -1,3 +1,5 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Copyright the limbtimer and chordspan authors
 # One test per transcript: <case>.in is fed to the built program, its output must equal <case>.out byte for byte.
 # A case whose name ends in -utf8 runs in a UTF-8 locale, every other one in the C locale (the DOS code page).
 function(add_transcript_tests program directory)

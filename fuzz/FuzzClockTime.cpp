@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright the limbtimer and chordspan authors
 // ParseClockTime on arbitrary texts: it never refuses, each field stays within 32 bits, and a text
 // without a colon counts as the seconds field alone.
 #include <cstdint>

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright the limbtimer and chordspan authors
 // A whole run of one program with the fuzzer's bytes as everything the user types. The run must end at
 // the end of the input, write no more than a bounded amount per line typed, and never show a result
 // that is not a number.

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright the limbtimer and chordspan authors
 // The kit's number recognisers on arbitrary answers. Every accepted real is finite and reads back to itself
 // when written out again; every accepted integer does too, and the scan agrees with the reading.
 #include <charconv>

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright the limbtimer and chordspan authors
 #include "KernDos.h"
 
 #include <algorithm>
@@ -162,19 +164,29 @@ bool ReadInteger(const std::string& text, std::int32_t& value) {
 }
 
 bool AskReal(Console& io, const std::string& prompt, std::string& answer, double& value) {
+    // A cut answer is refused even when its first bytes read as a number ("1e000...05" would read as 1),
+    // and stays refused at Enter alone, as long as it is the remembered answer.
+    bool cut = false;
     for (;;) {
-        if (!AskText(io, prompt, answer)) return false;
-        std::string reading = answer;
-        std::replace(reading.begin(), reading.end(), ',', '.');
-        if (ReadReal(reading, value)) return true;
+        const Reply reply = AskReply(io, prompt, answer);
+        if (reply == Reply::Ended) return false;
+        if (reply != Reply::Empty) cut = reply == Reply::Cut;
+        if (!cut) {
+            std::string reading = answer;
+            std::replace(reading.begin(), reading.end(), ',', '.');
+            if (ReadReal(reading, value)) return true;
+        }
         RingBell(io);
     }
 }
 
 bool AskInteger(Console& io, const std::string& prompt, std::string& answer, std::int32_t& value) {
+    bool cut = false;  // as in AskReal: "0000...01" cut would read as 0
     for (;;) {
-        if (!AskText(io, prompt, answer)) return false;
-        if (ReadInteger(answer, value)) return true;
+        const Reply reply = AskReply(io, prompt, answer);
+        if (reply == Reply::Ended) return false;
+        if (reply != Reply::Empty) cut = reply == Reply::Cut;
+        if (!cut && ReadInteger(answer, value)) return true;
         RingBell(io);
     }
 }

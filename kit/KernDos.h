@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright the limbtimer and chordspan authors
 #pragma once
 #include <cstdint>
 #include <string>
@@ -20,7 +22,8 @@ IntegerScan ScanInteger(const std::string& text);
 bool ReadInteger(const std::string& text, std::int32_t& value);
 
 // Asks until the answer reads as a real (commas count as full stops; the answer keeps them); a bell per refusal.
-// False at end of input.
+// A line longer than MaxAnswerBytes is refused, whatever its first bytes say. False at end of input.
 bool AskReal(Console& io, const std::string& prompt, std::string& answer, double& value);
-// Asks until the answer reads as a 32-bit whole number; a bell per refusal. False at end of input.
+// Asks until the answer reads as a 32-bit whole number; a bell per refusal, a line longer than MaxAnswerBytes
+// refused as in AskReal. False at end of input.
 bool AskInteger(Console& io, const std::string& prompt, std::string& answer, std::int32_t& value);

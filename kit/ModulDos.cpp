@@ -1,7 +1,13 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright the limbtimer and chordspan authors
 #include "ModulDos.h"
 
 #include <algorithm>
 #include <array>
+#include <initializer_list>
+#include <limits>
+#include <string_view>
+#include <utility>
 
 namespace {
 
@@ -60,14 +66,46 @@ bool IsAscii(const std::string& text) {
     return std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
 }
 
-// Reads one line without its line end. A carriage return before the line end belongs to the line end,
-// so answers typed into Windows files read as typed; a last line without a line end still counts.
-bool ReadLine(std::istream& in, std::string& line) {
-    if (!std::getline(in, line)) {
-        return false;
+// Reads one line without its line end, holding at most MaxAnswerBytes of it: the rest of a longer line is read
+// and dropped, and cut says so. A carriage return before the line end belongs to the line end, so answers
+// typed into Windows files read as typed; a last line without a line end still counts, and keeps its bytes.
+bool ReadLine(std::istream& in, std::string& line, bool& cut) {
+    line.clear();
+    cut = false;
+    // One byte beyond the bound is held, so that a line of MaxAnswerBytes and its CR is not taken for a longer one.
+    constexpr std::size_t Held = MaxAnswerBytes + 1;
+    std::array<char, 4096> chunk;
+    bool extracted = false;
+    bool ended = false;  // the line end was read
+    bool dropped = false;
+    for (;;) {
+        in.getline(chunk.data(), static_cast<std::streamsize>(chunk.size()));
+        const auto count = static_cast<std::size_t>(in.gcount());
+        extracted = extracted || count > 0;
+        if (in.fail() && count == 0) break;  // nothing left before the end of input
+        const bool full = in.fail();         // the chunk filled up before a line end
+        const std::size_t stored = full || in.eof() ? count : count - 1;
+        const std::size_t room = Held - line.size();
+        dropped = dropped || stored > room;
+        line.append(chunk.data(), std::min(stored, room));
+        if (!full) {
+            ended = !in.eof();
+            break;
+        }
+        in.clear(in.rdstate() & ~std::ios::failbit);
+        if (line.size() == Held) {
+            // Nothing more is held: skip to the line end at the stream's own pace, however far it is.
+            in.ignore(std::numeric_limits<std::streamsize>::max(), '\n');
+            ended = !in.eof();
+            dropped = dropped || static_cast<std::size_t>(in.gcount()) > (ended ? 1U : 0U);
+            break;
+        }
     }
-    if (!in.eof() && !line.empty() && line.back() == '\r') {
-        line.pop_back();
+    if (!extracted) return false;
+    if (ended && !dropped && !line.empty() && line.back() == '\r') line.pop_back();
+    if (dropped || line.size() > MaxAnswerBytes) {
+        line.resize(MaxAnswerBytes);
+        cut = true;
     }
     return true;
 }
@@ -93,6 +131,29 @@ Charset WindowsCharset(bool outputIsConsole, unsigned codePage) {
     return outputIsConsole && codePage == Utf8CodePage ? Charset::Utf8 : Charset::DosCodePage;
 }
 
+Charset LocaleNameCharset(const char* lcAll, const char* lcCtype, const char* lang) {
+    // The order in which the C library itself looks for the name of LC_CTYPE.
+    const char* name = nullptr;
+    for (const char* candidate : {lcAll, lcCtype, lang}) {
+        if (candidate != nullptr && *candidate != '\0') {
+            name = candidate;
+            break;
+        }
+    }
+    if (name == nullptr) return Charset::DosCodePage;
+    // language[_territory][.codeset][@modifier]
+    const std::string_view full(name);
+    const auto dot = full.find('.');
+    if (dot == std::string_view::npos) return Charset::DosCodePage;
+    std::string_view codeset = full.substr(dot + 1);
+    codeset = codeset.substr(0, codeset.find('@'));
+    std::string lower(codeset);
+    for (char& c : lower) {
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');  // ASCII only, whatever the locale
+    }
+    return lower == "utf-8" || lower == "utf8" ? Charset::Utf8 : Charset::DosCodePage;
+}
+
 void WriteText(Console& io, const std::string& text) {
     if (IsAscii(text)) {
         io.out << text;  // the same in every charset: no converted copy
@@ -106,21 +167,25 @@ void RingBell(Console& io) {
     io.out.flush();
 }
 
-bool AskText(Console& io, const std::string& prompt, std::string& answer) {
+Reply AskReply(Console& io, const std::string& prompt, std::string& answer) {
     WriteText(io, prompt);
     if (!answer.empty()) io.out << " (" << answer << ") ";
     io.out.flush();
     std::string line;
+    bool cut = false;
     // A console that takes no more output would otherwise be asked for ever without anyone seeing it.
-    if (!io.out || !ReadLine(io.in, line)) {
+    if (!io.out || !ReadLine(io.in, line, cut)) {
         io.out << '\n';
         io.out.flush();
-        return false;
+        return Reply::Ended;
     }
-    if (!line.empty()) {
-        answer = line;
-    }
-    return true;
+    if (line.empty()) return Reply::Empty;
+    answer = std::move(line);
+    return cut ? Reply::Cut : Reply::Taken;
+}
+
+bool AskText(Console& io, const std::string& prompt, std::string& answer) {
+    return AskReply(io, prompt, answer) != Reply::Ended;
 }
 
 bool AskChar(Console& io, const std::string& prompt, char& letter) {

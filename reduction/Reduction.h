@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright the limbtimer and chordspan authors
 #pragma once
 
 inline constexpr long double DegToRad = 0.017453292519943295769L;  // pi/180, all 64 mantissa bits

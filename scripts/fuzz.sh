@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Copyright the limbtimer and chordspan authors
 # Builds the libFuzzer targets with clang and runs each for the given seconds (default 30) from the seed
 # corpus in fuzz/corpus; any crash or broken property fails the run and leaves its input in build/fuzz/findings.
 set -euo pipefail

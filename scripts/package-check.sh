@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Copyright the limbtimer and chordspan authors
 # Checks what a user installs: the manual pages lint clean and render, the Debian package holds exactly the
 # expected files and its programs run a default pass in each language byte for byte as the golden
 # transcripts say, and `cmake --install` into a scratch prefix gives programs that do the same.
@@ -33,6 +35,9 @@ dpkg-deb -c "$package" | awk '{print $NF}' | grep -v '/$' | sort > "$work/files"
 cat > "$work/expected" <<'LIST'
 ./usr/bin/chordspan
 ./usr/bin/limbtimer
+./usr/share/doc/limbtimer/changelog.Debian.gz
+./usr/share/doc/limbtimer/copyright
+./usr/share/lintian/overrides/limbtimer
 ./usr/share/man/de/man1/chordspan.1.gz
 ./usr/share/man/de/man1/limbtimer.1.gz
 ./usr/share/man/man1/chordspan.1.gz
@@ -40,6 +45,15 @@ cat > "$work/expected" <<'LIST'
 LIST
 diff "$work/expected" "$work/files" || { echo "the package holds other files than expected"; exit 1; }
 dpkg-deb -f "$package" Depends | grep -q 'libc6' || { echo "the package names no dependencies"; exit 1; }
+# Debian's own checker: no error; warnings and notes are shown, and each has its fix or its override.
+lintian --info --pedantic --fail-on error "$package" 2>&1 | { grep -v '^running with root privileges' || true; } | tee "$work/lintian" ||
+  { echo "lintian finds errors in $package"; exit 1; }
+! grep -q '^E:' "$work/lintian" || { echo "lintian finds errors in $package"; exit 1; }
+echo "lintian: $(grep -c '^[EWIP]:' "$work/lintian" || true) tags, $(grep -c '^E:' "$work/lintian" || true) errors"
+changelog=$(dpkg-deb --fsys-tarfile "$package" | tar -xOf - ./usr/share/doc/limbtimer/changelog.Debian.gz | gzip -dc |
+            dpkg-parsechangelog -l - -S Version)
+[ "$changelog" = "$(dpkg-deb -f "$package" Version)" ] ||
+  { echo "packaging/debian/changelog is at $changelog, the package at $(dpkg-deb -f "$package" Version)"; exit 1; }
 dpkg-deb -x "$package" "$work/root"
 default_passes "$work/root/usr/bin"
 echo "package: $package, $(stat -c %s "$package") bytes; depends: $(dpkg-deb -f "$package" Depends)"

@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Copyright the limbtimer and chordspan authors
 # Every test: the normal build, the same suite under AddressSanitizer and UndefinedBehaviorSanitizer,
 # the installed programs and their Debian package, the Windows programs under Wine, and the fuzz targets for FUZZ_SECONDS each (default 30).
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/setup.sh
+scripts/setup.sh test
 suites=0
 run_suite() { "$@"; suites=$((suites + 1)); }
 run_suite cmake --workflow --preset dev

@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Copyright the limbtimer and chordspan authors
 # Cross-builds the Windows console programs with MinGW-w64 and runs them under Wine through the golden
 # transcripts of the Linux build, with each line end mapped to CR LF: every other byte must be identical.
 # Output to a pipe or a file is not a console, so the German letters come out in the DOS code page;
@@ -33,5 +35,23 @@ for program in limbtimer chordspan; do
   done
   echo "$program.exe: $(stat -c %s "$exe") bytes"
 done
+
+# Packed for handing out: the licence must travel beside the programs, in Windows line ends.
+rm -f build/windows/limbtimer-*.zip
+cpack --preset windows > /dev/null
+zip=$(ls build/windows/limbtimer-*.zip)
+mkdir "$work/zip" && (cd "$work/zip" && cmake -E tar xf "$OLDPWD/$zip")
+for file in limbtimer.exe chordspan.exe LICENSE.txt; do
+  if [ "$(find "$work/zip" -name "$file" | wc -l)" -eq 1 ]; then checks=$((checks + 1)); else
+    echo "FAIL: $zip holds no $file"; failures=$((failures + 1)); fi
+done
+licence=$(find "$work/zip" -name LICENSE.txt)
+if [ -n "$licence" ] && [ "$(dirname "$licence")" = "$(dirname "$(find "$work/zip" -name limbtimer.exe)")" ] &&
+   diff -q <(tr -d '\r' < "$licence") LICENSE > /dev/null && [ "$(grep -c $'\r$' "$licence")" -eq "$(wc -l < LICENSE)" ]; then
+  checks=$((checks + 1))
+else
+  echo "FAIL: LICENSE.txt is not LICENSE in CR LF beside the programs"; failures=$((failures + 1))
+fi
+echo "$zip: $(stat -c %s "$zip") bytes"
 echo "$checks passed, $failures failed"
 [ "$failures" -eq 0 ]

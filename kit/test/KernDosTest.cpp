@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright the limbtimer and chordspan authors
 #include "KernDos.h"
 
 #include <gtest/gtest.h>
@@ -145,4 +147,41 @@ TEST(AskInteger, RingsOncePerRefusalUntilANumberIsTyped) {
     Exchange ended("x\n");
     EXPECT_FALSE(AskInteger(ended.io, "? ", answer, value));
     EXPECT_EQ(Bells(ended.out.str()), 1u);
+}
+
+TEST(AskReal, RefusesALongLineEvenWhenItsKeptPartReads) {
+    const std::string zeros(MaxAnswerBytes, '0');
+    struct Case {
+        std::string typed;     // a refused long line, then Enter alone, then a number
+        std::size_t bells;
+        double value;
+    };
+    const Case cases[] = {
+        {"1e" + zeros + "5\n\n2\n", 2, 2.0},       // kept part "1e000..." would read as 1
+        {zeros + ".5\n\n,5\n", 2, 0.5},           // kept part "000..." would read as 0
+        {std::string(MaxAnswerBytes + 1, '7') + "\n3\n", 1, 3.0},
+        {zeros + "\n", 0, 0.0},                   // a line at the bound is whole, and reads
+        {zeros + "\r\n", 0, 0.0},
+    };
+    for (const Case& c : cases) {
+        Exchange ex(c.typed);
+        std::string answer = "51.47";
+        double value = -1.0;
+        ASSERT_TRUE(AskReal(ex.io, "? ", answer, value)) << c.typed.size();
+        EXPECT_EQ(value, c.value) << c.typed.size();
+        EXPECT_EQ(Bells(ex.out.str()), c.bells) << c.typed.size();
+        EXPECT_LE(answer.size(), MaxAnswerBytes);
+    }
+}
+
+TEST(AskInteger, RefusesALongLineEvenWhenItsKeptPartReads) {
+    Exchange ex(std::string(MaxAnswerBytes, '0') + "1\n\n7\n");
+    std::string answer = "1";
+    std::int32_t value = 0;
+    ASSERT_TRUE(AskInteger(ex.io, "? ", answer, value));
+    EXPECT_EQ(value, 7);
+    EXPECT_EQ(Bells(ex.out.str()), 2U);
+    // The refused line was shown back cut to the bound, like any refused answer.
+    EXPECT_NE(ex.out.str().find(" (" + std::string(MaxAnswerBytes, '0') + ") "), std::string::npos);
+    EXPECT_EQ(ex.out.str().find(std::string(MaxAnswerBytes, '0') + "1"), std::string::npos);
 }

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright the limbtimer and chordspan authors
 #include "ModulDos.h"
 
 #include <gtest/gtest.h>
@@ -117,4 +119,87 @@ TEST(WindowsCharset, IsUtf8OnlyOnAConsoleSetToCodePage65001) {
     EXPECT_EQ(WindowsCharset(true, 850), Charset::DosCodePage);
     EXPECT_EQ(WindowsCharset(true, 437), Charset::DosCodePage);
     EXPECT_EQ(WindowsCharset(false, 65001), Charset::DosCodePage);  // a pipe or a file
+}
+
+TEST(AskReply, HoldsLinesUpToTheBoundWholeAndCutsLongerOnes) {
+    const std::size_t bound = MaxAnswerBytes;
+    struct Case {
+        std::string typed;
+        Reply reply;
+        std::string kept;
+    };
+    const std::string full(bound, 'x');
+    const Case cases[] = {
+        {std::string(4095, 'a') + "\n", Reply::Taken, std::string(4095, 'a')},   // around the reading chunk
+        {std::string(4096, 'a') + "\n", Reply::Taken, std::string(4096, 'a')},
+        {std::string(8191, 'a') + "\r\n", Reply::Taken, std::string(8191, 'a')},
+        {std::string(bound - 1, 'x') + "\n", Reply::Taken, std::string(bound - 1, 'x')},
+        {full + "\n", Reply::Taken, full},
+        {full + "\r\n", Reply::Taken, full},                                       // the CR is the line end's
+        {full, Reply::Taken, full},                                                // last line, no line end
+        {full + "y\n", Reply::Cut, full},
+        {full + "\r", Reply::Cut, full},                                           // no line end: the CR is typed
+        {full + "\ry\n", Reply::Cut, full},
+        {full + std::string(100000, 'y') + "\r\n", Reply::Cut, full},
+        {full + std::string(100000, 'y'), Reply::Cut, full},
+        {std::string(bound - 3, 'x') + std::string(5000, 'y') + "\r\n", Reply::Cut,
+         std::string(bound - 3, 'x') + "yyy"},
+    };
+    for (const Case& c : cases) {
+        // After a line with its end the reading goes on at the next line; a line without one was the last.
+        const bool lastLine = c.typed.back() != '\n';
+        Exchange ex(lastLine ? c.typed : c.typed + "next\n");
+        std::string answer = "1";
+        EXPECT_EQ(AskReply(ex.io, "? ", answer), c.reply) << c.typed.size();
+        EXPECT_EQ(answer, c.kept) << c.typed.size();
+        EXPECT_EQ(AskReply(ex.io, "? ", answer), lastLine ? Reply::Ended : Reply::Taken) << c.typed.size();
+        EXPECT_EQ(answer, lastLine ? c.kept : "next") << c.typed.size();
+    }
+}
+
+TEST(AskReply, TellsEnterAloneAndTheEndApart) {
+    Exchange ex("\n\r\n");
+    std::string answer = "1";
+    EXPECT_EQ(AskReply(ex.io, "? ", answer), Reply::Empty);
+    EXPECT_EQ(AskReply(ex.io, "? ", answer), Reply::Empty);
+    EXPECT_EQ(AskReply(ex.io, "? ", answer), Reply::Ended);
+    EXPECT_EQ(answer, "1");
+}
+
+TEST(AskChar, TakesTheLastByteOfTheKeptPartOfALongLine) {
+    Exchange ex(std::string(MaxAnswerBytes, 'n') + std::string(10, 's') + "\n");
+    char letter = 'e';
+    ASSERT_TRUE(AskChar(ex.io, "? ", letter));
+    EXPECT_EQ(letter, 'n');
+}
+
+TEST(LocaleNameCharset, ReadsTheCodesetOfTheFirstNameSet) {
+    struct Case {
+        const char* lcAll;
+        const char* lcCtype;
+        const char* lang;
+        Charset charset;
+    };
+    const Charset Utf8 = Charset::Utf8, Dos = Charset::DosCodePage;
+    const Case cases[] = {
+        {nullptr, nullptr, "de_DE.UTF-8", Utf8},
+        {nullptr, nullptr, "en_US.utf8", Utf8},
+        {nullptr, nullptr, "de_DE.Utf-8@euro", Utf8},          // any case; the modifier is no part of the codeset
+        {nullptr, nullptr, "de_DE.UTF8", Utf8},
+        {nullptr, nullptr, "de_DE.ISO-8859-1", Dos},
+        {nullptr, nullptr, "de_DE@euro", Dos},                 // no codeset
+        {nullptr, nullptr, "de_DE", Dos},
+        {nullptr, nullptr, "de_DE.UTF-16", Dos},
+        {nullptr, nullptr, "de_DE.", Dos},
+        {nullptr, nullptr, nullptr, Dos},
+        {"", "", "de_DE.UTF-8", Utf8},                         // set but empty counts as not set
+        {"C", "de_DE.UTF-8", "de_DE.UTF-8", Dos},              // LC_ALL decides first
+        {"", "de_DE.ISO-8859-15", "de_DE.UTF-8", Dos},         // then LC_CTYPE
+        {nullptr, "en_GB.utf8", "de_DE", Utf8},
+        {"xx_XX.UTF-8", nullptr, nullptr, Utf8},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(LocaleNameCharset(c.lcAll, c.lcCtype, c.lang), c.charset)
+            << (c.lcAll ? c.lcAll : "-") << " " << (c.lcCtype ? c.lcCtype : "-") << " " << (c.lang ? c.lang : "-");
+    }
 }

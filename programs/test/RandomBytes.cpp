@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright the limbtimer and chordspan authors
 // Writes count pseudo-random bytes for the given seed to standard output: the same bytes on every run.
 #include <cstdio>
 #include <cstdlib>

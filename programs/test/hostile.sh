@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Copyright the limbtimer and chordspan authors
 # Odd and hostile input through the built programs: random bytes, a 10 MB line, NUL bytes, a console that
 # takes no output, and the end of input after every single line of a dialogue. Every run must end by itself.
 # Usage: hostile.sh LIMBTIMER CHORDSPAN RANDOM_BYTES
@@ -34,7 +36,7 @@ for program in "$limbtimer" "$chordspan"; do
       { results_are_numbers "$work/$name-random-$seed.out" && pass || fail "$name random $seed: result not a number"; }
   done
 
-  # A 10 MB answer at the latitude prompt (a number beyond a double: refused) and at the time prompt.
+  # A 10 MB answer at the latitude prompt (refused, being longer than 64 KiB) and at the time prompt (cut).
   { printf "e\n$contacts\n"; head -c 10000000 /dev/zero | tr '\0' 7; printf '\n1\n\n\n'; head -c 10000000 /dev/zero | tr '\0' 5
     printf '\n'; } > "$work/long"
   run "$name-long-line" 20 0 "$program" < "$work/long" &&

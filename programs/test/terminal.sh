@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Copyright the limbtimer and chordspan authors
 # Both programs in a real terminal (tmux), as a person sees them: in a UTF-8 locale and in the C locale.
 # Every prompt must be on the screen before anything is typed at it.
 # Usage: terminal.sh LIMBTIMER CHORDSPAN
