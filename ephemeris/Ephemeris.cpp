@@ -325,9 +325,9 @@ long double ConjunctionSeparationArcsec(const Heliocentric& h) {
 }
 
 // Mean orbital elements, J2000 ecliptic and equinox, degrees and AU, with their rates per Julian century
-// (Standish, "Keplerian Elements for Approximate Positions of the Major Planets", JPL, 1800-2050 fit):
-// good to a few arcminutes over the catalogue's years, enough to tell which conjunctions come near the
-// Sun's disc, so that libnova's series run only for those.
+// (Standish, "Keplerian Elements for Approximate Positions of the Major Planets", JPL, 1800-2050 fit).
+// At the 2270 inferior conjunctions of 1600-2200 they put the planet within 31 arcsec of where libnova
+// does, enough to tell which conjunctions come near the Sun's disc, so that libnova runs only for those.
 struct MeanElements {
     long double a, e, eRate, i, iRate, meanLongitude, meanLongitudeRate, perihelion, perihelionRate, node, nodeRate;
 };
@@ -339,8 +339,8 @@ constexpr MeanElements VenusElements{0.72333566L, 0.00677672L, -0.00004107L, 3.3
                                      76.67984255L, -0.27769418L};
 constexpr MeanElements EarthElements{1.00000261L, 0.01671123L, -0.00004392L, -0.00001531L, -0.01294668L,
                                      100.46457166L, 35999.37244981L, 102.93768193L, 0.32327364L, 0.0L, 0.0L};
-// The Kepler positions may be some arcminutes off; a conjunction goes on to libnova when its rough
-// separation is within twice the reach of the discs (some 30 arcminutes to spare).
+// A conjunction goes on to libnova when its rough separation is within twice the reach of the discs:
+// some 1000 arcsec to spare for the Kepler positions' 31.
 constexpr long double RoughCandidateFactor = 2.0L;
 
 Vector KeplerPosition(const MeanElements& m, long double jdTt) {
@@ -402,8 +402,8 @@ long double RoughReachArcsec(const Heliocentric& h) {
 }
 
 // The inferior conjunction nearest guessJdTt, from the Kepler positions and then, if the planet comes
-// near the Sun's disc, from libnova's to a few seconds (all the window around it needs). False when it
-// does not come near, or the steps do not settle (a guess near superior conjunction).
+// near the Sun's disc (near), from libnova's to a few seconds (all the window around it needs). False
+// when the steps do not settle (a guess near superior conjunction).
 bool NearConjunction(Planet planet, long double guessJdTt, long double& jdTt, Heliocentric& at, bool& near) {
     near = false;
     long double rough = 0.0L;

@@ -204,7 +204,7 @@ const Texts German{
 
 const Texts& TextsFor(TransitsLanguage language) { return language == TransitsLanguage::German ? German : English; }
 
-// printf-style filling of a text with up to two strings.
+// The text with each %s replaced by the next of up to four strings.
 std::string Fill(const char* pattern, const std::string& a = "", const std::string& b = "",
                  const std::string& c = "", const std::string& d = "") {
     std::string out;
