@@ -45,6 +45,7 @@ struct Texts {
     const char* mercury;
     const char* venusGenitive;
     const char* mercuryGenitive;
+    const char* bothGenitive;
     const char* listTitle;
     const char* listHeader;
     const char* transitOf;
@@ -113,8 +114,9 @@ const Texts English{
     "Mercury",
     "Venus",
     "Mercury",
+    "Venus and Mercury",
     "Transits of %s, %s..%s (UT; %s)",
-    "planet   starts      C1        C2        greatest    C3          C4          min. sep.  Delta T",
+    "planet   starts      C1          C2          greatest    C3          C4          min. sep.  Delta T",
     "Transit of %s, %s",
     "from the Earth's centre, UT",
     "seen from %s, UT",
@@ -182,8 +184,9 @@ const Texts German{
     "Merkur",
     "der Venus",
     "des Merkur",
+    "von Venus und Merkur",
     "Durchg\xE4nge %s, %s..%s (UT; %s)",
-    "Planet   Beginn      K1        K2        Mitte       K3          K4          Abstand    Delta T",
+    "Planet   Beginn      K1          K2          Mitte       K3          K4          Abstand    Delta T",
     "Durchgang %s, %s",
     "vom Erdmittelpunkt, UT",
     "gesehen von %s, UT",
@@ -403,9 +406,9 @@ std::string SiteText(const TransitsOptions& options) {
 
 void WriteList(const TransitsOptions& options, const TransitsReport& report, std::ostream& out) {
     const Texts& texts = TextsFor(options.language);
-    std::string which = options.planet ? PlanetWord(texts, *options.planet)
-                                       : std::string(texts.venus) + (options.language == TransitsLanguage::German
-                                                                         ? " und " : " and ") + texts.mercury;
+    const std::string which = !options.planet                 ? texts.bothGenitive
+                              : *options.planet == Planet::Venus ? texts.venusGenitive
+                                                                 : texts.mercuryGenitive;
     const std::string deltaT = options.ephemeris.deltaTSeconds ? texts.deltaTGiven : texts.deltaTPolynomials;
     out << Fill(texts.listTitle, which, std::to_string(options.fromYear), std::to_string(options.toYear),
                 "Delta T " + deltaT + ", " + (options.ephemeris.radii == Radii::Nasa ? texts.radiiNasa : texts.radiiIau))
@@ -420,15 +423,15 @@ void WriteList(const TransitsOptions& options, const TransitsReport& report, std
         out << line;
         // Events after midnight carry "+1", as in a timetable.
         auto cell = [&](bool happens, double jd) {
-            if (!happens) return std::string("--:--:--  ");
+            if (!happens) return std::string("--:--:--  ");  // ten wide, as every cell
             const CalendarTime c = CalendarFromJd(jd);
             const long days = std::lround(JulianDayAtMidnight(c.year, c.month, c.day) - startDay);
             std::string text = ClockText(c, false) + (days > 0 ? "+" + std::to_string(days) : "");
             text.resize(10, ' ');
             return text;
         };
-        out << "  " << cell(t.contactHappens[0], t.contactJdUt[0]) << cell(t.contactHappens[1], t.contactJdUt[1])
-            << cell(true, t.greatestJdUt) << "  " << cell(t.contactHappens[2], t.contactJdUt[2]) << "  "
+        out << "  " << cell(t.contactHappens[0], t.contactJdUt[0]) << "  " << cell(t.contactHappens[1], t.contactJdUt[1])
+            << "  " << cell(true, t.greatestJdUt) << "  " << cell(t.contactHappens[2], t.contactJdUt[2]) << "  "
             << cell(t.contactHappens[3], t.contactJdUt[3]) << "  ";
         std::string separation = Number(options.language, t.minSeparationArcsec, 1) + "\"";
         separation.resize(11, ' ');

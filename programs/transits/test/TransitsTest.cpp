@@ -238,4 +238,12 @@ TEST(WriteTransitsText, WritesForPeopleInEitherLanguage) {
     // 2012 starts on June 5; the events after midnight carry +1.
     EXPECT_NE(list.find("Venus    2012-06-05  22:09:3"), std::string::npos) << list;
     EXPECT_NE(list.find("+1"), std::string::npos) << list;
+    // A cell with its +1 is as wide as the others and still apart from the next (2117: contact 1 before
+    // midnight, the rest after).
+    const std::string later = RunText({"list", "--planet", "venus", "--from", "2117", "--to", "2117"});
+    EXPECT_NE(later.find("2117-12-10  23:58:1"), std::string::npos) << later;
+    EXPECT_NE(later.find("+1  02:48:0"), std::string::npos) << later;
+    const std::string germanList = RunText({"list", "--planet", "mercury", "--from", "2019", "--to", "2019"},
+                                           TransitsLanguage::German);
+    EXPECT_EQ(germanList.rfind("Durchg\xE4nge des Merkur, 2019..2019", 0), 0u) << germanList;
 }
