@@ -31,6 +31,12 @@ int main(int argc, char** argv) {
         }
     }
     std::cout << ToConsoleText(charset, out.str()) << std::flush;
-    std::cerr << ToConsoleText(charset, err.str()) << std::flush;
-    return std::cout.good() ? status : (status == 0 ? 1 : status);
+    std::cerr << ToConsoleText(charset, err.str());
+    // A full disc or a closed pipe must not pass for success.
+    if (!std::cout.good() && status == 0) {
+        std::cerr << "transits: cannot write to standard output\n";
+        status = 1;
+    }
+    std::cerr << std::flush;
+    return status;
 }

@@ -43,6 +43,10 @@ expect 2 contacts
 expect 2 frobnicate
 expect 2
 
+# A full disc is a failure, with a sentence.
+err=$("$transits" list 2>&1 > /dev/full); status=$?
+[ "$status" -eq 1 ] && [[ $err == "transits: "* ]] || fail "transits list > /dev/full exited $status: $err"
+
 # JSON keys, read back with a real JSON parser.
 check_json() {  # python expression over j, then transits arguments
   local expression=$1; shift
