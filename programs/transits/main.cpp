@@ -1,0 +1,42 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright the limbtimer and chordspan authors
+#include <cstdlib>
+#include <iostream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "ModulDos.h"
+#include "Transits.h"
+
+// Parse, run, write; the texts are Windows-1252 and reach the console in its charset.
+int main(int argc, char** argv) {
+    std::ios::sync_with_stdio(false);
+    const Charset charset = DetectCharset();
+    const std::vector<std::string> args(argv, argv + argc);
+    const TransitsLanguage language =
+        LanguageFromLocale(std::getenv("LC_ALL"), std::getenv("LC_MESSAGES"), std::getenv("LANG"));
+    std::ostringstream out, err;
+    TransitsOptions options;
+    int status = ParseTransitsOptions(args, language, out, err, options);
+    if (status < 0) {
+        TransitsReport report;
+        if (!RunTransits(options, err, report)) {
+            status = report.status;
+        } else if (options.format == OutputFormat::Json) {
+            status = WriteTransitsJson(options, report, out) ? 0 : 1;
+        } else {
+            WriteTransitsText(options, report, out);
+            status = 0;
+        }
+    }
+    std::cout << ToConsoleText(charset, out.str()) << std::flush;
+    std::cerr << ToConsoleText(charset, err.str());
+    // A full disc or a closed pipe must not pass for success.
+    if (!std::cout.good() && status == 0) {
+        std::cerr << "transits: cannot write to standard output\n";
+        status = 1;
+    }
+    std::cerr << std::flush;
+    return status;
+}

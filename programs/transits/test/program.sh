@@ -1,0 +1,63 @@
+#!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Copyright the limbtimer and chordspan authors
+# Whole-program runs of the built transits: exit statuses, one sentence on standard error for bad input,
+# and the JSON keys scripts read.
+# Usage: program.sh path/to/transits
+set -uo pipefail
+transits=$1
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+
+# expect STATUS ARGS...: the exit status, and for status 2 one sentence and the hint on standard error.
+expect() {
+  local want=$1; shift
+  local err status
+  err=$(timeout 20 "$transits" "$@" 2>&1 > /dev/null); status=$?
+  [ "$status" -eq "$want" ] || { fail "transits $* exited $status, not $want"; return; }
+  if [ "$want" -eq 2 ]; then
+    [ "$(printf '%s\n' "$err" | wc -l)" -eq 2 ] || fail "transits $*: not one sentence and a hint: $err"
+    [[ $err == "transits: "* ]] || fail "transits $*: message without the program's name: $err"
+  fi
+}
+
+expect 0 --help
+expect 0 --version
+expect 0 list --planet venus
+expect 0 contacts 2004-06-08
+expect 0 contacts 2012-06-05 --site 51.4779,-0.0015,46
+expect 0 coefficients 2019-11-11 --planet mercury --delta-t 69.4
+expect 0 --language de contacts 2004-06-08 --radii iau
+expect 1 contacts 2005-06-08
+expect 2 contacts 2004-02-30
+expect 2 contacts 2004-13-01
+expect 2 contacts 2201-06-08
+expect 2 list --from 1599
+expect 2 list --to 99999999999
+expect 2 contacts 2004-06-08 --site 91,0
+expect 2 contacts 2004-06-08 --site 0,200
+expect 2 contacts 2004-06-08 --site 0,0,1e9
+expect 2 contacts 2004-06-08 --delta-t sixty
+expect 2 contacts 2004-06-08 --delta-t inf
+expect 2 contacts
+expect 2 frobnicate
+expect 2
+
+# A full disc is a failure, with a sentence.
+err=$("$transits" list 2>&1 > /dev/full); status=$?
+[ "$status" -eq 1 ] && [[ $err == "transits: "* ]] || fail "transits list > /dev/full exited $status: $err"
+
+# JSON keys, read back with a real JSON parser.
+check_json() {  # python expression over j, then transits arguments
+  local expression=$1; shift
+  "$transits" "$@" --format json | python3 -c "import json,sys; j=json.load(sys.stdin); sys.exit(0 if ($expression) else 1)" \
+    || fail "transits $* --format json: $expression"
+}
+check_json "set(j) >= {'planet','delta_t_s','radii','min_separation_arcsec','events'} and [e['event'] for e in j['events']] == ['C1','C2','greatest','C3','C4'] and j['events'][0]['ut'].startswith('2004-06-08T05:13:2')" contacts 2004-06-08
+check_json "all('sun_altitude_deg' in e for e in j['events'])" contacts 2004-06-08 --site 52.52,13.40,34
+check_json "[c['contact'] for c in j['coefficients']] == [1,2,3,4] and all(set(c) == {'contact','x_s','y_s','z_s'} for c in j['coefficients']) and j['coefficients'][2]['y_s'] < 0" coefficients 2004-06-08
+check_json "len(j['transits']) == 10 and all(set(t) >= {'planet','date','events','min_separation_arcsec'} for t in j['transits'])" list --planet venus
+check_json "[t['date'] for t in j['transits']] == ['2003-05-07','2004-06-08','2006-11-08','2012-06-06','2016-05-09','2019-11-11']" list --from 2000 --to 2020
+
+echo "transits: $failures failures"
+[ "$failures" -eq 0 ]
