@@ -93,3 +93,19 @@ void ContactCoefficients(const Transit& transit, double coefficientsSeconds[Cont
 // Geometric altitude of the Sun's centre in degrees at a UT Julian date and a WGS84 site (as for
 // LocalContacts), with the Espenak-Meeus Delta T. Unchecked: a site out of range gives a meaningless angle.
 double SunAltitudeDegrees(double jdUt, double latitudeDegrees, double longitudeEastDegrees, double heightMetres);
+
+// Where the Sun stands in the zenith at an instant, and how fast that point moves: from it the Sun's altitude
+// at any site within a few hours follows without the ephemeris (for checking many timings at once).
+struct SubsolarPoint {
+    double jdUt = 0.0;
+    double latitudeDegrees = 0.0, longitudeEastDegrees = 0.0;       // geocentric direction of the Sun
+    double latitudeRateDegPerDay = 0.0, longitudeRateDegPerDay = 0.0;
+};
+
+// The subsolar point at a UT Julian date, with the Espenak-Meeus Delta T.
+SubsolarPoint SubsolarPointAt(double jdUt);
+
+// Geometric altitude of the Sun's centre in degrees at a UT Julian date and a site (geodetic latitude, east
+// longitude), from a subsolar point taken within hours: within 0.02 degree of SunAltitudeDegrees for six
+// hours either side (the Sun's parallax and the Earth's flattening of the site's position are left out).
+double SunAltitudeFrom(const SubsolarPoint& point, double jdUt, double latitudeDegrees, double longitudeEastDegrees);

@@ -27,7 +27,7 @@ default_passes() {
   done
   # transitfit: the sample campaign's report, as the README shows it.
   LC_ALL=C.UTF-8 "$bin/transitfit" programs/transitfit/sample/campaign-2004.csv > "$work/actual"
-  grep -q '^Astronomical Unit: 150.2 ± 0.9 million km' "$work/actual"
+  grep -q '^Astronomical Unit: 149.3 ± 0.9 million km' "$work/actual"
   echo "$bin: default passes as the transcripts say, transitfit fits the sample campaign"
 }
 

@@ -17,8 +17,8 @@ namespace {
 constexpr const char* Version = "transitfit 1.0.0";
 
 const char* const Description =
-    "Fits one Astronomical Unit, with its uncertainty, to a campaign of timings of the transit of Venus of "
-    "8 June 2004: CSV files with a header row, one timing per row (site, latitude, longitude, contact, time) "
+    "Fits one Astronomical Unit, with its uncertainty, to a campaign of timings of a transit of Venus or "
+    "Mercury (by default that of 8 June 2004): CSV files with a header row, one timing per row (site, latitude, longitude, contact, time) "
     "or one observer per row (site, latitude, longitude, T1..T4). Latitude and longitude in degrees, north and "
     "east positive, or with N/S/E/W (O for east); times in UT as hh:mm:ss[.s]; a contact 2-3 marks a duration. "
     "With no FILE, or when FILE is -, read standard input.";
@@ -63,6 +63,13 @@ int ParseFitCommand(int argc, const char* const* argv, FitCommand& command, std:
     app.add_option("--plot", command.plotFile, "also draw the fit as an SVG picture into this file");
     app.add_option("--language", language, "report language: en or de (default: from LC_ALL, LC_MESSAGES, LANG)")
         ->check(CLI::IsMember({"en", "de"}));
+    std::string coefficients;
+    app.add_option("--transit", command.transitDate,
+                   "the transit the timings belong to: any UT date it touches, YYYY-MM-DD (default: the date column, "
+                   "or 2004-06-08)");
+    app.add_option("--coefficients", coefficients,
+                   "table (the 2004 table, the default for 2004) or ephemeris (computed; the default for other transits)")
+        ->check(CLI::IsMember({"table", "ephemeris"}));
     app.add_option("--seed", command.fit.seed, "seed of the bootstrap (default 20040608; the same seed repeats a run)");
     // CLI11 reports by exception; here they become exit statuses.
     try {
@@ -78,6 +85,17 @@ int ParseFitCommand(int argc, const char* const* argv, FitCommand& command, std:
         return 2;
     }
     if (command.files.empty()) command.files.push_back("-");
+    if (!command.transitDate.empty()) {
+        int year = 0, month = 0, day = 0;
+        if (!ParseDate(command.transitDate, year, month, day)) {
+            err << "transitfit: --transit " << command.transitDate
+                << " is not a date such as 2012-06-05\nTry 'transitfit --help'.\n";
+            return 2;
+        }
+    }
+    command.coefficients = coefficients == "table"       ? CoefficientSource::Table
+                           : coefficients == "ephemeris" ? CoefficientSource::Ephemeris
+                                                         : CoefficientSource::Default;
     command.format = format == "json" ? OutputFormat::Json : format == "csv" ? OutputFormat::Csv : OutputFormat::Text;
     command.language = language.empty() ? LanguageFromEnvironment()
                                         : language == "de" ? ReportLanguage::German : ReportLanguage::English;
@@ -101,23 +119,49 @@ int RunFitCommand(const FitCommand& command, std::istream& in, std::ostream& out
         }
         if (status == ReadStatus::Unreadable) return 2;
     }
+    // The transit: as asked, else the first date in the data, else that of the coefficient table.
+    int year = 2004, month = 6, day = 8;
+    const Timing* dated = nullptr;
+    if (!command.transitDate.empty()) {
+        ParseDate(command.transitDate, year, month, day);
+    } else {
+        for (const Timing& t : campaign.timings) {
+            if (t.year != 0) {
+                dated = &t;
+                year = t.year, month = t.month, day = t.day;
+                break;
+            }
+        }
+    }
+    TransitChoice choice;
+    std::string why;
+    if (!ChooseTransit(year, month, day, command.coefficients, choice, why)) {
+        if (dated != nullptr) {
+            err << "transitfit: " << campaign.files[static_cast<std::size_t>(dated->file)] << ':' << dated->line << ": "
+                << why << ".\n";
+            return 1;
+        }
+        err << "transitfit: " << why << ".\nTry 'transitfit --help'.\n";
+        return 2;
+    }
+    DropForeignTimings(choice, campaign, err);
     MarkDuplicates(campaign);
-    const Coefficients coefficients = TableCoefficients();
-    const FitResult result = FitCampaign(campaign, coefficients, command.fit);
+    FitResult result = FitCampaign(campaign, choice.coefficients, command.fit);
     if (!result.fitted) {
         err << "transitfit: no fit: " << (campaign.timings.empty() ? "no file holds a readable timing" : result.whyNot) << ".\n";
         return 1;
     }
+    FlagBelowHorizon(campaign, choice, result);
     switch (command.format) {
-        case OutputFormat::Text: WriteTextReport(campaign, coefficients, result, command.fit, command.language, out); break;
-        case OutputFormat::Json: WriteJsonReport(campaign, coefficients, result, command.fit, out); break;
+        case OutputFormat::Text: WriteTextReport(campaign, choice, result, command.fit, command.language, out); break;
+        case OutputFormat::Json: WriteJsonReport(campaign, choice, result, command.fit, out); break;
         case OutputFormat::Csv: WriteCsvReport(campaign, result, out); break;
     }
     if (!command.plotFile.empty()) {
         std::ofstream plot(command.plotFile, std::ios::binary);
         const std::string title = command.language == ReportLanguage::German
-                                      ? "Venustransit 8. Juni 2004: " + std::to_string(result.used) + " Zeiten"
-                                      : "Transit of Venus, 8 June 2004: " + std::to_string(result.used) + " timings";
+                                      ? choice.titleGerman + ": " + std::to_string(result.used) + " Zeiten"
+                                      : choice.titleEnglish + ": " + std::to_string(result.used) + " timings";
         if (plot) WritePlotSvg(campaign, result, title, command.language, plot);
         if (!plot || !plot.flush()) {
             err << "transitfit: " << command.plotFile << ": cannot write the plot\n";

@@ -9,6 +9,7 @@
 
 #include "Fit.h"
 #include "Report.h"
+#include "Transit.h"
 
 enum class OutputFormat { Text, Json, Csv };
 
@@ -19,6 +20,8 @@ struct FitCommand {
     OutputFormat format = OutputFormat::Text;
     std::string plotFile;             // empty: no plot
     ReportLanguage language = ReportLanguage::English;
+    std::string transitDate;          // --transit: any UT date the transit touches; empty: from the data, or 2004
+    CoefficientSource coefficients = CoefficientSource::Default;
 };
 
 // The report language the environment names: German when the first of LC_ALL, LC_MESSAGES and LANG that

@@ -9,11 +9,12 @@
 #include <unordered_map>
 
 #include "Csv.h"
+#include "Ephemeris.h"
 #include "Fields.h"
 
 namespace {
 
-enum Column { Site, Observer, Latitude, Longitude, Contact, Time, Sigma, Altitude, T1, T2, T3, T4, ColumnCount };
+enum Column { Site, Observer, Latitude, Longitude, Contact, Time, Sigma, Altitude, Date, T1, T2, T3, T4, ColumnCount };
 
 // Header names, lower case, English and German; "observer" doubles as the site when no site column is given.
 const std::vector<std::pair<Column, std::vector<std::string>>> ColumnNames = {
@@ -25,13 +26,14 @@ const std::vector<std::pair<Column, std::vector<std::string>>> ColumnNames = {
     {Time, {"time", "ut", "utc", "zeit"}},
     {Sigma, {"sigma", "uncertainty", "unsicherheit"}},
     {Altitude, {"altitude", "alt", "h\xC3\xB6he", "hoehe"}},
+    {Date, {"date", "datum"}},
     {T1, {"t1"}}, {T2, {"t2"}}, {T3, {"t3"}}, {T4, {"t4"}},
 };
 
 const char* const ExpectedColumns =
     "expected a header row with the columns site (or observer), latitude, longitude and either contact and "
     "time, or T1 to T4 (German: ort/beobachter, breite, l\xC3\xA4nge, kontakt, zeit); optional: observer, "
-    "altitude, sigma, note";
+    "altitude, sigma, date, note";
 
 // Lower case for ASCII and the German capitals in UTF-8, surrounding spaces removed.
 std::string HeaderKey(const std::string& text) {
@@ -152,6 +154,11 @@ bool ReadSite(RowReader& reader, const CsvRecord& record, const Layout& layout, 
         Complain(reader, line, "altitude " + Quoted(altitude) + " is not a height in metres (-500..9000)");
         return false;
     }
+    const std::string date = Trimmed(Field(record.fields, layout.at[Date]));
+    if (!date.empty() && !ParseDate(date, timing.year, timing.month, timing.day)) {
+        Complain(reader, line, "date " + Quoted(date) + " is not a date such as 2012-06-05 or 05.06.2012");
+        return false;
+    }
     timing.observer = ObserverIndex(reader, observer.empty() ? timing.site : observer);
     timing.line = line;
     timing.file = static_cast<int>(reader.campaign.files.size()) - 1;
@@ -264,6 +271,25 @@ void MarkDuplicates(Campaign& campaign) {
         const auto [it, added] = seen.try_emplace({t.observer, t.start, t.end, t.seconds}, i);
         t.duplicate = !added;
     }
+}
+
+bool ParseDate(const std::string& text, int& year, int& month, int& day) {
+    const std::string t = Trimmed(text);
+    auto number = [&](std::size_t at, std::size_t length, int& value) {
+        if (at + length > t.size()) return false;
+        value = 0;
+        for (std::size_t i = at; i < at + length; ++i) {
+            if (t[i] < '0' || t[i] > '9') return false;
+            value = value * 10 + (t[i] - '0');
+        }
+        return true;
+    };
+    int y = 0, m = 0, d = 0;
+    const bool iso = t.size() == 10 && t[4] == '-' && t[7] == '-' && number(0, 4, y) && number(5, 2, m) && number(8, 2, d);
+    const bool german = t.size() == 10 && t[2] == '.' && t[5] == '.' && number(0, 2, d) && number(3, 2, m) && number(6, 4, y);
+    if (!(iso || german) || !IsCalendarDate(y, m, d)) return false;
+    year = y, month = m, day = d;
+    return true;
 }
 
 std::string ContactName(int start, int end) {

@@ -20,6 +20,7 @@ struct Timing {
     int end = 0;                   // 0 for a clock time; the end contact of a duration
     double seconds = 0.0;          // UT seconds after midnight, or the duration
     double sigmaS = 0.0;           // the observer's own uncertainty; 0 when not given
+    int year = 0, month = 0, day = 0;  // the UT date of a clock time, from a date column; 0 when not given
     bool duplicate = false;        // the same observer, contact and time as an earlier timing
 };
 
@@ -40,6 +41,10 @@ ReadStatus ReadCampaign(const std::string& name, std::istream& in, Campaign& cam
 
 // Marks as duplicate every timing whose observer, contacts and time repeat an earlier one.
 void MarkDuplicates(Campaign& campaign);
+
+// A UT date "2012-06-05" or, as German spreadsheets write it, "05.06.2012"; false for anything else,
+// including dates the Gregorian calendar does not have.
+bool ParseDate(const std::string& text, int& year, int& month, int& day);
 
 // "1", "2", or "2-3": a timing's contact as written in the input.
 std::string ContactName(int start, int end);

@@ -161,10 +161,12 @@ std::string FormatUt(double seconds) {
     return buffer;
 }
 
-void WriteTextReport(const Campaign& campaign, const Coefficients& coefficients, const FitResult& result,
+void WriteTextReport(const Campaign& campaign, const TransitChoice& choice, const FitResult& result,
                      const FitOptions& options, ReportLanguage language, std::ostream& out) {
     const Words& w = language == ReportLanguage::German ? German : English;
+    const bool german = language == ReportLanguage::German;
     std::ostringstream text;
+    text << (german ? choice.titleGerman : choice.titleEnglish) << '\n';
     text << w.timings << ": " << result.read << ' ' << w.read << ", " << result.used << ' ' << w.used << ", "
          << result.rejected << ' ' << w.rejected << '\n';
     const double sigma = result.auSigmaKm;
@@ -193,7 +195,22 @@ void WriteTextReport(const Campaign& campaign, const Coefficients& coefficients,
         if (std::isnan(result.auSigmaResampledKm)) text << "-";
         else text << Localised(Format("%.*f", result.auSigmaResampledKm * 1e-6, 3), language) << ' ' << w.millionKm;
     }
-    text << '\n' << w.coefficients << ": " << coefficients.name << '\n';
+    text << '\n' << w.coefficients << ": " << choice.coefficients.name << '\n';
+    if (choice.planet == "mercury") {
+        // Mercury is twice as far from the Earth at transit as Venus: its contacts hardly move between sites.
+        double reach = 0.0;
+        for (const auto& a : choice.coefficients.secondsPerUnit) {
+            reach = std::fmax(reach, std::sqrt(a[0] * a[0] + a[1] * a[1] + a[2] * a[2]));
+        }
+        char note[200];
+        std::snprintf(note, sizeof note,
+                      german ? "Die Kontakte Merkurs verschieben sich zwischen Orten um h\xC3\xB6" "chstens %.0f s (Venus: "
+                               "etwa 400 s): seine AE ist weit ungenauer.\n"
+                             : "Mercury's contacts move by at most %.0f s between sites (Venus's by about 400 s): its AU "
+                               "is far less precise.\n",
+                      reach);
+        text << note;
+    }
     for (const auto& [observer, au] : result.resampling.withoutObserver) {
         text << "  " << w.without << ' ' << campaign.observers[static_cast<std::size_t>(observer)] << ": "
              << (std::isnan(au) ? std::string(w.notDetermined) : Significant(au, 6, language) + " " + w.millionKm) << '\n';
@@ -217,7 +234,7 @@ void WriteTextReport(const Campaign& campaign, const Coefficients& coefficients,
         const Timing& t = campaign.timings[i];
         const TimingFit& fit = result.timings[i];
         const std::string where = campaign.files[static_cast<std::size_t>(t.file)] + ":" + std::to_string(t.line);
-        text << Padded(where, 23) << Padded(campaign.observers[static_cast<std::size_t>(t.observer)].substr(0, 21), 22)
+        text << Padded(where, 22) << ' ' << Padded(campaign.observers[static_cast<std::size_t>(t.observer)].substr(0, 21), 22)
              << Padded(ContactName(t.start, t.end), 7)
              << (std::isnan(fit.oMinusCS) ? std::string("          -") : Localised(Format("%+*.1f", fit.oMinusCS, 11), language))
              << "  " << Flags(fit) << '\n';
@@ -226,7 +243,7 @@ void WriteTextReport(const Campaign& campaign, const Coefficients& coefficients,
     out << text.str();
 }
 
-void WriteJsonReport(const Campaign& campaign, const Coefficients& coefficients, const FitResult& result,
+void WriteJsonReport(const Campaign& campaign, const TransitChoice& choice, const FitResult& result,
                      const FitOptions& options, std::ostream& out) {
     nlohmann::json report;
     report["au_km"] = Number(result.auKm);
@@ -247,7 +264,11 @@ void WriteJsonReport(const Campaign& campaign, const Coefficients& coefficients,
         without.push_back({{"observer", campaign.observers[static_cast<std::size_t>(observer)]}, {"au_km", Number(au)}});
     }
     report["au_without_observer"] = without;
-    report["coefficients"] = coefficients.name;
+    report["coefficients"] = choice.coefficients.name;
+    report["transit"] = {{"planet", choice.planet},
+                         {"date", choice.date},
+                         {"coefficients", choice.table ? "table" : "ephemeris"},
+                         {"delta_t_s", choice.transit.deltaTSeconds}};
     report["clock_offsets"] = options.clockOffsets;
     report["timings_read"] = result.read;
     report["timings_used"] = result.used;

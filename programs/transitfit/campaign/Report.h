@@ -7,6 +7,7 @@
 
 #include "Campaign.h"
 #include "Fit.h"
+#include "Transit.h"
 
 enum class ReportLanguage { English, German };
 
@@ -20,11 +21,11 @@ std::string FormatUt(double seconds);
 
 // The report people read: counts, the AU and parallax with their uncertainties, reference times, and the
 // table of timings with their flags and reasons.
-void WriteTextReport(const Campaign& campaign, const Coefficients& coefficients, const FitResult& result,
+void WriteTextReport(const Campaign& campaign, const TransitChoice& choice, const FitResult& result,
                      const FitOptions& options, ReportLanguage language, std::ostream& out);
 
 // One JSON object with full precision; null where a number was not computed.
-void WriteJsonReport(const Campaign& campaign, const Coefficients& coefficients, const FitResult& result,
+void WriteJsonReport(const Campaign& campaign, const TransitChoice& choice, const FitResult& result,
                      const FitOptions& options, std::ostream& out);
 
 // The table of timings as CSV, one row per timing in file order.

@@ -1,10 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright the limbtimer and chordspan authors
 //
-// Writes a synthetic campaign of timings of the 8 June 2004 transit as CSV, computed from the same linear
-// site model that transitfit fits, with Gaussian timing noise:
-//   make_campaign sample          real observatories, each timing all four contacts, three planted input errors
-//   make_campaign random N [SEED] N timings from random sites where the whole transit was seen, four per observer
+// Writes a synthetic campaign of timings as CSV, with Gaussian timing noise:
+//   make_campaign sample          the 8 June 2004 transit from the linear site model that transitfit fits, at
+//                                 real observatories, each contact that the Sun was up for, three planted errors
+//   make_campaign random N [SEED] N timings of 2004 from random sites that saw the whole transit, four per observer
+//   make_campaign local DATE      the transit touching DATE at observatories around the world, each contact
+//                                 from the ephemeris's own solver at the site (not the linear model), Sun up
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -12,6 +14,7 @@
 #include <random>
 #include <string>
 
+#include "Ephemeris.h"
 #include "Fit.h"
 
 namespace {
@@ -37,6 +40,18 @@ const Observatory Observatories[] = {
     {"Pretoria", -25.75, 28.23, 5}, {"Cape Town", -33.93, 18.48, 3},  {"Nairobi", -1.28, 36.82, 8},
     {"Tehran", 35.70, 51.40, 6},    {"Mumbai", 18.97, 72.82, 7},      {"Hyderabad", 17.43, 78.45, 6},
     {"Kodaikanal", 10.23, 77.46, 5}, {"Bosscha", -6.82, 107.62, 6},
+};
+
+// Observatories around the world, for transits seen from other longitudes.
+const Observatory World[] = {
+    {"Mauna Kea", 19.82, -155.47, 3},  {"Lick", 37.34, -121.64, 4},      {"Kitt Peak", 31.96, -111.60, 4},
+    {"Yerkes", 42.57, -88.56, 5},      {"Greenwich", 51.48, -0.00, 4},   {"Paris", 48.84, 2.34, 4},
+    {"Potsdam", 52.38, 13.06, 4},      {"Pulkovo", 59.77, 30.33, 5},     {"Helwan", 29.86, 31.34, 5},
+    {"Hyderabad", 17.43, 78.45, 5},    {"Kodaikanal", 10.23, 77.46, 4},  {"Bosscha", -6.82, 107.62, 5},
+    {"Purple Mountain", 32.07, 118.82, 4}, {"Mitaka", 35.68, 139.54, 3}, {"Sydney", -33.86, 151.20, 4},
+    {"Mount Stromlo", -35.32, 149.01, 3},  {"Perth", -32.01, 115.82, 5}, {"Auckland", -36.91, 174.78, 4},
+    {"Fairbanks", 64.84, -147.72, 6},  {"Irkutsk", 52.28, 104.30, 5},    {"Ulaanbaatar", 47.92, 106.92, 6},
+    {"Seoul", 37.57, 126.98, 4},       {"Manila", 14.60, 120.98, 5},     {"Singapore", 1.30, 103.85, 5},
 };
 
 struct Row {
@@ -70,12 +85,41 @@ double Timed(const Coefficients& coefficients, int contact, double latitude, dou
 int main(int argc, char** argv) {
     const std::string mode = argc > 1 ? argv[1] : "";
     const Coefficients coefficients = TableCoefficients();
+    if (mode == "local" && argc >= 3) {
+        int year = 0, month = 0, day = 0;
+        Transit transit;
+        if (!ParseDate(argv[2], year, month, day) || !FindTransit(std::nullopt, year, month, day, EphemerisOptions{}, transit)) {
+            std::fprintf(stderr, "make_campaign: no transit touches %s\n", argv[2]);
+            return 2;
+        }
+        std::puts("observer,latitude,longitude,date,contact,time,sigma");
+        std::mt19937_64 random(2012);
+        std::normal_distribution<double> normal(0.0, 1.0);
+        for (const Observatory& o : World) {
+            LocalCircumstances local;
+            if (!LocalContacts(transit, o.latitude, o.longitude, 0.0, local)) continue;
+            for (int contact = 1; contact <= 4; ++contact) {
+                if (!local.contactHappens[contact - 1] || local.contactSunAltitudeDegrees[contact - 1] < 2.0) continue;
+                const double jd = local.contactJdUt[contact - 1] + o.sigmaS * normal(random) / 86400.0;
+                const CalendarTime when = CalendarFromJd(jd);
+                std::printf("%s,%.4f,%.4f,%04d-%02d-%02d,%d,%02d:%02d:%02d.%d,%g\n", o.name, o.latitude, o.longitude,
+                            when.year, when.month, when.day, contact, when.hour, when.minute, when.tenthsOfSecond / 10,
+                            when.tenthsOfSecond % 10, o.sigmaS);
+            }
+        }
+        return 0;
+    }
     std::puts("observer,latitude,longitude,contact,time,sigma,note");
     if (mode == "sample") {
         std::mt19937_64 random(2004);
         std::normal_distribution<double> normal(0.0, 1.0);
+        Transit transit;
+        FindTransit(Planet::Venus, 2004, 6, 8, EphemerisOptions{}, transit);
         for (const Observatory& o : Observatories) {
             for (int contact = 1; contact <= 4; ++contact) {
+                // Only what could be seen: the Sun up at the site when the contact came.
+                const double jd = transit.contactJdUt[contact - 1];
+                if (SunAltitudeDegrees(jd, o.latitude, o.longitude, 0.0) < 2.0) continue;
                 Row row{o.name, o.latitude, o.longitude, contact,
                         Timed(coefficients, contact, o.latitude, o.longitude, o.sigmaS * normal(random)), o.sigmaS, ""};
                 const std::string name = o.name;
@@ -98,7 +142,8 @@ int main(int argc, char** argv) {
         const long count = std::strtol(argv[2], nullptr, 10);
         std::mt19937_64 random(argc > 3 ? std::strtoull(argv[3], nullptr, 10) : 1);
         std::normal_distribution<double> normal(0.0, 1.0);
-        std::uniform_real_distribution<double> latitude(-30.0, 60.0), longitude(-5.0, 80.0);
+        // Where the Sun was up for all four contacts.
+        std::uniform_real_distribution<double> latitude(20.0, 60.0), longitude(10.0, 60.0);
         for (long i = 0; i < count; i += 4) {
             const double lat = latitude(random), lon = longitude(random);
             for (int contact = 1; contact <= 4 && i + contact - 1 < count; ++contact) {
@@ -108,6 +153,6 @@ int main(int argc, char** argv) {
         }
         return 0;
     }
-    std::fputs("usage: make_campaign sample | make_campaign random N [SEED]\n", stderr);
+    std::fputs("usage: make_campaign sample | make_campaign random N [SEED] | make_campaign local DATE\n", stderr);
     return 2;
 }

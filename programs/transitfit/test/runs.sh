@@ -66,6 +66,31 @@ else
 fi
 if LANG=de_DE.UTF-8 LC_ALL= LC_MESSAGES= "$transitfit" "$sample" | grep -q '^Astronomische Einheit: 1[45][0-9],[0-9] ± 0,[0-9] Mio. km'; then pass
 else fail "sample: no German report under LANG=de_DE.UTF-8"; fi
+if command -v rsvg-convert > /dev/null; then
+  if rsvg-convert "$work/sample.svg" -o "$work/sample.png" && [ -s "$work/sample.png" ]; then pass; else fail "sample: the plot does not render"; fi
+fi
+
+# Other transits: timings from the ephemeris's own solver at each site (not from the linear model) give the
+# AU within the linear model's reach, about 1 %; the 2012 example file is what the generator writes.
+sample2012=$here/../sample/campaign-2012.csv
+if "$maker" local 2012-06-05 | cmp -s - "$sample2012"; then pass; else fail "2012: the committed file differs from make_campaign local"; fi
+for args in "$sample2012" "--transit 2012-06-05 $sample2012" "--transit 2012-06-06 --coefficients ephemeris $sample2012"; do
+  # shellcheck disable=SC2086
+  if timeout 20 "$transitfit" --format json $args > "$work/2012.json" && grep -q '"date": "2012-06-06"' "$work/2012.json" &&
+     awk -v a="$(json_number au_km "$work/2012.json")" 'BEGIN { exit !(a > 148.1e6 && a < 151.1e6) }'; then pass
+  else fail "2012: $args gave no AU within 1 % ($(json_number au_km "$work/2012.json"))"; fi
+done
+"$maker" local 1769-06-03 > "$work/1769.csv"
+if "$transitfit" --format json "$work/1769.csv" > "$work/1769.json" &&
+   awk -v a="$(json_number au_km "$work/1769.json")" 'BEGIN { exit !(a > 148.1e6 && a < 151.1e6) }'; then pass
+else fail "1769: no AU within 1 %"; fi
+"$maker" local 2019-11-11 > "$work/2019.csv"
+if "$transitfit" "$work/2019.csv" | grep -q "Mercury's contacts move by at most [0-9]* s between sites"; then pass
+else fail "2019: the report does not say that Mercury's AU is far less precise"; fi
+# A first contact claimed from New York in 2004, where it came at 1 a.m.
+printf 'New York,40.7,-74.0,1,05:13:40\n' | cat "$sample" - > "$work/new-york.csv"
+if "$transitfit" --format csv "$work/new-york.csv" | grep -q '^.*New York,New York,1,.*below-horizon'; then pass
+else fail "below-horizon: New York's first contact not flagged"; fi
 
 # status NAME EXPECTED MESSAGE ARGS...: exit status and a word on standard error; standard input is empty.
 status() {
@@ -94,6 +119,10 @@ status header-only 1 'no timings below the header' "$work/header-only.csv"
 status empty-stdin 1 '-: the file is empty'
 status one-site 1 'no fit: the timings cannot determine the AU' "$work/one-site.csv"
 status long-line 1 'long-line.csv:2: the row is longer than 1 MiB' "$work/long-line.csv"
+status no-transit 2 'no transit of Venus or Mercury touches 2010-01-01' --transit 2010-01-01 "$sample"
+status impossible-date 2 "--transit 2012-02-30 is not a date" --transit 2012-02-30 "$sample"
+status outside-catalogue 2 'is not a date from 1600 to 2200' --transit 1500-06-08 "$sample"
+status table-for-2012 2 'the coefficient table is that of 8 June 2004' --transit 2012-06-05 --coefficients table "$sample"
 status unwritable-plot 2 'cannot write the plot' --plot "$work/no/such/folder.svg" "$sample"
 
 echo "transitfit runs: $checks passed, $failures failed"

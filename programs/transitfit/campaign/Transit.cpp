@@ -1,0 +1,135 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright the limbtimer and chordspan authors
+#include "Transit.h"
+
+#include <cmath>
+#include <cstdio>
+
+namespace {
+
+constexpr double DaySeconds = 86400.0;
+// Refraction (about 0.57 degree) and the Sun's radius (0.26 degree) keep the limb in view to 0.83 degree
+// below the geometric horizon; a degree leaves room for the site's height and the hour's rounding.
+constexpr double BelowHorizonDegrees = -1.0;
+
+const char* const MonthEnglish[] = {"January", "February", "March",     "April",   "May",      "June",
+                                    "July",    "August",   "September", "October", "November", "December"};
+const char* const MonthGerman[] = {"Januar", "Februar", "M\xC3\xA4rz",  "April",    "Mai",      "Juni",
+                                   "Juli",   "August",  "September", "Oktober", "November", "Dezember"};
+
+// Julian date of a clock time: at its own date, or at the day that puts it nearest reference.
+double JdOf(const Timing& t, double seconds, double referenceJd) {
+    if (t.year != 0) return JulianDayAtMidnight(t.year, t.month, t.day) + seconds / DaySeconds;
+    const double midnight = std::floor(referenceJd - 0.5) + 0.5;
+    const double jd = midnight + seconds / DaySeconds;
+    return jd + std::round(referenceJd - jd);
+}
+
+}  // namespace
+
+bool ChooseTransit(int year, int month, int day, CoefficientSource source, TransitChoice& choice, std::string& why) {
+    if (year < FirstCatalogueYear || year > LastCatalogueYear || !IsCalendarDate(year, month, day)) {
+        char text[160];
+        std::snprintf(text, sizeof text, "%04d-%02d-%02d is not a date from %d to %d", year, month, day,
+                      FirstCatalogueYear, LastCatalogueYear);
+        why = text;
+        return false;
+    }
+    TransitChoice c;
+    if (!FindTransit(std::nullopt, year, month, day, EphemerisOptions{}, c.transit)) {
+        char text[160];
+        std::snprintf(text, sizeof text, "no transit of Venus or Mercury touches %04d-%02d-%02d (UT)", year, month, day);
+        why = text;
+        return false;
+    }
+    const CalendarTime greatest = CalendarFromJd(c.transit.greatestJdUt);
+    const bool of2004 = c.transit.planet == Planet::Venus && greatest.year == 2004;
+    if (source == CoefficientSource::Table && !of2004) {
+        why = "the coefficient table is that of 8 June 2004; other transits take --coefficients ephemeris";
+        return false;
+    }
+    c.table = of2004 && source != CoefficientSource::Ephemeris;
+    c.planet = c.transit.planet == Planet::Venus ? "venus" : "mercury";
+    char date[16];
+    std::snprintf(date, sizeof date, "%04d-%02d-%02d", greatest.year, greatest.month, greatest.day);
+    c.date = date;
+    const bool venus = c.transit.planet == Planet::Venus;
+    c.titleEnglish = std::string(venus ? "Transit of Venus, " : "Transit of Mercury, ") + std::to_string(greatest.day) +
+                     " " + MonthEnglish[greatest.month - 1] + " " + std::to_string(greatest.year);
+    c.titleGerman = std::string(venus ? "Venustransit " : "Merkurtransit ") + std::to_string(greatest.day) + ". " +
+                    MonthGerman[greatest.month - 1] + " " + std::to_string(greatest.year);
+    if (c.table) {
+        c.coefficients = TableCoefficients();
+    } else {
+        double a[ContactCount][3];
+        ContactCoefficients(c.transit, a);
+        for (int contact = 0; contact < ContactCount; ++contact) {
+            // The ephemeris counts longitude east positive, the table's frame west positive: y turns sign.
+            c.coefficients.secondsPerUnit[contact][0] = a[contact][0];
+            c.coefficients.secondsPerUnit[contact][1] = -a[contact][1];
+            c.coefficients.secondsPerUnit[contact][2] = a[contact][2];
+        }
+        char name[160];
+        std::snprintf(name, sizeof name, "ephemeris (libnova, VSOP87), %s %s, NASA radii, Delta T %.1f s", c.planet.c_str(),
+                      c.date.c_str(), c.transit.deltaTSeconds);
+        c.coefficients.name = name;
+    }
+    choice = c;
+    return true;
+}
+
+void DropForeignTimings(const TransitChoice& choice, Campaign& campaign, std::ostream& err) {
+    const Transit& transit = choice.transit;
+    std::vector<Timing> kept;
+    kept.reserve(campaign.timings.size());
+    for (const Timing& t : campaign.timings) {
+        std::string why;
+        const bool startHappens = transit.contactHappens[t.start - 1];
+        const bool endHappens = t.end == 0 || transit.contactHappens[t.end - 1];
+        if (!startHappens || !endHappens) {
+            why = "contact " + std::to_string(startHappens ? t.end : t.start) + " does not happen in the transit of " +
+                  choice.date;
+        } else if (t.year != 0 && t.end == 0) {
+            const double jd = JdOf(t, t.seconds, transit.contactJdUt[t.start - 1]);
+            if (std::fabs(jd - transit.contactJdUt[t.start - 1]) > 1.0) {
+                char text[160];
+                std::snprintf(text, sizeof text, "the date %04d-%02d-%02d is not a day of the transit of %s", t.year,
+                              t.month, t.day, choice.date.c_str());
+                why = text;
+            }
+        }
+        if (why.empty()) {
+            kept.push_back(t);
+        } else {
+            err << "transitfit: " << campaign.files[static_cast<std::size_t>(t.file)] << ':' << t.line << ": " << why << '\n';
+            ++campaign.rowsSkipped;
+        }
+    }
+    campaign.timings = std::move(kept);
+}
+
+void FlagBelowHorizon(const Campaign& campaign, const TransitChoice& choice, FitResult& result) {
+    // One subsolar point per contact serves every site: the contacts of a transit span hours, not days.
+    SubsolarPoint points[ContactCount];
+    for (int c = 0; c < ContactCount; ++c) {
+        if (choice.transit.contactHappens[c]) points[c] = SubsolarPointAt(choice.transit.contactJdUt[c]);
+    }
+    for (std::size_t i = 0; i < campaign.timings.size(); ++i) {
+        const Timing& t = campaign.timings[i];
+        TimingFit& fit = result.timings[i];
+        double lowest = 90.0;
+        for (const int contact : {t.start, t.end}) {
+            if (contact == 0) continue;
+            const double reference = choice.transit.contactJdUt[contact - 1];
+            const double jd = t.end == 0 ? JdOf(t, t.seconds, reference) : reference;
+            lowest = std::fmin(lowest, SunAltitudeFrom(points[contact - 1], jd, t.latitudeDegrees, t.longitudeDegrees));
+        }
+        if (!(lowest < BelowHorizonDegrees) || (fit.flagBits & (1u << BelowHorizon))) continue;
+        fit.flagBits |= 1u << BelowHorizon;
+        char text[200];
+        std::snprintf(text, sizeof text,
+                      "the Sun was %.1f degrees below the horizon at this site and time: check the time, the date "
+                      "and the site's coordinates", -lowest);
+        fit.reasons.push_back(text);
+    }
+}
