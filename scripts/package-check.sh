@@ -28,6 +28,9 @@ default_passes() {
   # transitfit: the sample campaign's report, as the README shows it.
   LC_ALL=C.UTF-8 "$bin/transitfit" programs/transitfit/sample/campaign-2004.csv > "$work/actual"
   grep -q '^Astronomical Unit: 149.3 ± 0.9 million km' "$work/actual"
+  # transits: the 2012 contacts, as the README shows them.
+  "$bin/transits" contacts 2012-06-05 | grep -q '^C4  *2012-06-06 04:49:34.0'
+  "$bin/transitfit" programs/transitfit/sample/campaign-2012.csv | grep -q '^Transit of Venus, 6 June 2012' 
   echo "$bin: default passes as the transcripts say, transitfit fits the sample campaign"
 }
 
@@ -39,15 +42,18 @@ cat > "$work/expected" <<'LIST'
 ./usr/bin/chordspan
 ./usr/bin/limbtimer
 ./usr/bin/transitfit
+./usr/bin/transits
 ./usr/share/doc/limbtimer/changelog.Debian.gz
 ./usr/share/doc/limbtimer/copyright
 ./usr/share/lintian/overrides/limbtimer
 ./usr/share/man/de/man1/chordspan.1.gz
 ./usr/share/man/de/man1/limbtimer.1.gz
 ./usr/share/man/de/man1/transitfit.1.gz
+./usr/share/man/de/man1/transits.1.gz
 ./usr/share/man/man1/chordspan.1.gz
 ./usr/share/man/man1/limbtimer.1.gz
 ./usr/share/man/man1/transitfit.1.gz
+./usr/share/man/man1/transits.1.gz
 LIST
 diff "$work/expected" "$work/files" || { echo "the package holds other files than expected"; exit 1; }
 dpkg-deb -f "$package" Depends | grep -q 'libc6' || { echo "the package names no dependencies"; exit 1; }
@@ -67,7 +73,8 @@ echo "package: $package, $(stat -c %s "$package") bytes; depends: $(dpkg-deb -f 
 cmake --install build/release --prefix "$work/prefix" > /dev/null
 default_passes "$work/prefix/bin"
 for page in share/man/man1/limbtimer.1.gz share/man/man1/chordspan.1.gz share/man/de/man1/limbtimer.1.gz \
-            share/man/de/man1/chordspan.1.gz share/man/man1/transitfit.1.gz share/man/de/man1/transitfit.1.gz; do
+            share/man/de/man1/chordspan.1.gz share/man/man1/transitfit.1.gz share/man/de/man1/transitfit.1.gz \
+            share/man/man1/transits.1.gz share/man/de/man1/transits.1.gz; do
   [ -f "$work/prefix/$page" ] || { echo "cmake --install left out $page"; exit 1; }
 done
 echo "cmake --install: programs and manual pages in place"

@@ -89,6 +89,17 @@ if [ "$status" -eq 0 ] && cmp -s "$work/actual" "$work/expected"; then checks=$(
   diff <(tr -d '\r' < "$work/actual") <(tr -d '\r' < "$work/expected") | head -20
   failures=$((failures + 1))
 fi
+# And a campaign of another transit, reduced with the ephemeris's coefficients.
+status=0
+timeout 60 "$wine" build/windows/programs/transitfit/transitfit.exe --language en --transit 2012-06-05 \
+  programs/transitfit/sample/campaign-2012.csv > "$work/actual" 2> /dev/null || status=$?
+build/dev/programs/transitfit/transitfit --language en --transit 2012-06-05 programs/transitfit/sample/campaign-2012.csv |
+  sed 's/$/\r/' > "$work/expected"
+if [ "$status" -eq 0 ] && cmp -s "$work/actual" "$work/expected"; then checks=$((checks + 1)); else
+  echo "FAIL: transitfit.exe --transit 2012-06-05 (exit status $status)"
+  diff <(tr -d '\r' < "$work/actual") <(tr -d '\r' < "$work/expected") | head -20
+  failures=$((failures + 1))
+fi
 echo "transitfit.exe: $(stat -c %s build/windows/programs/transitfit/transitfit.exe) bytes"
 
 # Packed for handing out: the licence must travel beside the programs, in Windows line ends.
@@ -96,7 +107,7 @@ rm -f build/windows/limbtimer-*.zip
 cpack --preset windows > /dev/null
 zip=$(ls build/windows/limbtimer-*.zip)
 mkdir "$work/zip" && (cd "$work/zip" && cmake -E tar xf "$OLDPWD/$zip")
-for file in limbtimer.exe chordspan.exe transitfit.exe transits.exe LICENSE.txt; do
+for file in limbtimer.exe chordspan.exe transitfit.exe transits.exe LICENSE.txt COPYRIGHT.txt LGPL-2.txt; do
   if [ "$(find "$work/zip" -name "$file" | wc -l)" -eq 1 ]; then checks=$((checks + 1)); else
     echo "FAIL: $zip holds no $file"; failures=$((failures + 1)); fi
 done
