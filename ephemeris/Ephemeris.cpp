@@ -729,11 +729,12 @@ SubsolarPoint SubsolarPointAt(double jdUt) {
 }
 
 double SunAltitudeFrom(const SubsolarPoint& point, double jdUt, double latitudeDegrees, double longitudeEastDegrees) {
-    const long double days = static_cast<long double>(jdUt) - point.jdUt;
-    const long double delta = (point.latitudeDegrees + point.latitudeRateDegPerDay * days) * DegToRad;
-    const long double hourAngle =
-        (static_cast<long double>(longitudeEastDegrees) - point.longitudeEastDegrees - point.longitudeRateDegPerDay * days) * DegToRad;
-    const long double phi = latitudeDegrees * DegToRad;
-    const long double sine = std::sin(phi) * std::sin(delta) + std::cos(phi) * std::cos(delta) * std::cos(hourAngle);
-    return static_cast<double>(std::asin(std::clamp(sine, -1.0L, 1.0L)) / DegToRad);
+    // In double: a hundredth of a degree is all that is asked, and a campaign asks a million times.
+    constexpr double Rad = static_cast<double>(DegToRad);
+    const double days = jdUt - point.jdUt;
+    const double delta = (point.latitudeDegrees + point.latitudeRateDegPerDay * days) * Rad;
+    const double hourAngle = (longitudeEastDegrees - point.longitudeEastDegrees - point.longitudeRateDegPerDay * days) * Rad;
+    const double phi = latitudeDegrees * Rad;
+    const double sine = std::sin(phi) * std::sin(delta) + std::cos(phi) * std::cos(delta) * std::cos(hourAngle);
+    return std::asin(std::clamp(sine, -1.0, 1.0)) / Rad;
 }

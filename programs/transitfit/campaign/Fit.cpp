@@ -618,8 +618,10 @@ FitResult FitCampaign(const Campaign& campaign, const Coefficients& coefficients
             const double halfHours = std::round(oc / 1800.0);
             if (std::fabs(halfHours) >= 2 && std::fabs(halfHours) <= 28 && std::fabs(oc - halfHours * 1800.0) <= 300.0) {
                 fit.zoneHours = halfHours / 2.0;
-                Raise(fit, TimeZone, "O-C is " + HoursText(fit.zoneHours) + " from whole or half hours: local time "
-                                         "typed as UT? As UT it would read " + HoursText(-fit.zoneHours) + " from the time given");
+                std::string fix = fit.zoneHours > 0 ? "less " : "plus ";
+                fix += HoursText(std::fabs(fit.zoneHours)).substr(1);
+                Raise(fit, TimeZone, "O-C is " + HoursText(fit.zoneHours) + ", a whole number of half hours: local time "
+                                         "typed as UT? The time " + fix + " would fit");
             }
         }
         if (row.clock) {

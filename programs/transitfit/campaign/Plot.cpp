@@ -10,7 +10,7 @@
 
 namespace {
 
-constexpr double Width = 960, Height = 640, Left = 90, Right = 40, Top = 70, Bottom = 80;
+constexpr double Width = 1040, Height = 640, Left = 90, Right = 120, Top = 70, Bottom = 80;
 
 struct Point {
     double x, y;
@@ -104,7 +104,7 @@ void WritePlotSvg(const Campaign& campaign, const FitResult& result, const std::
         << "\" fill=\"none\" stroke=\"#444\"/>\n";
     svg << "<text x=\"" << Left + plotWidth / 2 << "\" y=\"" << Height - 35 << "\" text-anchor=\"middle\">"
         << (german ? "Hebel des Ortes A\xC2\xB7v (s bei 1 AE = 149,6 Mio. km)"
-                   : "site lever A\xC2\xB7v (s at 1 au = 149.6 million km)")
+                   : "site lever A\xC2\xB7v (s at 1 AU = 149.6 million km)")
         << "</text>\n<text transform=\"translate(24 " << Top + plotHeight / 2 << ") rotate(-90)\" text-anchor=\"middle\">"
         << (german ? "Zeit \xE2\x88\x92 Bezugszeit des Kontakts (s)" : "time \xE2\x88\x92 contact's reference time (s)")
         << "</text>\n<g clip-path=\"url(#area)\">\n";
@@ -113,8 +113,7 @@ void WritePlotSvg(const Campaign& campaign, const FitResult& result, const std::
         const double slope = ReferenceAuKm / au;
         svg << "<line x1=\"" << Number(px(xLow)) << "\" y1=\"" << Number(py(slope * xLow)) << "\" x2=\"" << Number(px(xHigh))
             << "\" y2=\"" << Number(py(slope * xHigh)) << "\" stroke=\"#bbb\" stroke-dasharray=\"4 4\"/>\n"
-            << "<text x=\"" << Number(px(xLow) + 6) << "\" y=\"" << Number(py(slope * xLow) + (slope * xLow < 0 ? -6 : 14))
-            << "\" fill=\"#999\">" << Number(au * 1e-6, 0) << (german ? " Mio. km" : " million km") << "</text>\n";
+            ;
     }
     if (std::isfinite(result.q)) {
         svg << "<line x1=\"" << Number(px(xLow)) << "\" y1=\"" << Number(py(result.q * xLow)) << "\" x2=\"" << Number(px(xHigh))
@@ -135,6 +134,12 @@ void WritePlotSvg(const Campaign& campaign, const FitResult& result, const std::
         }
     }
     svg << "</g>\n";
+    // The reference lines are named in the right margin, where they leave the frame.
+    for (const double au : {100e6, 150e6, 200e6}) {
+        const double slope = ReferenceAuKm / au;
+        svg << "<text x=\"" << Number(Left + plotWidth + 6) << "\" y=\"" << Number(py(slope * xHigh) + 4) << "\" fill=\"#999\">"
+            << Number(au * 1e-6, 0) << (german ? " Mio. km" : " million km") << "</text>\n";
+    }
     // Labels of the fitted line and the legend, bottom right: a line of positive slope leaves that corner free.
     const double labelY = Top + plotHeight - 42, legendStart = Left + plotWidth - 560;
     if (std::isfinite(result.q)) {

@@ -61,6 +61,8 @@ if timeout 20 "$transitfit" --format json --plot "$work/sample.svg" "$sample" > 
     if grep -q "\"$flag\"" "$work/sample.json"; then pass; else fail "sample: no $flag flag"; fi
   done
   if grep -q '<svg' "$work/sample.svg" && grep -q 'slope: AU = ' "$work/sample.svg"; then pass; else fail "sample: no plot"; fi
+  # The README shows the committed picture: it must be the one the program draws.
+  if cmp -s "$work/sample.svg" "$here/../sample/campaign-2004.svg"; then pass; else fail "sample: campaign-2004.svg is not the plot drawn now"; fi
 else
   fail "sample: no fit"
 fi
