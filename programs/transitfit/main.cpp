@@ -4,9 +4,16 @@
 
 #include "Transitfit.h"
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 // Parse, run, write; nothing else.
 int main(int argc, char** argv) {
     std::ios::sync_with_stdio(false);
+#ifdef _WIN32
+    SetConsoleOutputCP(CP_UTF8);  // the report is UTF-8: a console should show it so
+#endif
     FitCommand command;
     if (const int status = ParseFitCommand(argc, argv, command, std::cout, std::cerr); status >= 0) return status;
     return RunFitCommand(command, std::cin, std::cout, std::cerr);

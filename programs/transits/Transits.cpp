@@ -2,6 +2,8 @@
 // Copyright the limbtimer and chordspan authors
 #include "Transits.h"
 
+#include "Fields.h"
+
 #include <CLI/CLI.hpp>
 #include <nlohmann/json.hpp>
 
@@ -310,7 +312,11 @@ int ParseSite(const Texts& texts, const std::string& text, TransitsOptions& opti
     }
     double values[3] = {0.0, 0.0, 0.0};
     bool readable = parts.size() == 2 || parts.size() == 3;
-    for (std::size_t i = 0; readable && i < parts.size(); ++i) readable = ParseDecimal(parts[i], values[i]);
+    // The coordinates as transitfit reads them: 51.47, 51.47N, 28 W, 7 O, 49 13 09 N or 49:13:09N.
+    std::string why;
+    readable = readable && ParseAngle(parts[0], "NS", NumberStyle{}, values[0], why) &&
+               ParseAngle(parts[1], "EW", NumberStyle{}, values[1], why);
+    if (readable && parts.size() == 3) readable = ParseDecimal(parts[2], values[2]);
     if (!readable) return UsageError(texts, Fill(texts.siteForm, text), err);
     if (values[0] < -90.0 || values[0] > 90.0) return UsageError(texts, Fill(texts.latitudeOutside, parts[0]), err);
     if (values[1] < -180.0 || values[1] > 180.0) {

@@ -9,10 +9,17 @@
 #include "ModulDos.h"
 #include "Transits.h"
 
-// Parse, run, write; the texts are Windows-1252 and reach the console in its charset.
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
+// Parse, run, write; the texts are Windows-1252 and are written in UTF-8, as by every command-line program here.
 int main(int argc, char** argv) {
     std::ios::sync_with_stdio(false);
-    const Charset charset = DetectCharset();
+#ifdef _WIN32
+    SetConsoleOutputCP(CP_UTF8);  // so that a console shows the UTF-8 it is given
+#endif
+    const Charset charset = Charset::Utf8;
     const std::vector<std::string> args(argv, argv + argc);
     const TransitsLanguage language =
         LanguageFromLocale(std::getenv("LC_ALL"), std::getenv("LC_MESSAGES"), std::getenv("LANG"));

@@ -610,6 +610,7 @@ FitResult FitCampaign(const Campaign& campaign, const Coefficients& coefficients
         const Row& row = rows[i];
         const Timing& t = campaign.timings[i];
         TimingFit& fit = result.timings[i];
+        if (t.duplicate) continue;  // its first is diagnosed
         const double sigma = std::sqrt(1.0 / row.w);
         const double tolerance = TukeyC * scale * sigma;
         const double oc = fit.oMinusCS;

@@ -1,0 +1,61 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright the limbtimer and chordspan authors
+#include "Fields.h"
+
+#include <gtest/gtest.h>
+
+TEST(ParseAngle, ReadsTheWaysPeopleWriteCoordinates) {
+    const struct {
+        const char* text;
+        const char* letters;
+        bool decimalComma;
+        double degrees;
+    } cases[] = {
+        {"51.47", "NS", false, 51.47},          {"-26.18", "NS", false, -26.18},
+        {"51.47N", "NS", false, 51.47},         {"26.18 s", "NS", false, -26.18},
+        {"N 51.47", "NS", false, 51.47},        {"7.0E", "EW", false, 7.0},
+        {"28 W", "EW", false, -28.0},           {"13,4 O", "EW", true, 13.4},
+        {"51,47", "NS", true, 51.47},           {"49\xC2\xB0" "13'09\"N", "NS", false, 49.219166666666666},
+        {"49 13 09 N", "NS", false, 49.219166666666666}, {"49:13:09N", "NS", false, 49.219166666666666},
+        {"-49:13:09", "NS", false, -49.219166666666666}, {"49\xC2\xB0" "13.5'", "NS", false, 49.225},
+        {"0\xC2\xB0" "30'W", "EW", false, -0.5},
+    };
+    for (const auto& c : cases) {
+        double degrees = 0.0;
+        std::string why;
+        ASSERT_TRUE(ParseAngle(c.text, c.letters, NumberStyle{c.decimalComma}, degrees, why)) << c.text << ": " << why;
+        EXPECT_NEAR(degrees, c.degrees, 1e-12) << c.text;
+    }
+    const struct {
+        const char* text;
+        const char* letters;
+    } refused[] = {{"", "NS"}, {"abc", "NS"}, {"51.47E", "NS"}, {"7N", "EW"}, {"-7W", "EW"}, {"49 75 00", "NS"},
+                   {"49.5 13", "NS"}, {"51,47", "NS"}, {"1 2 3 4", "NS"}, {"inf", "NS"}, {"nan", "EW"}, {"0x1A", "NS"}};
+    for (const auto& c : refused) {
+        double degrees = 0.0;
+        std::string why;
+        EXPECT_FALSE(ParseAngle(c.text, c.letters, NumberStyle{}, degrees, why)) << c.text;
+        EXPECT_FALSE(why.empty()) << c.text;
+    }
+}
+
+TEST(ParseTimeOfDay, ReadsClockTimesAndRefusesTheRest) {
+    const struct {
+        const char* text;
+        double seconds;  // negative: refused
+    } cases[] = {{"05:19:51", 19191},  {"11:03:38.27", 39818.27}, {" 5:19:51 ", 19191}, {"23:59:59.9", 86399.9},
+                 {"05:19", -1},        {"05:60:00", -1},          {"05:19:61", -1},     {"5:1:51", -1},
+                 {"05:19:51.", -1},    {"05:19:51x", -1},         {"", -1},             {"-05:19:51", -1},
+                 {"48:00:00", -1},     {"05:19:51,5", -1}};
+    for (const auto& c : cases) {
+        double seconds = -1;
+        const bool read = ParseTimeOfDay(c.text, NumberStyle{}, seconds);
+        EXPECT_EQ(read, c.seconds >= 0) << c.text;
+        if (read) {
+            EXPECT_NEAR(seconds, c.seconds, 1e-9) << c.text;
+        }
+    }
+    double seconds = 0;
+    EXPECT_TRUE(ParseTimeOfDay("05:19:51,5", NumberStyle{true}, seconds));
+    EXPECT_NEAR(seconds, 19191.5, 1e-9);
+}
