@@ -365,10 +365,12 @@ std::string HoursText(double hours) {
     return buffer;
 }
 
-void Raise(TimingFit& fit, Flag flag, const std::string& reason) {
-    if (fit.flagBits & (1u << flag)) return;
-    fit.flagBits |= 1u << flag;
-    fit.reasons.push_back(reason);
+// German numbers take a decimal comma.
+std::string Comma(std::string text) {
+    for (char& c : text) {
+        if (c == '.') c = ',';
+    }
+    return text;
 }
 
 }  // namespace
@@ -402,6 +404,13 @@ double SiteLever(const Coefficients& coefficients, int start, int end, const Vec
         return a[0] * v.x + a[1] * v.y + a[2] * v.z;
     };
     return static_cast<double>(end == 0 ? lever(start) : lever(end) - lever(start));
+}
+
+void RaiseFlag(TimingFit& fit, Flag flag, const std::string& english, const std::string& german) {
+    if (fit.flagBits & (1u << flag)) return;
+    fit.flagBits |= 1u << flag;
+    fit.reasons.push_back(english);
+    fit.reasonsGerman.push_back(german);
 }
 
 const char* FlagWord(Flag flag) {
@@ -451,7 +460,8 @@ FitResult FitCampaign(const Campaign& campaign, const Coefficients& coefficients
         result.timings[i].leverS = row.g;
         if (t.duplicate) {
             row.w = 0.0;
-            Raise(result.timings[i], Duplicate, "the same observer, contact and time as an earlier row; used once");
+            RaiseFlag(result.timings[i], Duplicate, "the same observer, contact and time as an earlier row; used once",
+                      "derselbe Beobachter, Kontakt und dieselbe Zeit wie in einer fr\xC3\xBC" "heren Zeile; einmal verwendet");
         }
         rows[i] = row;
     }
@@ -601,7 +611,8 @@ FitResult FitCampaign(const Campaign& campaign, const Coefficients& coefficients
         result.used += fit.used;
         if (rejected[k]) {
             ++result.rejected;
-            Raise(fit, Outlier, "rejected by the robust fit: O-C " + Signed(fit.oMinusCS, 1) + " s");
+            RaiseFlag(fit, Outlier, "rejected by the robust fit: O-C " + Signed(fit.oMinusCS, 1) + " s",
+                      "von der robusten Anpassung verworfen: B-R " + Comma(Signed(fit.oMinusCS, 1)) + " s");
         }
     }
 
@@ -619,10 +630,12 @@ FitResult FitCampaign(const Campaign& campaign, const Coefficients& coefficients
             const double halfHours = std::round(oc / 1800.0);
             if (std::fabs(halfHours) >= 2 && std::fabs(halfHours) <= 28 && std::fabs(oc - halfHours * 1800.0) <= 300.0) {
                 fit.zoneHours = halfHours / 2.0;
-                std::string fix = fit.zoneHours > 0 ? "less " : "plus ";
-                fix += HoursText(std::fabs(fit.zoneHours)).substr(1);
-                Raise(fit, TimeZone, "O-C is " + HoursText(fit.zoneHours) + ", a whole number of half hours: local time "
-                                         "typed as UT? The time " + fix + " would fit");
+                const std::string hours = HoursText(fit.zoneHours), size = HoursText(std::fabs(fit.zoneHours)).substr(1);
+                RaiseFlag(fit, TimeZone,
+                          "O-C is " + hours + ", a whole number of half hours: local time typed as UT? The time " +
+                              (fit.zoneHours > 0 ? "less " : "plus ") + size + " would fit",
+                          "B-R ist " + hours + ", ein Vielfaches einer halben Stunde: Ortszeit als UT eingetragen? Die Zeit " +
+                              (fit.zoneHours > 0 ? "minus " : "plus ") + size + " w\xC3\xBC" "rde passen");
             }
         }
         if (row.clock) {
@@ -633,8 +646,11 @@ FitResult FitCampaign(const Campaign& campaign, const Coefficients& coefficients
                 const double r = residualFor(row, category, lever);
                 if (std::fabs(r) <= tolerance) {
                     fit.otherContact = other;
-                    Raise(fit, WrongContact, "fits contact " + std::to_string(other) + " (O-C " + Signed(r, 1) +
-                                                 " s there): posted under the wrong contact number?");
+                    RaiseFlag(fit, WrongContact,
+                              "fits contact " + std::to_string(other) + " (O-C " + Signed(r, 1) +
+                                  " s there): posted under the wrong contact number?",
+                              "passt zu Kontakt " + std::to_string(other) + " (B-R dort " + Comma(Signed(r, 1)) +
+                                  " s): unter der falschen Kontaktnummer eingetragen?");
                     break;
                 }
             }
@@ -643,17 +659,21 @@ FitResult FitCampaign(const Campaign& campaign, const Coefficients& coefficients
             char which;
             double latitude, longitude;
             const char* words;
+            const char* german;
         };
-        const Flip flips[2] = {{'N', -t.latitudeDegrees, t.longitudeDegrees, "latitude"},
-                               {'E', t.latitudeDegrees, -t.longitudeDegrees, "longitude"}};
+        const Flip flips[2] = {{'N', -t.latitudeDegrees, t.longitudeDegrees, "latitude", "der Breite"},
+                               {'E', t.latitudeDegrees, -t.longitudeDegrees, "longitude", "der L\xC3\xA4nge"}};
         for (const Flip& flip : flips) {
             if ((flip.which == 'N' && t.latitudeDegrees == 0.0) || (flip.which == 'E' && t.longitudeDegrees == 0.0)) continue;
             const double lever = SiteLever(coefficients, t.start, t.end, flip.latitude, flip.longitude);
             const double r = residualFor(row, row.category, lever);
             if (std::fabs(r) <= tolerance) {
                 fit.flippedCoordinate = flip.which;
-                Raise(fit, CoordinateSign, std::string("fits if the sign of its ") + flip.words + " were flipped (O-C " +
-                                               Signed(r, 1) + " s then)");
+                RaiseFlag(fit, CoordinateSign,
+                          std::string("fits if the sign of its ") + flip.words + " were flipped (O-C " + Signed(r, 1) +
+                              " s then)",
+                          std::string("passt, wenn das Vorzeichen ") + flip.german + " umgekehrt w\xC3\xA4re (B-R dann " +
+                              Comma(Signed(r, 1)) + " s)");
                 break;
             }
         }
@@ -679,15 +699,28 @@ FitResult FitCampaign(const Campaign& campaign, const Coefficients& coefficients
         return unwrapped[row.category] + r - DaySeconds * std::round(r / DaySeconds);
     };
     for (const auto& list : byObserver) {
-        for (const std::size_t a : list) {
-            for (const std::size_t b : list) {
-                const Timing &ta = campaign.timings[a], &tb = campaign.timings[b];
-                if (ta.start < tb.start && !(when(a) < when(b))) {
-                    const std::string reason = "contact " + std::to_string(ta.start) + " is not before contact " +
-                                               std::to_string(tb.start) + " of the same observer";
-                    Raise(result.timings[a], ContactOrder, reason);
-                    Raise(result.timings[b], ContactOrder, reason);
-                }
+        // Per contact the earliest and the latest of the observer's times: a time is out of order when it is not
+        // before every later contact's earliest, or not after every earlier contact's latest.
+        double earliest[4], latest[4];
+        std::fill(std::begin(earliest), std::end(earliest), std::numeric_limits<double>::infinity());
+        std::fill(std::begin(latest), std::end(latest), -std::numeric_limits<double>::infinity());
+        for (const std::size_t i : list) {
+            const int c = campaign.timings[i].start - 1;
+            earliest[c] = std::min(earliest[c], when(i));
+            latest[c] = std::max(latest[c], when(i));
+        }
+        for (const std::size_t i : list) {
+            const int c = campaign.timings[i].start - 1;
+            for (int other = 0; other < 4; ++other) {
+                const bool outOfOrder = (other > c && !(when(i) < earliest[other])) || (other < c && !(when(i) > latest[other]));
+                if (!outOfOrder) continue;
+                const int first = std::min(c, other) + 1, second = std::max(c, other) + 1;
+                RaiseFlag(result.timings[i], ContactOrder,
+                          "contact " + std::to_string(first) + " is not before contact " + std::to_string(second) +
+                              " of the same observer",
+                          "Kontakt " + std::to_string(first) + " liegt nicht vor Kontakt " + std::to_string(second) +
+                              " desselben Beobachters");
+                break;
             }
         }
     }

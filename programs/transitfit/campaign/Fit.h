@@ -48,11 +48,15 @@ struct TimingFit {
     double oMinusCS = 0.0;        // observed minus computed, s (NaN where its contact was not fitted)
     double leverS = 0.0;          // A . v
     unsigned flagBits = 0;        // 1 << Flag
-    std::vector<std::string> reasons;  // one plain sentence per flag, in English
+    std::vector<std::string> reasons;        // one plain sentence per flag, in English
+    std::vector<std::string> reasonsGerman;  // the same in German
     double zoneHours = 0.0;       // for time-zone: the whole or half hours of the slip
     int otherContact = 0;         // for wrong-contact: the contact it fits
     char flippedCoordinate = 0;   // for coordinate-sign: 'N' latitude, 'E' longitude
 };
+
+// Sets a flag on a timing with its reason in both languages; a flag already set keeps its first reason.
+void RaiseFlag(TimingFit& fit, Flag flag, const std::string& english, const std::string& german);
 
 struct ContactFit {
     int start = 0, end = 0;       // end = 0 for a contact's clock time, else a duration

@@ -238,7 +238,7 @@ void WriteTextReport(const Campaign& campaign, const TransitChoice& choice, cons
              << Padded(ContactName(t.start, t.end), 7)
              << (std::isnan(fit.oMinusCS) ? std::string("          -") : Localised(Format("%+*.1f", fit.oMinusCS, 11), language))
              << "  " << Flags(fit) << '\n';
-        for (const std::string& reason : fit.reasons) text << "    " << reason << '\n';
+        for (const std::string& reason : german ? fit.reasonsGerman : fit.reasons) text << "    " << reason << '\n';
     }
     out << text.str();
 }

@@ -124,12 +124,19 @@ void FlagBelowHorizon(const Campaign& campaign, const TransitChoice& choice, Fit
             const double jd = t.end == 0 ? JdOf(t, t.seconds, reference) : reference;
             lowest = std::fmin(lowest, SunAltitudeFrom(points[contact - 1], jd, t.latitudeDegrees, t.longitudeDegrees));
         }
-        if (!(lowest < BelowHorizonDegrees) || (fit.flagBits & (1u << BelowHorizon))) continue;
-        fit.flagBits |= 1u << BelowHorizon;
-        char text[200];
-        std::snprintf(text, sizeof text,
+        if (!(lowest < BelowHorizonDegrees)) continue;
+        char english[200], german[200];
+        std::snprintf(english, sizeof english,
                       "the Sun was %.1f degrees below the horizon at this site and time: check the time, the date "
                       "and the site's coordinates", -lowest);
-        fit.reasons.push_back(text);
+        std::snprintf(german, sizeof german,
+                      "die Sonne stand an diesem Ort zu dieser Zeit %.1f Grad unter dem Horizont: Zeit, Datum und "
+                      "Koordinaten des Ortes pr\xC3\xBC" "fen", -lowest);
+        std::string germanText = german;
+        // A decimal comma in German; the sentence has no other full stop.
+        for (char& c : germanText) {
+            if (c == '.') c = ',';
+        }
+        RaiseFlag(fit, BelowHorizon, english, germanText);
     }
 }
