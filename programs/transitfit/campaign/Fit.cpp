@@ -9,6 +9,7 @@
 #include <cmath>
 #include <limits>
 #include <numeric>
+#include <span>
 
 #include "Reduction.h"
 
@@ -136,16 +137,25 @@ System BuildSystem(const std::vector<Row>& rows, const std::vector<double>& omeg
 Solution Solve(const std::vector<Row>& rows, const std::vector<double>& omega, int categories, int observers,
                bool clockOffsets) {
     Solution solution;
-    const System s = BuildSystem(rows, omega, categories, observers, clockOffsets);
+    System s = BuildSystem(rows, omega, categories, observers, clockOffsets);
     solution.active = static_cast<long>(s.active.size());
     solution.hasOffset = s.hasOffset;
     solution.reference.assign(static_cast<std::size_t>(categories), NaN);
     solution.offset.assign(static_cast<std::size_t>(observers), 0.0);
     solution.residual.assign(rows.size(), NaN);
     if (s.active.empty()) return solution;
-    const Eigen::ColPivHouseholderQR<Eigen::MatrixXd> qr(s.n);
-    const Eigen::VectorXd rg = s.g - s.n * qr.solve(s.g);
-    const Eigen::VectorXd ry = s.y - s.n * qr.solve(s.y);
+    // In place: the nuisance columns are needed no more once decomposed. A vector's residual is its image
+    // under Q with the first rank coordinates taken out.
+    const Eigen::ColPivHouseholderQR<Eigen::Ref<Eigen::MatrixXd>> qr(s.n);
+    auto residualOf = [&](const Eigen::VectorXd& v) {
+        Eigen::VectorXd w = v;
+        w.applyOnTheLeft(qr.householderQ().setLength(qr.nonzeroPivots()).adjoint());
+        w.head(qr.rank()).setZero();
+        w.applyOnTheLeft(qr.householderQ().setLength(qr.nonzeroPivots()));
+        return w;
+    };
+    const Eigen::VectorXd rg = residualOf(s.g);
+    const Eigen::VectorXd ry = residualOf(s.y);
     const double leverNorm = rg.squaredNorm();
     // What is left of the lever after the references are taken out must stand clear of rounding.
     if (!(leverNorm > 1e-20 * s.g.squaredNorm()) || !(leverNorm > 0.0)) return solution;
@@ -263,14 +273,17 @@ void Bootstrap(const std::vector<Row>& rows, const std::vector<double>& omega, c
                std::vector<double>& qs, int& failed) {
     const System s = BuildSystem(rows, omega, categories, observers, options.clockOffsets);
     const auto n = static_cast<Eigen::Index>(s.active.size());
-    Eigen::MatrixXd x(n, s.n.cols() + 1);
+    const Eigen::Index leverColumn = s.n.cols();
+    // The decomposition works in place, in x; the design's columns are read from s.
+    auto column = [&](Eigen::Index j) -> const Eigen::VectorXd { return j == leverColumn ? s.g : Eigen::VectorXd(s.n.col(j)); };
+    Eigen::MatrixXd x(n, leverColumn + 1);
     x << s.n, s.g;
-    const Eigen::ColPivHouseholderQR<Eigen::MatrixXd> qr(x);
+    const Eigen::ColPivHouseholderQR<Eigen::Ref<Eigen::MatrixXd>> qr(x);
     const Eigen::Index rank = qr.rank();
     const auto& order = qr.colsPermutation().indices();
     Eigen::Index leverAt = -1;
     for (Eigen::Index k = 0; k < rank; ++k) {
-        if (order(k) == x.cols() - 1) leverAt = k;
+        if (order(k) == leverColumn) leverAt = k;
     }
     if (leverAt < 0) {
         failed = options.resamples;
@@ -279,8 +292,21 @@ void Bootstrap(const std::vector<Row>& rows, const std::vector<double>& omega, c
     const Eigen::MatrixXd r = qr.matrixR().topLeftCorner(rank, rank).triangularView<Eigen::Upper>();
     std::uint64_t state = options.seed;
     const auto unitCount = static_cast<std::uint64_t>(units);
-    // The high 32 bits scaled to 0..units-1: no division, and bias below 2^-32 * units.
-    auto draw = [&]() { return static_cast<Eigen::Index>(((NextRandom(state) >> 32) * unitCount) >> 32); };
+    // 32 random bits scaled to 0..units-1: no division, and bias below 2^-32 * units.
+    // Each 64-bit number gives two draws, one from each half.
+    std::uint64_t spare = 0;
+    bool haveSpare = false;
+    auto draw = [&]() {
+        std::uint64_t bits = 0;
+        if (haveSpare) {
+            bits = spare & 0xFFFFFFFFull;
+        } else {
+            spare = NextRandom(state);
+            bits = spare >> 32;
+        }
+        haveSpare = !haveSpare;
+        return static_cast<Eigen::Index>((bits * unitCount) >> 32);
+    };
     if (units > ExactBootstrapObservers) {
         // First order in the resample's departure from the full fit: a run moves q by the sum of its drawn
         // observers' influences s_j = sum over their rows of (x_i R^-1 R^-T e_q) e_i.
@@ -289,7 +315,7 @@ void Bootstrap(const std::vector<Row>& rows, const std::vector<double>& omega, c
         const Eigen::VectorXd u = r.transpose().triangularView<Eigen::Lower>().solve(unit);
         const Eigen::VectorXd v = r.triangularView<Eigen::Upper>().solve(u);
         Eigen::VectorXd along = Eigen::VectorXd::Zero(n);
-        for (Eigen::Index k = 0; k < rank; ++k) along += v(k) * x.col(order(k));
+        for (Eigen::Index k = 0; k < rank; ++k) along += v(k) * column(order(k));
         std::vector<double> influence(static_cast<std::size_t>(units), 0.0);
         for (Eigen::Index i = 0; i < n; ++i) {
             influence[static_cast<std::size_t>(unitOf[s.active[static_cast<std::size_t>(i)]])] += along(i) * full.weightedResidual(i);
@@ -303,7 +329,7 @@ void Bootstrap(const std::vector<Row>& rows, const std::vector<double>& omega, c
         return;
     }
     Eigen::MatrixXd selected(n, rank);
-    for (Eigen::Index k = 0; k < rank; ++k) selected.col(k) = x.col(order(k));
+    for (Eigen::Index k = 0; k < rank; ++k) selected.col(k) = column(order(k));
     // a = selected R^-1, row by row: the full fit's design made orthonormal.
     const Eigen::MatrixXd a = r.transpose().triangularView<Eigen::Lower>().solve(selected.transpose()).transpose();
     const Eigen::Index pairs = rank * (rank + 1) / 2;
@@ -409,8 +435,7 @@ double SiteLever(const Coefficients& coefficients, int start, int end, const Vec
 void RaiseFlag(TimingFit& fit, Flag flag, const std::string& english, const std::string& german) {
     if (fit.flagBits & (1u << flag)) return;
     fit.flagBits |= 1u << flag;
-    fit.reasons.push_back(english);
-    fit.reasonsGerman.push_back(german);
+    fit.reasons.push_back({english, german});
 }
 
 const char* FlagWord(Flag flag) {
@@ -688,17 +713,25 @@ FitResult FitCampaign(const Campaign& campaign, const Coefficients& coefficients
         while (reference < previous) reference += DaySeconds;
         unwrapped[c] = previous = reference;
     }
-    std::vector<std::vector<std::size_t>> byObserver(static_cast<std::size_t>(observers));
+    // The clock times of each observer, gathered by counting: one list for all, not one allocation per observer.
+    std::vector<std::size_t> start(static_cast<std::size_t>(observers) + 1, 0), byObserver;
+    auto ordered = [&](const Timing& t) { return t.end == 0 && !t.duplicate && !std::isnan(unwrapped[t.start - 1]); };
+    for (const Timing& t : campaign.timings) {
+        if (ordered(t)) ++start[static_cast<std::size_t>(t.observer) + 1];
+    }
+    for (std::size_t j = 1; j < start.size(); ++j) start[j] += start[j - 1];
+    byObserver.resize(start.back());
+    std::vector<std::size_t> next(start.begin(), start.end() - 1);
     for (std::size_t i = 0; i < count; ++i) {
-        const Timing& t = campaign.timings[i];
-        if (t.end == 0 && !t.duplicate && !std::isnan(unwrapped[t.start - 1])) byObserver[static_cast<std::size_t>(t.observer)].push_back(i);
+        if (ordered(campaign.timings[i])) byObserver[next[static_cast<std::size_t>(campaign.timings[i].observer)]++] = i;
     }
     auto when = [&](std::size_t i) {
         const Row& row = rows[i];
         const double r = row.y - solution.reference[static_cast<std::size_t>(row.category)];
         return unwrapped[row.category] + r - DaySeconds * std::round(r / DaySeconds);
     };
-    for (const auto& list : byObserver) {
+    for (std::size_t j = 0; j + 1 < start.size(); ++j) {
+        const auto list = std::span(byObserver).subspan(start[j], start[j + 1] - start[j]);
         // Per contact the earliest and the latest of the observer's times: a time is out of order when it is not
         // before every later contact's earliest, or not after every earlier contact's latest.
         double earliest[4], latest[4];

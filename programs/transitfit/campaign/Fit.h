@@ -43,13 +43,17 @@ struct FitOptions {
 enum Flag { Duplicate, TimeZone, WrongContact, CoordinateSign, ContactOrder, Outlier, BelowHorizon, FlagCount };
 const char* FlagWord(Flag flag);
 
+// Why a flag was raised: one plain sentence in each language.
+struct Reason {
+    std::string english, german;
+};
+
 struct TimingFit {
     bool used = false;
     double oMinusCS = 0.0;        // observed minus computed, s (NaN where its contact was not fitted)
     double leverS = 0.0;          // A . v
     unsigned flagBits = 0;        // 1 << Flag
-    std::vector<std::string> reasons;        // one plain sentence per flag, in English
-    std::vector<std::string> reasonsGerman;  // the same in German
+    std::vector<Reason> reasons;  // one per flag, in the order raised
     double zoneHours = 0.0;       // for time-zone: the whole or half hours of the slip
     int otherContact = 0;         // for wrong-contact: the contact it fits
     char flippedCoordinate = 0;   // for coordinate-sign: 'N' latitude, 'E' longitude

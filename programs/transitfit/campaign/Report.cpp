@@ -238,7 +238,7 @@ void WriteTextReport(const Campaign& campaign, const TransitChoice& choice, cons
              << Padded(ContactName(t.start, t.end), 7)
              << (std::isnan(fit.oMinusCS) ? std::string("          -") : Localised(Format("%+*.1f", fit.oMinusCS, 11), language))
              << "  " << Flags(fit) << '\n';
-        for (const std::string& reason : german ? fit.reasonsGerman : fit.reasons) text << "    " << reason << '\n';
+        for (const Reason& reason : fit.reasons) text << "    " << (german ? reason.german : reason.english) << '\n';
     }
     out << text.str();
 }
@@ -322,7 +322,7 @@ void WriteJsonReport(const Campaign& campaign, const TransitChoice& choice, cons
         text += "], \"reasons\": [";
         for (std::size_t k = 0; k < fit.reasons.size(); ++k) {
             if (k > 0) text += ", ";
-            AppendJsonString(text, fit.reasons[k]);
+            AppendJsonString(text, fit.reasons[k].english);
         }
         text += "]}";
         if (text.size() > (1u << 16)) {
@@ -341,9 +341,9 @@ void WriteCsvReport(const Campaign& campaign, const FitResult& result, std::ostr
         const Timing& t = campaign.timings[i];
         const TimingFit& fit = result.timings[i];
         std::string reasons;
-        for (const std::string& reason : fit.reasons) {
+        for (const Reason& reason : fit.reasons) {
             if (!reasons.empty()) reasons += "; ";
-            reasons += reason;
+            reasons += reason.english;
         }
         text << CsvField(campaign.files[static_cast<std::size_t>(t.file)]) << ',' << t.line << ','
              << CsvField(campaign.observers[static_cast<std::size_t>(t.observer)]) << ',' << CsvField(t.site) << ','

@@ -80,9 +80,9 @@ bool ChooseTransit(int year, int month, int day, CoefficientSource source, Trans
 
 void DropForeignTimings(const TransitChoice& choice, Campaign& campaign, std::ostream& err) {
     const Transit& transit = choice.transit;
-    std::vector<Timing> kept;
-    kept.reserve(campaign.timings.size());
-    for (const Timing& t : campaign.timings) {
+    // Kept timings move forward in place: a copy of a million timings would double the memory.
+    std::size_t kept = 0;
+    for (Timing& t : campaign.timings) {
         std::string why;
         const bool startHappens = transit.contactHappens[t.start - 1];
         const bool endHappens = t.end == 0 || transit.contactHappens[t.end - 1];
@@ -99,13 +99,14 @@ void DropForeignTimings(const TransitChoice& choice, Campaign& campaign, std::os
             }
         }
         if (why.empty()) {
-            kept.push_back(t);
+            if (&campaign.timings[kept] != &t) campaign.timings[kept] = std::move(t);
+            ++kept;
         } else {
             err << "transitfit: " << campaign.files[static_cast<std::size_t>(t.file)] << ':' << t.line << ": " << why << '\n';
             ++campaign.rowsSkipped;
         }
     }
-    campaign.timings = std::move(kept);
+    campaign.timings.resize(kept);
 }
 
 void FlagBelowHorizon(const Campaign& campaign, const TransitChoice& choice, FitResult& result) {

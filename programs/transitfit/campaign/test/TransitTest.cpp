@@ -104,7 +104,7 @@ TEST(FlagBelowHorizon, NamesTimingsMadeWhereTheSunHadNotRisen) {
     for (std::size_t i = 0; i < campaign.timings.size(); ++i) {
         EXPECT_EQ((result.timings[i].flagBits & (1u << BelowHorizon)) != 0, below[i]) << i;
     }
-    EXPECT_NE(result.timings[1].reasons[0].find("degrees below the horizon"), std::string::npos);
+    EXPECT_NE(result.timings[1].reasons[0].english.find("degrees below the horizon"), std::string::npos);
 }
 
 TEST(DropForeignTimings, ReportsContactsAndDatesOutsideTheTransit) {
