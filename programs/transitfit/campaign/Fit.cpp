@@ -239,7 +239,11 @@ Solution Reweight(const std::vector<Row>& rows, std::vector<double>& robust, Sol
         }
         const Solution next = Solve(rows, omega, categories, observers, clockOffsets);
         if (!next.determined) break;
-        const bool settled = std::fabs(next.q - solution.q) <= tolerance * std::fabs(solution.q);
+        // Settled when q moves by less than the tolerance, relative to q or to its own standard error: a
+        // timing at the biweight's edge can keep nudging q in the last digits without end.
+        const double dof = static_cast<double>(std::max(1L, next.active - next.rank));
+        const double standardError = std::sqrt(next.rss / dof * next.inverseLeverNorm);
+        const bool settled = std::fabs(next.q - solution.q) <= tolerance * std::max(std::fabs(solution.q), standardError * 1e6);
         solution = next;
         if (rescale) scale = MadScale(rows, omega, solution);
         if (settled) break;
