@@ -17,11 +17,11 @@ namespace {
 constexpr const char* Version = "transitfit 1.0.0";
 
 const char* const Description =
-    "Fits one Astronomical Unit, with its uncertainty, to a campaign of timings of a transit of Venus or "
-    "Mercury (by default that of 8 June 2004): CSV files with a header row, one timing per row (site, latitude, longitude, contact, time) "
-    "or one observer per row (site, latitude, longitude, T1..T4). Latitude and longitude in degrees, north and "
-    "east positive, or with N/S/E/W (O for east); times in UT as hh:mm:ss[.s]; a contact 2-3 marks a duration. "
-    "With no FILE, or when FILE is -, read standard input.";
+    "Fits one Astronomical Unit, with its uncertainty, to a campaign of timings of a transit of Venus or\n"
+    "Mercury (by default that of 8 June 2004). FILE is CSV with a header row: one timing per row (site,\n"
+    "latitude, longitude, contact, time) or one observer per row (site, latitude, longitude, T1..T4).\n"
+    "Degrees north and east positive, or with N/S/E/W (O for east); times in UT as hh:mm:ss[.s]; a\n"
+    "contact 2-3 marks a duration. With no FILE, or when FILE is -, standard input is read.\n";
 
 // Opens a named file for reading; false (reported) when it is missing, a directory or cannot be opened.
 bool OpenInput(const std::string& name, std::ifstream& file, std::ostream& err) {
