@@ -32,21 +32,6 @@ void AppendUtf8(std::string& text, char32_t codePoint) {
     }
 }
 
-std::string ToUtf8Text(const std::string& text) {
-    std::string utf8;
-    utf8.reserve(text.size() + 8);
-    for (const char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x80 || byte >= 0xA0) {
-            AppendUtf8(utf8, byte);  // ASCII and Latin-1: the byte is the code point
-        } else if (Cp1252High[byte - 0x80] != 0) {
-            AppendUtf8(utf8, Cp1252High[byte - 0x80]);
-        } else {
-            AppendUtf8(utf8, 0xFFFD);
-        }
-    }
-    return utf8;
-}
 
 // The DOS code page byte of every Windows-1252 byte: the seven German letters move, all else stays.
 constexpr std::array<unsigned char, 256> OemBytes = [] {
@@ -122,8 +107,24 @@ std::string ToOemText(const std::string& text) {
     return oem;
 }
 
+std::string Cp1252ToUtf8(const std::string& text) {
+    std::string utf8;
+    utf8.reserve(text.size() + 8);
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x80 || byte >= 0xA0) {
+            AppendUtf8(utf8, byte);  // ASCII and Latin-1: the byte is the code point
+        } else if (Cp1252High[byte - 0x80] != 0) {
+            AppendUtf8(utf8, Cp1252High[byte - 0x80]);
+        } else {
+            AppendUtf8(utf8, 0xFFFD);
+        }
+    }
+    return utf8;
+}
+
 std::string ToConsoleText(Charset charset, const std::string& text) {
-    return charset == Charset::Utf8 ? ToUtf8Text(text) : ToOemText(text);
+    return charset == Charset::Utf8 ? Cp1252ToUtf8(text) : ToOemText(text);
 }
 
 Charset WindowsCharset(bool outputIsConsole, unsigned codePage) {

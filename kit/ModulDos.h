@@ -20,6 +20,8 @@ struct Console {
 unsigned char ToOemChar(unsigned char c);
 // A new text of the same length with ToOemChar applied to every byte.
 std::string ToOemText(const std::string& text);
+// Windows-1252 text as UTF-8; the five bytes the code page leaves undefined become U+FFFD.
+std::string Cp1252ToUtf8(const std::string& text);
 // Windows-1252 text as the console shows it: ToOemText on a DOS code page console, UTF-8 on a UTF-8 one.
 std::string ToConsoleText(Charset charset, const std::string& text);
 // The charset of the console standard output goes to. On POSIX systems the one the environment's locale

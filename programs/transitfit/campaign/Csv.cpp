@@ -2,6 +2,8 @@
 // Copyright the limbtimer and chordspan authors
 #include "Csv.h"
 
+#include "ModulDos.h"
+
 #include <algorithm>
 #include <array>
 
@@ -176,30 +178,4 @@ bool IsUtf8(const std::string& text) {
         i += length;
     }
     return true;
-}
-
-std::string Cp1252ToUtf8(const std::string& text) {
-    // 0x80..0x9F of Windows-1252; 0xFFFD where the code page leaves a byte undefined.
-    static constexpr unsigned short High[32] = {
-        0x20AC, 0xFFFD, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-        0x2039, 0x0152, 0xFFFD, 0x017D, 0xFFFD, 0xFFFD, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-        0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0xFFFD, 0x017E, 0x0178};
-    std::string out;
-    out.reserve(text.size() * 2);
-    for (const char c : text) {
-        const auto b = static_cast<unsigned char>(c);
-        unsigned code = b;
-        if (b >= 0x80 && b < 0xA0) code = High[b - 0x80];
-        if (code < 0x80) {
-            out += static_cast<char>(code);
-        } else if (code < 0x800) {
-            out += static_cast<char>(0xC0 | (code >> 6));
-            out += static_cast<char>(0x80 | (code & 0x3F));
-        } else {
-            out += static_cast<char>(0xE0 | (code >> 12));
-            out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (code & 0x3F));
-        }
-    }
-    return out;
 }

@@ -40,6 +40,3 @@ CsvStatus ReadRecord(CsvReader& reader, CsvRecord& record);
 
 // True when text is valid UTF-8 (no overlong forms, no surrogates).
 bool IsUtf8(const std::string& text);
-
-// Windows-1252 bytes as UTF-8; the five undefined bytes become U+FFFD.
-std::string Cp1252ToUtf8(const std::string& text);

@@ -3,6 +3,7 @@
 #include "Report.h"
 
 #include "Csv.h"
+#include "ModulDos.h"
 
 #include <nlohmann/json.hpp>
 
