@@ -350,6 +350,9 @@ double StandardDeviation(const std::vector<double>& values) {
     return std::sqrt(sum / static_cast<double>(values.size() - 1));
 }
 
+// The AU for scale q; NaN for q = 0, where timings that agree exactly say the AU is beyond any distance.
+double AuOf(double q) { return q != 0.0 ? ReferenceAuKm / q : NaN; }
+
 double Fold(double seconds, double around) { return seconds + DaySeconds * std::round((around - seconds) / DaySeconds); }
 
 std::string Signed(double value, int decimals) {
@@ -535,7 +538,7 @@ FitResult FitCampaign(const Campaign& campaign, const Coefficients& coefficients
             }
             const Solution s = Solve(rows, without, categoryCount, observers, options.clockOffsets);
             result.resampling.withoutObserver.emplace_back(unitObserver[static_cast<std::size_t>(u)],
-                                                           s.determined ? ReferenceAuKm / s.q : NaN);
+                                                           s.determined ? AuOf(s.q) : NaN);
             if (s.determined) qs.push_back(s.q);
             else ++result.resampling.failed;
         }
@@ -551,8 +554,8 @@ FitResult FitCampaign(const Campaign& campaign, const Coefficients& coefficients
     double qSigma = NaN;
     if (!std::isnan(result.qSigmaFormal)) qSigma = result.qSigmaFormal;
     if (!std::isnan(result.qSigmaResampled) && !(result.qSigmaResampled <= qSigma)) qSigma = result.qSigmaResampled;
-    result.auKm = ReferenceAuKm / result.q;
-    auto auSigma = [&](double qs) { return std::fabs(result.auKm * qs / result.q); };
+    result.auKm = AuOf(result.q);
+    auto auSigma = [&](double qs) { return result.q != 0.0 ? std::fabs(result.auKm * qs / result.q) : NaN; };
     result.auSigmaKm = auSigma(qSigma);
     result.auSigmaFormalKm = auSigma(result.qSigmaFormal);
     result.auSigmaResampledKm = auSigma(result.qSigmaResampled);

@@ -6,8 +6,10 @@
 
 #include <cmath>
 #include <random>
+#include <sstream>
 
 #include "Reduction.h"
+#include "Report.h"
 
 namespace {
 
@@ -203,4 +205,33 @@ TEST(FitCampaign, SaysWhyNoFitIsPossible) {
                                     table, offsets);
     EXPECT_FALSE(r.fitted);
     EXPECT_FALSE(r.whyNot.empty());
+}
+
+TEST(FitCampaign, TimesThatAgreeExactlyBoundNoAu) {
+    // Found by fuzz_campaign: equal times at sites with different levers give q = 0 exactly, and the AU,
+    // ReferenceAuKm / q, came out infinite (a float division by zero, and undefined behaviour in the report).
+    const Coefficients table = TableCoefficients();
+    const std::vector<std::vector<Timing>> cases = {
+        {At("A", -17.93, 18.48, 1, 0, 19830), At("B", -33.93, 2, 3, 0, 90000), At("C", 18.97, 72.82, 3, 0, 90000)},
+        {At("A", -17.93, 18.48, 1, 0, 19830), At("B", -33.93, 2, 3, 0, 40000), At("C", 18.97, 72.82, 3, 0, 40000),
+         At("D", 50, 7, 3, 0, 40000)},
+    };
+    for (std::size_t k = 0; k < cases.size(); ++k) {
+        SCOPED_TRACE(k);
+        const Campaign campaign = Of(cases[k]);
+        const FitResult r = FitCampaign(campaign, table, FitOptions{});
+        ASSERT_TRUE(r.fitted);
+        EXPECT_EQ(r.q, 0.0);
+        EXPECT_TRUE(std::isnan(r.auKm));
+        EXPECT_FALSE(r.bounded);
+        for (const double value : {r.auSigmaKm, r.auSigmaFormalKm, r.auSigmaResampledKm, r.parallaxArcsec}) {
+            EXPECT_FALSE(std::isinf(value));
+        }
+        for (const auto& [observer, au] : r.resampling.withoutObserver) EXPECT_FALSE(std::isinf(au)) << observer;
+        std::ostringstream text;
+        WriteTextReport(campaign, table, r, FitOptions{}, ReportLanguage::English, text);
+        EXPECT_NE(text.str().find("do not bound the AU"), std::string::npos);
+        EXPECT_EQ(text.str().find("nan"), std::string::npos) << text.str();
+        EXPECT_EQ(text.str().find("inf "), std::string::npos) << text.str();
+    }
 }
