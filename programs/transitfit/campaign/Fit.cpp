@@ -131,6 +131,13 @@ System BuildSystem(const std::vector<Row>& rows, const std::vector<double>& omeg
     return s;
 }
 
+// The basic least-squares solution, zero in the columns the matrix cannot determine. Eigen counts the pivot of
+// an all-zero matrix (one clock's offset taking out its only contact) as non-zero and divides by it.
+Eigen::VectorXd SolveBasic(const Eigen::ColPivHouseholderQR<Eigen::MatrixXd>& qr, const Eigen::VectorXd& b) {
+    if (!(qr.maxPivot() > 0.0)) return Eigen::VectorXd::Zero(qr.cols());
+    return qr.solve(b);
+}
+
 // Weighted least squares for the rows with omega > 0. q comes from the lever and times projected off the
 // nuisance space (a rank-revealing QR), so references and offsets that the data cannot separate do no harm.
 Solution Solve(const std::vector<Row>& rows, const std::vector<double>& omega, int categories, int observers,
@@ -144,8 +151,8 @@ Solution Solve(const std::vector<Row>& rows, const std::vector<double>& omega, i
     solution.residual.assign(rows.size(), NaN);
     if (s.active.empty()) return solution;
     const Eigen::ColPivHouseholderQR<Eigen::MatrixXd> qr(s.n);
-    const Eigen::VectorXd rg = s.g - s.n * qr.solve(s.g);
-    const Eigen::VectorXd ry = s.y - s.n * qr.solve(s.y);
+    const Eigen::VectorXd rg = s.g - s.n * SolveBasic(qr, s.g);
+    const Eigen::VectorXd ry = s.y - s.n * SolveBasic(qr, s.y);
     const double leverNorm = rg.squaredNorm();
     // What is left of the lever after the references are taken out must stand clear of rounding.
     if (!(leverNorm > 1e-20 * s.g.squaredNorm()) || !(leverNorm > 0.0)) return solution;
@@ -155,7 +162,7 @@ Solution Solve(const std::vector<Row>& rows, const std::vector<double>& omega, i
     solution.weightedResidual = ry - solution.q * rg;
     solution.rss = solution.weightedResidual.squaredNorm();
     solution.rank = static_cast<long>(qr.rank()) + 1 + s.offsets;
-    const Eigen::VectorXd beta = qr.solve(s.y - solution.q * s.g);
+    const Eigen::VectorXd beta = SolveBasic(qr, s.y - solution.q * s.g);
     for (std::size_t c = 0; c < s.columnOf.size(); ++c) {
         if (s.columnOf[c] >= 0) solution.reference[c] = beta(s.columnOf[c]);
     }

@@ -235,3 +235,28 @@ TEST(FitCampaign, TimesThatAgreeExactlyBoundNoAu) {
         EXPECT_EQ(text.str().find("inf "), std::string::npos) << text.str();
     }
 }
+
+TEST(FitCampaign, OneClockTimingOneContactAtTwoSitesStillFits) {
+    // Found by fuzz_campaign: when every clock time is one observer's and of one contact, taking out that clock's
+    // offset leaves no reference column at all, and Eigen divided by the zero pivot of the empty projection; the
+    // NaN made the fit report "cannot determine" although the two sites' difference measures the AU. A common
+    // clock error cancels in that difference, so the fit with offsets must give the fit without them.
+    const Coefficients table = TableCoefficients();
+    const std::vector<std::vector<Timing>> cases = {
+        {At("X", 50, 7, 1, 0, 19000), At("X", -26, 28, 1, 0, 19100)},
+        {At("X", 51.48, 0, 3, 0, 40010), At("X", -33.93, 18.48, 3, 0, 39950), At("X", 10.23, 77.46, 3, 0, 39900)},
+    };
+    for (std::size_t k = 0; k < cases.size(); ++k) {
+        SCOPED_TRACE(k);
+        const Campaign campaign = Of(cases[k]);  // one observer, "X", at every site
+        FitOptions offsets;
+        offsets.clockOffsets = true;
+        const FitResult plain = FitCampaign(campaign, table, FitOptions{});
+        const FitResult withOffsets = FitCampaign(campaign, table, offsets);
+        ASSERT_TRUE(plain.fitted);
+        ASSERT_TRUE(withOffsets.fitted) << withOffsets.whyNot;
+        EXPECT_NEAR(withOffsets.q, plain.q, 1e-9 * std::fabs(plain.q));
+        ASSERT_EQ(withOffsets.contacts.size(), 1u);
+        EXPECT_TRUE(std::isfinite(withOffsets.contacts[0].referenceS));
+    }
+}
