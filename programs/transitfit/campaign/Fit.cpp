@@ -620,6 +620,8 @@ FitResult FitCampaign(const Campaign& campaign, const Coefficients& coefficients
         const Row& row = rows[i];
         const Timing& t = campaign.timings[i];
         TimingFit& fit = result.timings[i];
+        // A duplicate's weight is 0: its tolerance would be infinite, so it is never diagnosed.
+        if (!(row.w > 0.0)) continue;
         const double sigma = std::sqrt(1.0 / row.w);
         const double tolerance = TukeyC * scale * sigma;
         const double oc = fit.oMinusCS;
