@@ -674,7 +674,9 @@ FitResult FitCampaign(const Campaign& campaign, const Coefficients& coefficients
     for (int c = 0; c < 4; ++c) {
         double reference = solution.reference[static_cast<std::size_t>(c)];
         if (std::isnan(reference)) continue;
-        while (reference < previous) reference += DaySeconds;
+        // Whole days in one step: a fit the data hardly determine can leave references 10^12 s apart, where a
+        // loop of days would run for hours, or for ever once a day no longer changes the sum.
+        if (reference < previous) reference += DaySeconds * std::ceil((previous - reference) / DaySeconds);
         unwrapped[c] = previous = reference;
     }
     std::vector<std::vector<std::size_t>> byObserver(static_cast<std::size_t>(observers));

@@ -260,3 +260,26 @@ TEST(FitCampaign, OneClockTimingOneContactAtTwoSitesStillFits) {
         EXPECT_TRUE(std::isfinite(withOffsets.contacts[0].referenceS));
     }
 }
+
+TEST(FitCampaign, EndsWhenReferencesLieFarApart) {
+    // Found by fuzz_campaign: with clock offsets these timings fit a scale that puts one contact's reference
+    // time about 10^12 s before the one before it, and unwrapping it a day at a time did not end.
+    const std::vector<Timing> timings = {
+        At("K", 50.94, 7.96, 1, 0, 19200),    At("G", 51.48, 0, 3, 0, 19211.2), At("G", 51.48, 0, 2, 0, 20380.8),
+        At("P", 48.84, 2.34, 1, 0, 19204),    At("P", 48.84, 2.34, 4, 0, 40770.1),
+        At("T", -25.75, 28.23, 2, 3, 20058),  At("M", 48.15, 11.58, 4, 0, 41578)};
+    for (const bool keepAll : {false, true}) {
+        SCOPED_TRACE(keepAll);
+        FitOptions options;
+        options.clockOffsets = true;
+        options.keepAll = keepAll;
+        const FitResult r = FitCampaign(Of(timings), TableCoefficients(), options);
+        ASSERT_TRUE(r.fitted);
+        for (const ContactFit& c : r.contacts) {
+            EXPECT_TRUE(std::isfinite(c.referenceS));
+            if (c.end == 0) {
+                EXPECT_TRUE(c.referenceS >= 0.0 && c.referenceS < 86400.0) << c.referenceS;
+            }
+        }
+    }
+}
