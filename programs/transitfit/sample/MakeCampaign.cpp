@@ -4,7 +4,8 @@
 // Writes a synthetic campaign of timings of the 8 June 2004 transit as CSV, computed from the same linear
 // site model that transitfit fits, with Gaussian timing noise:
 //   make_campaign sample          real observatories, each timing all four contacts, three planted input errors
-//   make_campaign random N [SEED] N timings from random sites where the whole transit was seen, four per observer
+//   make_campaign random N [SEED [PER_OBSERVER]]  N timings from random sites where the whole transit was seen,
+//                                    PER_OBSERVER (default 4) per observer, going round the four contacts
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -99,15 +100,22 @@ int main(int argc, char** argv) {
         std::mt19937_64 random(argc > 3 ? std::strtoull(argv[3], nullptr, 10) : 1);
         std::normal_distribution<double> normal(0.0, 1.0);
         std::uniform_real_distribution<double> latitude(-30.0, 60.0), longitude(-5.0, 80.0);
-        for (long i = 0; i < count; i += 4) {
+        // An observer's timings go round the four contacts: 40 are ten timings of each, as a team at one site.
+        const long perObserver = argc > 4 ? std::strtol(argv[4], nullptr, 10) : 4;
+        if (perObserver < 1) {
+            std::fputs("make_campaign: PER_OBSERVER must be 1 or more\n", stderr);
+            return 2;
+        }
+        for (long i = 0; i < count; i += perObserver) {
             const double lat = latitude(random), lon = longitude(random);
-            for (int contact = 1; contact <= 4 && i + contact - 1 < count; ++contact) {
-                Write({"observer " + std::to_string(i / 4), lat, lon, contact,
+            for (long k = 0; k < perObserver && i + k < count; ++k) {
+                const int contact = static_cast<int>(k % 4) + 1;
+                Write({"observer " + std::to_string(i / perObserver), lat, lon, contact,
                        Timed(coefficients, contact, lat, lon, 5.0 * normal(random)), 5.0, ""});
             }
         }
         return 0;
     }
-    std::fputs("usage: make_campaign sample | make_campaign random N [SEED]\n", stderr);
+    std::fputs("usage: make_campaign sample | make_campaign random N [SEED [PER_OBSERVER]]\n", stderr);
     return 2;
 }
