@@ -10,7 +10,7 @@ cmake --preset fuzz > /dev/null
 cmake --build --preset fuzz
 findings=build/fuzz/findings
 mkdir -p "$findings"
-for target in numbers clock-time limbtimer chordspan; do
+for target in numbers clock-time limbtimer chordspan campaign fields; do
   corpus=$(mktemp -d)
   cp fuzz/corpus/"$target"/* "$corpus"/
   log=build/fuzz/$target.log

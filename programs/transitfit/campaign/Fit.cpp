@@ -132,6 +132,13 @@ System BuildSystem(const std::vector<Row>& rows, const std::vector<double>& omeg
     return s;
 }
 
+// The basic least-squares solution, zero in the columns the matrix cannot determine. Eigen counts the pivot of
+// an all-zero matrix (one clock's offset taking out its only contact) as non-zero and divides by it.
+Eigen::VectorXd SolveBasic(const Eigen::ColPivHouseholderQR<Eigen::Ref<Eigen::MatrixXd>>& qr, const Eigen::VectorXd& b) {
+    if (!(qr.maxPivot() > 0.0)) return Eigen::VectorXd::Zero(qr.cols());
+    return qr.solve(b);
+}
+
 // Weighted least squares for the rows with omega > 0. q comes from the lever and times projected off the
 // nuisance space (a rank-revealing QR), so references and offsets that the data cannot separate do no harm.
 Solution Solve(const std::vector<Row>& rows, const std::vector<double>& omega, int categories, int observers,
@@ -161,11 +168,17 @@ Solution Solve(const std::vector<Row>& rows, const std::vector<double>& omega, i
     if (!(leverNorm > 1e-20 * s.g.squaredNorm()) || !(leverNorm > 0.0)) return solution;
     solution.determined = true;
     solution.q = rg.dot(ry) / leverNorm;
+    // Times that agree exactly give q = 0 only up to the rounding of the projection: below what it can resolve,
+    // q is 0, and the AU is not a huge number but none.
+    if (std::fabs(solution.q) <= 64.0 * std::numeric_limits<double>::epsilon() * s.y.norm() / std::sqrt(leverNorm)) {
+        solution.q = 0.0;
+    }
     solution.inverseLeverNorm = 1.0 / leverNorm;
     solution.weightedResidual = ry - solution.q * rg;
     solution.rss = solution.weightedResidual.squaredNorm();
-    solution.rank = static_cast<long>(qr.rank()) + 1 + s.offsets;
-    const Eigen::VectorXd beta = qr.solve(s.y - solution.q * s.g);
+    // An all-zero nuisance matrix has rank 0, whatever the decomposition's count says.
+    solution.rank = (qr.maxPivot() > 0.0 ? static_cast<long>(qr.rank()) : 0L) + 1 + s.offsets;
+    const Eigen::VectorXd beta = SolveBasic(qr, s.y - solution.q * s.g);
     for (std::size_t c = 0; c < s.columnOf.size(); ++c) {
         if (s.columnOf[c] >= 0) solution.reference[c] = beta(s.columnOf[c]);
     }
@@ -380,6 +393,9 @@ double StandardDeviation(const std::vector<double>& values) {
     return std::sqrt(sum / static_cast<double>(values.size() - 1));
 }
 
+// The AU for scale q; NaN for q = 0, where timings that agree exactly say the AU is beyond any distance.
+double AuOf(double q) { return q != 0.0 ? ReferenceAuKm / q : NaN; }
+
 double Fold(double seconds, double around) { return seconds + DaySeconds * std::round((around - seconds) / DaySeconds); }
 
 std::string Signed(double value, int decimals) {
@@ -574,7 +590,7 @@ FitResult FitCampaign(const Campaign& campaign, const Coefficients& coefficients
             }
             const Solution s = Solve(rows, without, categoryCount, observers, options.clockOffsets);
             result.resampling.withoutObserver.emplace_back(unitObserver[static_cast<std::size_t>(u)],
-                                                           s.determined ? ReferenceAuKm / s.q : NaN);
+                                                           s.determined ? AuOf(s.q) : NaN);
             if (s.determined) qs.push_back(s.q);
             else ++result.resampling.failed;
         }
@@ -590,8 +606,8 @@ FitResult FitCampaign(const Campaign& campaign, const Coefficients& coefficients
     double qSigma = NaN;
     if (!std::isnan(result.qSigmaFormal)) qSigma = result.qSigmaFormal;
     if (!std::isnan(result.qSigmaResampled) && !(result.qSigmaResampled <= qSigma)) qSigma = result.qSigmaResampled;
-    result.auKm = ReferenceAuKm / result.q;
-    auto auSigma = [&](double qs) { return std::fabs(result.auKm * qs / result.q); };
+    result.auKm = AuOf(result.q);
+    auto auSigma = [&](double qs) { return result.q != 0.0 ? std::fabs(result.auKm * qs / result.q) : NaN; };
     result.auSigmaKm = auSigma(qSigma);
     result.auSigmaFormalKm = auSigma(result.qSigmaFormal);
     result.auSigmaResampledKm = auSigma(result.qSigmaResampled);
@@ -650,7 +666,8 @@ FitResult FitCampaign(const Campaign& campaign, const Coefficients& coefficients
         const Row& row = rows[i];
         const Timing& t = campaign.timings[i];
         TimingFit& fit = result.timings[i];
-        if (t.duplicate) continue;  // its first is diagnosed
+        // A duplicate's first is diagnosed; a weight of 0 would make the tolerance infinite.
+        if (t.duplicate || !(row.w > 0.0)) continue;
         const double sigma = std::sqrt(1.0 / row.w);
         const double tolerance = TukeyC * scale * sigma;
         const double oc = fit.oMinusCS;
@@ -714,7 +731,9 @@ FitResult FitCampaign(const Campaign& campaign, const Coefficients& coefficients
     for (int c = 0; c < 4; ++c) {
         double reference = solution.reference[static_cast<std::size_t>(c)];
         if (std::isnan(reference)) continue;
-        while (reference < previous) reference += DaySeconds;
+        // Whole days in one step: a fit the data hardly determine can leave references 10^12 s apart, where a
+        // loop of days would run for hours, or for ever once a day no longer changes the sum.
+        if (reference < previous) reference += DaySeconds * std::ceil((previous - reference) / DaySeconds);
         unwrapped[c] = previous = reference;
     }
     // The clock times of each observer, gathered by counting: one list for all, not one allocation per observer.

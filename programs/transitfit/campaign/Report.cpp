@@ -172,8 +172,13 @@ void WriteTextReport(const Campaign& campaign, const TransitChoice& choice, cons
          << result.rejected << ' ' << w.rejected << '\n';
     const double sigma = result.auSigmaKm;
     if (!result.bounded) {
-        text << w.au << ": " << w.unbounded << " (" << Significant(result.auKm, 6, language) << ' ' << w.millionKm
-             << " \xC2\xB1 " << Significant(sigma, 6, language) << ")\n";
+        text << w.au << ": " << w.unbounded;
+        // With q = 0 there is no distance to show, only that none is bounded.
+        if (!std::isnan(result.auKm)) {
+            text << " (" << Significant(result.auKm, 6, language) << ' ' << w.millionKm << " \xC2\xB1 "
+                 << Significant(sigma, 6, language) << ')';
+        }
+        text << '\n';
     } else if (std::isnan(sigma)) {
         text << w.au << ": " << Significant(result.auKm, 6, language) << ' ' << w.millionKm << " ("
              << Significant(result.auKm, 0, language) << " km; " << w.noErrorBar << ")\n";

@@ -4,7 +4,8 @@
 // Writes a synthetic campaign of timings as CSV, with Gaussian timing noise:
 //   make_campaign sample          the 8 June 2004 transit from the linear site model that transitfit fits, at
 //                                 real observatories, each contact that the Sun was up for, three planted errors
-//   make_campaign random N [SEED] N timings of 2004 from random sites that saw the whole transit, four per observer
+//   make_campaign random N [SEED [PER_OBSERVER]]  N timings of 2004 from random sites that saw the whole
+//                                 transit, PER_OBSERVER (default 4) per observer, going round the four contacts
 //   make_campaign local DATE      the transit touching DATE at observatories around the world, each contact
 //                                 from the ephemeris's own solver at the site (not the linear model), Sun up
 #include <cmath>
@@ -144,15 +145,23 @@ int main(int argc, char** argv) {
         std::normal_distribution<double> normal(0.0, 1.0);
         // Where the Sun was up for all four contacts.
         std::uniform_real_distribution<double> latitude(20.0, 60.0), longitude(10.0, 60.0);
-        for (long i = 0; i < count; i += 4) {
+        // An observer's timings go round the four contacts: 40 are ten timings of each, as a team at one site.
+        const long perObserver = argc > 4 ? std::strtol(argv[4], nullptr, 10) : 4;
+        if (perObserver < 1) {
+            std::fputs("make_campaign: PER_OBSERVER must be 1 or more\n", stderr);
+            return 2;
+        }
+        for (long i = 0; i < count; i += perObserver) {
             const double lat = latitude(random), lon = longitude(random);
-            for (int contact = 1; contact <= 4 && i + contact - 1 < count; ++contact) {
-                Write({"observer " + std::to_string(i / 4), lat, lon, contact,
+            for (long k = 0; k < perObserver && i + k < count; ++k) {
+                const int contact = static_cast<int>(k % 4) + 1;
+                Write({"observer " + std::to_string(i / perObserver), lat, lon, contact,
                        Timed(coefficients, contact, lat, lon, 5.0 * normal(random)), 5.0, ""});
             }
         }
         return 0;
     }
-    std::fputs("usage: make_campaign sample | make_campaign random N [SEED] | make_campaign local DATE\n", stderr);
+    std::fputs("usage: make_campaign sample | make_campaign random N [SEED [PER_OBSERVER]] | make_campaign local DATE\n",
+               stderr);
     return 2;
 }

@@ -53,6 +53,13 @@ identity chordspan-clocks "$chordspan" 'e\n\n\n\n\n\n\n\n\n\n\n\n\n' \
 sample=$here/../sample/campaign-2004.csv
 maker=$(dirname "$transitfit")/make_campaign
 if "$maker" sample | cmp -s - "$sample"; then pass; else fail "sample: the committed file differs from make_campaign sample"; fi
+# The benchmark's generator: four timings per observer unless told otherwise, then that many, round the contacts.
+if "$maker" random 103 5 | cmp -s - <("$maker" random 103 5 4); then pass; else fail "make_campaign: PER_OBSERVER 4 is not the default"; fi
+"$maker" random 100 5 40 > "$work/forty.csv"
+observers=$(tail -n +2 "$work/forty.csv" | cut -d, -f1 | sort -u | wc -l)
+fifth=$(sed -n 6p "$work/forty.csv" | cut -d, -f1,4)
+if [ "$observers" -eq 3 ] && [ "$fifth" = "observer 0,1" ]; then pass
+else fail "make_campaign random 100 5 40: $observers observers (want 3), fifth timing '$fifth' (want 'observer 0,1')"; fi
 if timeout 20 "$transitfit" --format json --plot "$work/sample.svg" "$sample" > "$work/sample.json"; then
   au=$(json_number au_km "$work/sample.json") sigma=$(json_number au_sigma_km "$work/sample.json")
   if awk -v a="$au" -v s="$sigma" 'BEGIN { d = a - 149597870.7; exit !(d * d <= 4 * s * s && s > 1e5 && s < 3e6) }'; then pass

@@ -6,8 +6,10 @@
 
 #include <cmath>
 #include <random>
+#include <sstream>
 
 #include "Reduction.h"
+#include "Report.h"
 
 namespace {
 
@@ -203,4 +205,83 @@ TEST(FitCampaign, SaysWhyNoFitIsPossible) {
                                     table, offsets);
     EXPECT_FALSE(r.fitted);
     EXPECT_FALSE(r.whyNot.empty());
+}
+
+TEST(FitCampaign, TimesThatAgreeExactlyBoundNoAu) {
+    // Found by fuzz_campaign: equal times at sites with different levers give q = 0 exactly, and the AU,
+    // ReferenceAuKm / q, came out infinite (a float division by zero, and undefined behaviour in the report).
+    const Coefficients table = TableCoefficients();
+    const std::vector<std::vector<Timing>> cases = {
+        {At("A", -17.93, 18.48, 1, 0, 19830), At("B", -33.93, 2, 3, 0, 90000), At("C", 18.97, 72.82, 3, 0, 90000)},
+        {At("A", -17.93, 18.48, 1, 0, 19830), At("B", -33.93, 2, 3, 0, 40000), At("C", 18.97, 72.82, 3, 0, 40000),
+         At("D", 50, 7, 3, 0, 40000)},
+    };
+    for (std::size_t k = 0; k < cases.size(); ++k) {
+        SCOPED_TRACE(k);
+        const Campaign campaign = Of(cases[k]);
+        const FitResult r = FitCampaign(campaign, table, FitOptions{});
+        ASSERT_TRUE(r.fitted);
+        EXPECT_EQ(r.q, 0.0);
+        EXPECT_TRUE(std::isnan(r.auKm));
+        EXPECT_FALSE(r.bounded);
+        for (const double value : {r.auSigmaKm, r.auSigmaFormalKm, r.auSigmaResampledKm, r.parallaxArcsec}) {
+            EXPECT_FALSE(std::isinf(value));
+        }
+        for (const auto& [observer, au] : r.resampling.withoutObserver) EXPECT_FALSE(std::isinf(au)) << observer;
+        std::ostringstream text;
+        TransitChoice choice;
+        choice.coefficients = table;
+        WriteTextReport(campaign, choice, r, FitOptions{}, ReportLanguage::English, text);
+        EXPECT_NE(text.str().find("do not bound the AU"), std::string::npos);
+        EXPECT_EQ(text.str().find("nan"), std::string::npos) << text.str();
+        EXPECT_EQ(text.str().find("inf "), std::string::npos) << text.str();
+    }
+}
+
+TEST(FitCampaign, OneClockTimingOneContactAtTwoSitesStillFits) {
+    // Found by fuzz_campaign: when every clock time is one observer's and of one contact, taking out that clock's
+    // offset leaves no reference column at all, and Eigen divided by the zero pivot of the empty projection; the
+    // NaN made the fit report "cannot determine" although the two sites' difference measures the AU. A common
+    // clock error cancels in that difference, so the fit with offsets must give the fit without them.
+    const Coefficients table = TableCoefficients();
+    const std::vector<std::vector<Timing>> cases = {
+        {At("X", 50, 7, 1, 0, 19000), At("X", -26, 28, 1, 0, 19100)},
+        {At("X", 51.48, 0, 3, 0, 40010), At("X", -33.93, 18.48, 3, 0, 39950), At("X", 10.23, 77.46, 3, 0, 39900)},
+    };
+    for (std::size_t k = 0; k < cases.size(); ++k) {
+        SCOPED_TRACE(k);
+        const Campaign campaign = Of(cases[k]);  // one observer, "X", at every site
+        FitOptions offsets;
+        offsets.clockOffsets = true;
+        const FitResult plain = FitCampaign(campaign, table, FitOptions{});
+        const FitResult withOffsets = FitCampaign(campaign, table, offsets);
+        ASSERT_TRUE(plain.fitted);
+        ASSERT_TRUE(withOffsets.fitted) << withOffsets.whyNot;
+        EXPECT_NEAR(withOffsets.q, plain.q, 1e-9 * std::fabs(plain.q));
+        ASSERT_EQ(withOffsets.contacts.size(), 1u);
+        EXPECT_TRUE(std::isfinite(withOffsets.contacts[0].referenceS));
+    }
+}
+
+TEST(FitCampaign, EndsWhenReferencesLieFarApart) {
+    // Found by fuzz_campaign: with clock offsets these timings fit a scale that puts one contact's reference
+    // time about 10^12 s before the one before it, and unwrapping it a day at a time did not end.
+    const std::vector<Timing> timings = {
+        At("K", 50.94, 7.96, 1, 0, 19200),    At("G", 51.48, 0, 3, 0, 19211.2), At("G", 51.48, 0, 2, 0, 20380.8),
+        At("P", 48.84, 2.34, 1, 0, 19204),    At("P", 48.84, 2.34, 4, 0, 40770.1),
+        At("T", -25.75, 28.23, 2, 3, 20058),  At("M", 48.15, 11.58, 4, 0, 41578)};
+    for (const bool keepAll : {false, true}) {
+        SCOPED_TRACE(keepAll);
+        FitOptions options;
+        options.clockOffsets = true;
+        options.keepAll = keepAll;
+        const FitResult r = FitCampaign(Of(timings), TableCoefficients(), options);
+        ASSERT_TRUE(r.fitted);
+        for (const ContactFit& c : r.contacts) {
+            EXPECT_TRUE(std::isfinite(c.referenceS));
+            if (c.end == 0) {
+                EXPECT_TRUE(c.referenceS >= 0.0 && c.referenceS < 86400.0) << c.referenceS;
+            }
+        }
+    }
 }

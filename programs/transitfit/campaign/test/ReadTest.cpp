@@ -132,3 +132,27 @@ TEST(MarkDuplicates, KeepsTheFirstOfRepeatedTimings) {
     for (const Timing& t : read.campaign.timings) duplicate.push_back(t.duplicate);
     EXPECT_EQ(duplicate, (std::vector<bool>{false, true, false, false, false, true}));
 }
+
+TEST(MarkDuplicates, ComparesObserverContactsAndTimeWhateverTheOrder) {
+    // Each case: rows below the header, and which of them repeat an earlier one.
+    const struct {
+        const char* rows;
+        std::vector<bool> duplicate;
+    } cases[] = {
+        // A duration and a clock time of the same contact at the same time are different timings.
+        {"X,50,7,2-3,00:20:00\nX,50,7,2,00:20:00\nX,50,7,2-3,00:20:00\n", {false, false, true}},
+        // Repeats far apart and interleaved, later copies before and after other keys.
+        {"Z,50,7,4,11:00:00\nA,50,7,1,05:00:00\nZ,50,7,3,11:00:00\nA,50,7,1,05:00:00\nZ,50,7,4,11:00:00\n"
+         "Z,50,7,4,11:00:00.1\nZ,50,7,4,11:00:00\n",
+         {false, false, false, true, true, false, true}},
+        // One clock time and the same a day later are different: times are compared as read.
+        {"X,50,7,1,01:00:00\nX,50,7,1,25:00:00\n", {false, false}},
+    };
+    for (const auto& c : cases) {
+        Read read = ReadText(std::string("observer,lat,lon,contact,time\n") + c.rows);
+        MarkDuplicates(read.campaign);
+        std::vector<bool> duplicate;
+        for (const Timing& t : read.campaign.timings) duplicate.push_back(t.duplicate);
+        EXPECT_EQ(duplicate, c.duplicate) << c.rows;
+    }
+}
