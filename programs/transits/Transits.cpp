@@ -430,7 +430,8 @@ void WriteList(const TransitsOptions& options, const TransitsReport& report, std
         // Events after midnight carry "+1", as in a timetable.
         auto cell = [&](bool happens, double jd) {
             if (!happens) return std::string("--:--:--  ");  // ten wide, as every cell
-            const CalendarTime c = CalendarFromJd(jd);
+            // Rounded to the whole second shown: cutting the tenths would read 58.9 s as 58.
+            const CalendarTime c = CalendarFromJd(std::round(jd * 86400.0) / 86400.0);
             const long days = std::lround(JulianDayAtMidnight(c.year, c.month, c.day) - startDay);
             std::string text = ClockText(c, false) + (days > 0 ? "+" + std::to_string(days) : "");
             text.resize(10, ' ');

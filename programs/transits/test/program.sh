@@ -59,5 +59,11 @@ check_json "[c['contact'] for c in j['coefficients']] == [1,2,3,4] and all(set(c
 check_json "len(j['transits']) == 10 and all(set(t) >= {'planet','date','events','min_separation_arcsec'} for t in j['transits'])" list --planet venus
 check_json "[t['date'] for t in j['transits']] == ['2003-05-07','2004-06-08','2006-11-08','2012-06-06','2016-05-09','2019-11-11']" list --from 2000 --to 2020
 
+# The list shows whole seconds rounded, not cut: contact 4 of 2004 came at 11:25:58.9.
+"$transits" list --from 2004 --to 2004 --planet venus | grep -q ' 11:25:59 ' || fail "transits list cuts the tenths off"
+# A site in the forms transitfit reads.
+"$transits" contacts 2004-06-08 --site "52 31 N,13 24 O,34" | grep -q 'seen from 52.5167,13.4000,34' ||
+  fail "transits --site does not take 52 31 N,13 24 O"
+
 echo "transits: $failures failures"
 [ "$failures" -eq 0 ]
