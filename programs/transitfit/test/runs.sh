@@ -134,5 +134,9 @@ status outside-catalogue 2 'is not a date from 1600 to 2200' --transit 1500-06-0
 status table-for-2012 2 'the coefficient table is that of 8 June 2004' --transit 2012-06-05 --coefficients table "$sample"
 status unwritable-plot 2 'cannot write the plot' --plot "$work/no/such/folder.svg" "$sample"
 
+# A report that cannot be written is not a success.
+err=$("$transitfit" "$sample" 2>&1 > /dev/full); got=$?
+if [ "$got" -eq 1 ] && [[ $err == *"cannot write the report"* ]]; then pass; else fail "full disc: exit status $got: $err"; fi
+
 echo "transitfit runs: $checks passed, $failures failed"
 [ "$failures" -eq 0 ]
