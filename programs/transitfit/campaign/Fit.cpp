@@ -424,6 +424,7 @@ std::string Comma(std::string text) {
 Coefficients TableCoefficients() {
     Coefficients coefficients;
     coefficients.name = "table of 8 June 2004";
+    coefficients.nameGerman = "Tafel vom 8. Juni 2004";
     const long double toSeconds = EarthRadiusKm / (RateDivisor * static_cast<long double>(ReferenceAuKm));
     for (int c = FirstContact; c <= LastContact; ++c) {
         const Vector3 column = ContactColumn(c);

@@ -18,6 +18,7 @@ inline constexpr double ReferenceAuKm = 149597870.7;
 struct Coefficients {
     double secondsPerUnit[4][3] = {};
     std::string name;             // for the report: "table of 8 June 2004"
+    std::string nameGerman;       // "Tafel vom 8. Juni 2004"
 };
 
 // The 8 June 2004 table, from reduction, in seconds.

@@ -201,7 +201,7 @@ void WriteTextReport(const Campaign& campaign, const TransitChoice& choice, cons
         if (std::isnan(result.auSigmaResampledKm)) text << "-";
         else text << Localised(Format("%.*f", result.auSigmaResampledKm * 1e-6, 3), language) << ' ' << w.millionKm;
     }
-    text << '\n' << w.coefficients << ": " << choice.coefficients.name << '\n';
+    text << '\n' << w.coefficients << ": " << (german ? choice.coefficients.nameGerman : choice.coefficients.name) << '\n';
     if (choice.planet == "mercury") {
         // Mercury is twice as far from the Earth at transit as Venus: its contacts hardly move between sites.
         double reach = 0.0;

@@ -73,6 +73,11 @@ bool ChooseTransit(int year, int month, int day, CoefficientSource source, Trans
         std::snprintf(name, sizeof name, "ephemeris (libnova, VSOP87), %s %s, NASA radii, Delta T %.1f s", c.planet.c_str(),
                       c.date.c_str(), c.transit.deltaTSeconds);
         c.coefficients.name = name;
+        std::snprintf(name, sizeof name, "Ephemeride (libnova, VSOP87), %s %s, Radien der NASA, Delta T %.1f s",
+                      venus ? "Venus" : "Merkur", c.date.c_str(), c.transit.deltaTSeconds);
+        std::string german = name;
+        german.replace(german.rfind('.'), 1, ",");  // the decimal comma of Delta T
+        c.coefficients.nameGerman = german;
     }
     choice = c;
     return true;
