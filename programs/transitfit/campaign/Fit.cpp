@@ -419,6 +419,199 @@ std::string Comma(std::string text) {
     return text;
 }
 
+// A clock time's offset in the solution; 0 for a duration or an observer without one.
+double OffsetOf(const Solution& solution, const Row& row) {
+    const auto j = static_cast<std::size_t>(row.observer);
+    return row.clock && solution.hasOffset[j] ? solution.offset[j] : 0.0;
+}
+
+// Residual of a timing against any category and lever, folded to within half a day for clock times.
+double ResidualFor(const Solution& solution, const Row& row, int category, double lever) {
+    const double reference = solution.reference[static_cast<std::size_t>(category)];
+    const double r = row.y - reference - solution.q * lever - OffsetOf(solution, row);
+    return row.clock ? r - DaySeconds * std::round(r / DaySeconds) : r;
+}
+
+// The resampled uncertainty of q, by whole observers: a bootstrap from BootstrapObservers on, a jackknife
+// (with the AU without each observer) below; NaN when neither can be made.
+void Resample(const std::vector<Row>& rows, const std::vector<double>& omega, const Solution& solution,
+              int categoryCount, int observers, const FitOptions& options, FitResult& result) {
+    std::vector<int> unitOf(rows.size(), -1), unitObserver;
+    std::vector<int> unitIndex(static_cast<std::size_t>(observers), -1);
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        if (!(omega[i] > 0.0)) continue;
+        int& unit = unitIndex[static_cast<std::size_t>(rows[i].observer)];
+        if (unit < 0) {
+            unit = static_cast<int>(unitObserver.size());
+            unitObserver.push_back(rows[i].observer);
+        }
+        unitOf[i] = unit;
+    }
+    const auto units = static_cast<int>(unitObserver.size());
+    result.qSigmaResampled = NaN;
+    if (units >= BootstrapObservers) {
+        std::vector<double> qs;
+        Bootstrap(rows, omega, solution, unitOf, units, categoryCount, observers, options, qs, result.resampling.failed);
+        result.resampling.method = "bootstrap";
+        result.resampling.runs = options.resamples;
+        // A bootstrap that often cannot determine the AU says that a few observers carry it: no error bar from it.
+        if (result.resampling.failed * 100 <= options.resamples) result.qSigmaResampled = StandardDeviation(qs);
+    } else if (units >= 2) {
+        result.resampling.method = "jackknife";
+        result.resampling.runs = units;
+        std::vector<double> qs;
+        for (int u = 0; u < units; ++u) {
+            std::vector<double> without = omega;
+            for (std::size_t i = 0; i < rows.size(); ++i) {
+                if (unitOf[i] == u) without[i] = 0.0;
+            }
+            const Solution s = Solve(rows, without, categoryCount, observers, options.clockOffsets);
+            result.resampling.withoutObserver.emplace_back(unitObserver[static_cast<std::size_t>(u)],
+                                                           s.determined ? AuOf(s.q) : NaN);
+            if (s.determined) qs.push_back(s.q);
+            else ++result.resampling.failed;
+        }
+        if (result.resampling.failed == 0) {
+            const double mean = std::accumulate(qs.begin(), qs.end(), 0.0) / units;
+            double sum = 0.0;
+            for (const double q : qs) sum += (q - mean) * (q - mean);
+            result.qSigmaResampled = std::sqrt(sum * (units - 1) / units);
+        }
+    }
+
+}
+
+// Diagnoses for timings that do not fit, the tolerance being the biweight's edge at scale: each proposes a
+// fix, none is applied.
+void Diagnose(const Campaign& campaign, const Coefficients& coefficients, const std::vector<Row>& rows,
+              const Solution& solution, double scale, FitResult& result) {
+    const std::size_t count = rows.size();
+    for (std::size_t i = 0; i < count; ++i) {
+        const Row& row = rows[i];
+        const Timing& t = campaign.timings[i];
+        TimingFit& fit = result.timings[i];
+        // A duplicate's first is diagnosed; a weight of 0 would make the tolerance infinite.
+        if (t.duplicate || !(row.w > 0.0)) continue;
+        const double sigma = std::sqrt(1.0 / row.w);
+        const double tolerance = TukeyC * scale * sigma;
+        const double oc = fit.oMinusCS;
+        if (!(std::fabs(oc) > tolerance)) continue;
+        if (row.clock && std::fabs(oc) >= 3000.0) {
+            const double halfHours = std::round(oc / 1800.0);
+            if (std::fabs(halfHours) >= 2 && std::fabs(halfHours) <= 28 && std::fabs(oc - halfHours * 1800.0) <= 300.0) {
+                fit.zoneHours = halfHours / 2.0;
+                const std::string hours = HoursText(fit.zoneHours), size = HoursText(std::fabs(fit.zoneHours)).substr(1);
+                RaiseFlag(fit, TimeZone,
+                          "O-C is " + hours + ", a whole number of half hours: local time typed as UT? The time " +
+                              (fit.zoneHours > 0 ? "less " : "plus ") + size + " would fit",
+                          "B-R ist " + hours + ", ein Vielfaches einer halben Stunde: Ortszeit als UT eingetragen? Die Zeit " +
+                              (fit.zoneHours > 0 ? "minus " : "plus ") + size + " w\xC3\xBC" "rde passen");
+            }
+        }
+        if (row.clock) {
+            for (int other = 1; other <= 4; ++other) {
+                const int category = other - 1;
+                if (other == t.start || std::isnan(solution.reference[static_cast<std::size_t>(category)])) continue;
+                const double lever = SiteLever(coefficients, other, 0, t.latitudeDegrees, t.longitudeDegrees);
+                const double r = ResidualFor(solution, row, category, lever);
+                if (std::fabs(r) <= tolerance) {
+                    fit.otherContact = other;
+                    RaiseFlag(fit, WrongContact,
+                              "fits contact " + std::to_string(other) + " (O-C " + Signed(r, 1) +
+                                  " s there): posted under the wrong contact number?",
+                              "passt zu Kontakt " + std::to_string(other) + " (B-R dort " + Comma(Signed(r, 1)) +
+                                  " s): unter der falschen Kontaktnummer eingetragen?");
+                    break;
+                }
+            }
+        }
+        struct Flip {
+            char which;
+            double latitude, longitude;
+            const char* words;
+            const char* german;
+        };
+        const Flip flips[2] = {{'N', -t.latitudeDegrees, t.longitudeDegrees, "latitude", "der Breite"},
+                               {'E', t.latitudeDegrees, -t.longitudeDegrees, "longitude", "der L\xC3\xA4nge"}};
+        for (const Flip& flip : flips) {
+            if ((flip.which == 'N' && t.latitudeDegrees == 0.0) || (flip.which == 'E' && t.longitudeDegrees == 0.0)) continue;
+            const double lever = SiteLever(coefficients, t.start, t.end, flip.latitude, flip.longitude);
+            const double r = ResidualFor(solution, row, row.category, lever);
+            if (std::fabs(r) <= tolerance) {
+                fit.flippedCoordinate = flip.which;
+                RaiseFlag(fit, CoordinateSign,
+                          std::string("fits if the sign of its ") + flip.words + " were flipped (O-C " + Signed(r, 1) +
+                              " s then)",
+                          std::string("passt, wenn das Vorzeichen ") + flip.german + " umgekehrt w\xC3\xA4re (B-R dann " +
+                              Comma(Signed(r, 1)) + " s)");
+                break;
+            }
+        }
+    }
+
+}
+
+// Flags each observer's clock times that are not in the order of their contacts, on times unwrapped across
+// midnight along the reference times.
+void FlagContactOrder(const Campaign& campaign, const std::vector<Row>& rows, const Solution& solution, FitResult& result) {
+    const std::size_t count = rows.size();
+    const auto observers = campaign.observers.size();
+    double unwrapped[4] = {NaN, NaN, NaN, NaN};
+    double previous = -std::numeric_limits<double>::infinity();
+    for (int c = 0; c < 4; ++c) {
+        double reference = solution.reference[static_cast<std::size_t>(c)];
+        if (std::isnan(reference)) continue;
+        // Whole days in one step: a fit the data hardly determine can leave references 10^12 s apart, where a
+        // loop of days would run for hours, or for ever once a day no longer changes the sum.
+        if (reference < previous) reference += DaySeconds * std::ceil((previous - reference) / DaySeconds);
+        unwrapped[c] = previous = reference;
+    }
+    // The clock times of each observer, gathered by counting: one list for all, not one allocation per observer.
+    std::vector<std::size_t> start(observers + 1, 0), byObserver;
+    auto ordered = [&](const Timing& t) { return t.end == 0 && !t.duplicate && !std::isnan(unwrapped[t.start - 1]); };
+    for (const Timing& t : campaign.timings) {
+        if (ordered(t)) ++start[static_cast<std::size_t>(t.observer) + 1];
+    }
+    for (std::size_t j = 1; j < start.size(); ++j) start[j] += start[j - 1];
+    byObserver.resize(start.back());
+    std::vector<std::size_t> next(start.begin(), start.end() - 1);
+    for (std::size_t i = 0; i < count; ++i) {
+        if (ordered(campaign.timings[i])) byObserver[next[static_cast<std::size_t>(campaign.timings[i].observer)]++] = i;
+    }
+    auto when = [&](std::size_t i) {
+        const Row& row = rows[i];
+        const double r = row.y - solution.reference[static_cast<std::size_t>(row.category)];
+        return unwrapped[row.category] + r - DaySeconds * std::round(r / DaySeconds);
+    };
+    for (std::size_t j = 0; j + 1 < start.size(); ++j) {
+        const auto list = std::span(byObserver).subspan(start[j], start[j + 1] - start[j]);
+        // Per contact the earliest and the latest of the observer's times: a time is out of order when it is not
+        // before every later contact's earliest, or not after every earlier contact's latest.
+        double earliest[4], latest[4];
+        std::fill(std::begin(earliest), std::end(earliest), std::numeric_limits<double>::infinity());
+        std::fill(std::begin(latest), std::end(latest), -std::numeric_limits<double>::infinity());
+        for (const std::size_t i : list) {
+            const int c = campaign.timings[i].start - 1;
+            earliest[c] = std::min(earliest[c], when(i));
+            latest[c] = std::max(latest[c], when(i));
+        }
+        for (const std::size_t i : list) {
+            const int c = campaign.timings[i].start - 1;
+            for (int other = 0; other < 4; ++other) {
+                const bool outOfOrder = (other > c && !(when(i) < earliest[other])) || (other < c && !(when(i) > latest[other]));
+                if (!outOfOrder) continue;
+                const int first = std::min(c, other) + 1, second = std::max(c, other) + 1;
+                RaiseFlag(result.timings[i], ContactOrder,
+                          "contact " + std::to_string(first) + " is not before contact " + std::to_string(second) +
+                              " of the same observer",
+                          "Kontakt " + std::to_string(first) + " liegt nicht vor Kontakt " + std::to_string(second) +
+                              " desselben Beobachters");
+                break;
+            }
+        }
+    }
+}
+
 }  // namespace
 
 Coefficients TableCoefficients() {
@@ -559,49 +752,7 @@ FitResult FitCampaign(const Campaign& campaign, const Coefficients& coefficients
     result.scatter = std::sqrt(variance);
     result.qSigmaFormal = std::sqrt(variance * solution.inverseLeverNorm);
 
-    // Resampling unit: the observer.
-    std::vector<int> unitOf(rows.size(), -1), unitObserver;
-    std::vector<int> unitIndex(static_cast<std::size_t>(observers), -1);
-    for (std::size_t i = 0; i < rows.size(); ++i) {
-        if (!(omega[i] > 0.0)) continue;
-        int& unit = unitIndex[static_cast<std::size_t>(rows[i].observer)];
-        if (unit < 0) {
-            unit = static_cast<int>(unitObserver.size());
-            unitObserver.push_back(rows[i].observer);
-        }
-        unitOf[i] = unit;
-    }
-    const auto units = static_cast<int>(unitObserver.size());
-    result.qSigmaResampled = NaN;
-    if (units >= BootstrapObservers) {
-        std::vector<double> qs;
-        Bootstrap(rows, omega, solution, unitOf, units, categoryCount, observers, options, qs, result.resampling.failed);
-        result.resampling.method = "bootstrap";
-        result.resampling.runs = options.resamples;
-        // A bootstrap that often cannot determine the AU says that a few observers carry it: no error bar from it.
-        if (result.resampling.failed * 100 <= options.resamples) result.qSigmaResampled = StandardDeviation(qs);
-    } else if (units >= 2) {
-        result.resampling.method = "jackknife";
-        result.resampling.runs = units;
-        std::vector<double> qs;
-        for (int u = 0; u < units; ++u) {
-            std::vector<double> without = omega;
-            for (std::size_t i = 0; i < rows.size(); ++i) {
-                if (unitOf[i] == u) without[i] = 0.0;
-            }
-            const Solution s = Solve(rows, without, categoryCount, observers, options.clockOffsets);
-            result.resampling.withoutObserver.emplace_back(unitObserver[static_cast<std::size_t>(u)],
-                                                           s.determined ? AuOf(s.q) : NaN);
-            if (s.determined) qs.push_back(s.q);
-            else ++result.resampling.failed;
-        }
-        if (result.resampling.failed == 0) {
-            const double mean = std::accumulate(qs.begin(), qs.end(), 0.0) / units;
-            double sum = 0.0;
-            for (const double q : qs) sum += (q - mean) * (q - mean);
-            result.qSigmaResampled = std::sqrt(sum * (units - 1) / units);
-        }
-    }
+    Resample(rows, omega, solution, categoryCount, observers, options, result);
 
     // The quoted uncertainty is the larger of the two that were computed.
     double qSigma = NaN;
@@ -637,19 +788,9 @@ FitResult FitCampaign(const Campaign& campaign, const Coefficients& coefficients
         return (a.end != 0) != (b.end != 0) ? a.end == 0 : std::pair{a.start, a.end} < std::pair{b.start, b.end};
     });
 
-    auto offsetOf = [&](const Row& row) {
-        const auto j = static_cast<std::size_t>(row.observer);
-        return row.clock && solution.hasOffset[j] ? solution.offset[j] : 0.0;
-    };
-    // Residual of a timing against any category and lever, folded to within half a day for clock times.
-    auto residualFor = [&](const Row& row, int category, double lever) {
-        const double reference = solution.reference[static_cast<std::size_t>(category)];
-        const double r = row.y - reference - solution.q * lever - offsetOf(row);
-        return row.clock ? r - DaySeconds * std::round(r / DaySeconds) : r;
-    };
     for (std::size_t i = 0; i < count; ++i) {
         const Row& row = rows[i];
-        result.timings[i].oMinusCS = residualFor(row, row.category, row.g);
+        result.timings[i].oMinusCS = ResidualFor(solution, row, row.category, row.g);
     }
     for (std::size_t k = 0; k < rows.size(); ++k) {
         TimingFit& fit = result.timings[rows[k].timing];
@@ -662,124 +803,7 @@ FitResult FitCampaign(const Campaign& campaign, const Coefficients& coefficients
         }
     }
 
-    // Diagnoses for timings that do not fit: each proposes a fix, none is applied.
-    for (std::size_t i = 0; i < count; ++i) {
-        const Row& row = rows[i];
-        const Timing& t = campaign.timings[i];
-        TimingFit& fit = result.timings[i];
-        // A duplicate's first is diagnosed; a weight of 0 would make the tolerance infinite.
-        if (t.duplicate || !(row.w > 0.0)) continue;
-        const double sigma = std::sqrt(1.0 / row.w);
-        const double tolerance = TukeyC * scale * sigma;
-        const double oc = fit.oMinusCS;
-        if (!(std::fabs(oc) > tolerance)) continue;
-        if (row.clock && std::fabs(oc) >= 3000.0) {
-            const double halfHours = std::round(oc / 1800.0);
-            if (std::fabs(halfHours) >= 2 && std::fabs(halfHours) <= 28 && std::fabs(oc - halfHours * 1800.0) <= 300.0) {
-                fit.zoneHours = halfHours / 2.0;
-                const std::string hours = HoursText(fit.zoneHours), size = HoursText(std::fabs(fit.zoneHours)).substr(1);
-                RaiseFlag(fit, TimeZone,
-                          "O-C is " + hours + ", a whole number of half hours: local time typed as UT? The time " +
-                              (fit.zoneHours > 0 ? "less " : "plus ") + size + " would fit",
-                          "B-R ist " + hours + ", ein Vielfaches einer halben Stunde: Ortszeit als UT eingetragen? Die Zeit " +
-                              (fit.zoneHours > 0 ? "minus " : "plus ") + size + " w\xC3\xBC" "rde passen");
-            }
-        }
-        if (row.clock) {
-            for (int other = 1; other <= 4; ++other) {
-                const int category = other - 1;
-                if (other == t.start || std::isnan(solution.reference[static_cast<std::size_t>(category)])) continue;
-                const double lever = SiteLever(coefficients, other, 0, t.latitudeDegrees, t.longitudeDegrees);
-                const double r = residualFor(row, category, lever);
-                if (std::fabs(r) <= tolerance) {
-                    fit.otherContact = other;
-                    RaiseFlag(fit, WrongContact,
-                              "fits contact " + std::to_string(other) + " (O-C " + Signed(r, 1) +
-                                  " s there): posted under the wrong contact number?",
-                              "passt zu Kontakt " + std::to_string(other) + " (B-R dort " + Comma(Signed(r, 1)) +
-                                  " s): unter der falschen Kontaktnummer eingetragen?");
-                    break;
-                }
-            }
-        }
-        struct Flip {
-            char which;
-            double latitude, longitude;
-            const char* words;
-            const char* german;
-        };
-        const Flip flips[2] = {{'N', -t.latitudeDegrees, t.longitudeDegrees, "latitude", "der Breite"},
-                               {'E', t.latitudeDegrees, -t.longitudeDegrees, "longitude", "der L\xC3\xA4nge"}};
-        for (const Flip& flip : flips) {
-            if ((flip.which == 'N' && t.latitudeDegrees == 0.0) || (flip.which == 'E' && t.longitudeDegrees == 0.0)) continue;
-            const double lever = SiteLever(coefficients, t.start, t.end, flip.latitude, flip.longitude);
-            const double r = residualFor(row, row.category, lever);
-            if (std::fabs(r) <= tolerance) {
-                fit.flippedCoordinate = flip.which;
-                RaiseFlag(fit, CoordinateSign,
-                          std::string("fits if the sign of its ") + flip.words + " were flipped (O-C " + Signed(r, 1) +
-                              " s then)",
-                          std::string("passt, wenn das Vorzeichen ") + flip.german + " umgekehrt w\xC3\xA4re (B-R dann " +
-                              Comma(Signed(r, 1)) + " s)");
-                break;
-            }
-        }
-    }
-
-    // Contact order per observer, on times unwrapped across midnight along the reference times.
-    double unwrapped[4] = {NaN, NaN, NaN, NaN};
-    double previous = -std::numeric_limits<double>::infinity();
-    for (int c = 0; c < 4; ++c) {
-        double reference = solution.reference[static_cast<std::size_t>(c)];
-        if (std::isnan(reference)) continue;
-        // Whole days in one step: a fit the data hardly determine can leave references 10^12 s apart, where a
-        // loop of days would run for hours, or for ever once a day no longer changes the sum.
-        if (reference < previous) reference += DaySeconds * std::ceil((previous - reference) / DaySeconds);
-        unwrapped[c] = previous = reference;
-    }
-    // The clock times of each observer, gathered by counting: one list for all, not one allocation per observer.
-    std::vector<std::size_t> start(static_cast<std::size_t>(observers) + 1, 0), byObserver;
-    auto ordered = [&](const Timing& t) { return t.end == 0 && !t.duplicate && !std::isnan(unwrapped[t.start - 1]); };
-    for (const Timing& t : campaign.timings) {
-        if (ordered(t)) ++start[static_cast<std::size_t>(t.observer) + 1];
-    }
-    for (std::size_t j = 1; j < start.size(); ++j) start[j] += start[j - 1];
-    byObserver.resize(start.back());
-    std::vector<std::size_t> next(start.begin(), start.end() - 1);
-    for (std::size_t i = 0; i < count; ++i) {
-        if (ordered(campaign.timings[i])) byObserver[next[static_cast<std::size_t>(campaign.timings[i].observer)]++] = i;
-    }
-    auto when = [&](std::size_t i) {
-        const Row& row = rows[i];
-        const double r = row.y - solution.reference[static_cast<std::size_t>(row.category)];
-        return unwrapped[row.category] + r - DaySeconds * std::round(r / DaySeconds);
-    };
-    for (std::size_t j = 0; j + 1 < start.size(); ++j) {
-        const auto list = std::span(byObserver).subspan(start[j], start[j + 1] - start[j]);
-        // Per contact the earliest and the latest of the observer's times: a time is out of order when it is not
-        // before every later contact's earliest, or not after every earlier contact's latest.
-        double earliest[4], latest[4];
-        std::fill(std::begin(earliest), std::end(earliest), std::numeric_limits<double>::infinity());
-        std::fill(std::begin(latest), std::end(latest), -std::numeric_limits<double>::infinity());
-        for (const std::size_t i : list) {
-            const int c = campaign.timings[i].start - 1;
-            earliest[c] = std::min(earliest[c], when(i));
-            latest[c] = std::max(latest[c], when(i));
-        }
-        for (const std::size_t i : list) {
-            const int c = campaign.timings[i].start - 1;
-            for (int other = 0; other < 4; ++other) {
-                const bool outOfOrder = (other > c && !(when(i) < earliest[other])) || (other < c && !(when(i) > latest[other]));
-                if (!outOfOrder) continue;
-                const int first = std::min(c, other) + 1, second = std::max(c, other) + 1;
-                RaiseFlag(result.timings[i], ContactOrder,
-                          "contact " + std::to_string(first) + " is not before contact " + std::to_string(second) +
-                              " of the same observer",
-                          "Kontakt " + std::to_string(first) + " liegt nicht vor Kontakt " + std::to_string(second) +
-                              " desselben Beobachters");
-                break;
-            }
-        }
-    }
+    Diagnose(campaign, coefficients, rows, solution, scale, result);
+    FlagContactOrder(campaign, rows, solution, result);
     return result;
 }
