@@ -152,6 +152,7 @@ int RunFitCommand(const FitCommand& command, std::istream& in, std::ostream& out
         return 1;
     }
     FlagBelowHorizon(campaign, choice, result);
+    result.modelBias = LinearModelBias(campaign, choice, result, command.fit);
     switch (command.format) {
         case OutputFormat::Text: WriteTextReport(campaign, choice, result, command.fit, command.language, out); break;
         case OutputFormat::Json: WriteJsonReport(campaign, choice, result, command.fit, out); break;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -92,6 +93,7 @@ struct FitResult {
     std::vector<TimingFit> timings;     // parallel to the campaign's timings
     std::vector<double> clockOffsetsS;  // per observer; NaN where it has none
     Resampling resampling;
+    double modelBias = std::numeric_limits<double>::quiet_NaN();  // see LinearModelBias; NaN when not known
 };
 
 // Fits the campaign: reference times, durations, clock offsets if asked, and q, by weighted least squares

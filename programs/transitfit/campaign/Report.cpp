@@ -202,6 +202,21 @@ void WriteTextReport(const Campaign& campaign, const TransitChoice& choice, cons
         else text << Localised(Format("%.*f", result.auSigmaResampledKm * 1e-6, 3), language) << ' ' << w.millionKm;
     }
     text << '\n' << w.coefficients << ": " << (german ? choice.coefficients.nameGerman : choice.coefficients.name) << '\n';
+    if (std::isfinite(result.modelBias)) {
+        const std::string exactAu = Localised(Format("%.*f", ReferenceAuKm * (1.0 + result.modelBias) * 1e-6, 1), language);
+        const std::string referenceAu = Localised(Format("%.*f", ReferenceAuKm * 1e-6, 1), language);
+        const std::string percent = Localised(Format("%.*f", std::fabs(result.modelBias) * 100.0, 2), language);
+        const bool high = result.modelBias > 0.0;
+        if (german) {
+            text << "Lineares Ortsmodell: die exakten Kontakte an diesen Orten ergeben " << exactAu << " statt "
+                 << referenceAu << " Mio. km; die AE oben kann deshalb um " << percent << " % zu "
+                 << (high ? "hoch" : "niedrig") << " sein (nicht in der Unsicherheit).\n";
+        } else {
+            text << "Linear site model: the exact contacts at these sites give " << exactAu << " million km for "
+                 << referenceAu << "; the AU above may be " << percent << " % too " << (high ? "high" : "low")
+                 << " for that reason (not in the uncertainty).\n";
+        }
+    }
     if (choice.planet == "mercury") {
         // Mercury is twice as far from the Earth at transit as Venus: its contacts hardly move between sites.
         double reach = 0.0;
@@ -271,6 +286,7 @@ void WriteJsonReport(const Campaign& campaign, const TransitChoice& choice, cons
     }
     report["au_without_observer"] = without;
     report["coefficients"] = choice.coefficients.name;
+    report["model_bias_fraction"] = Number(result.modelBias);
     report["transit"] = {{"planet", choice.planet},
                          {"date", choice.date},
                          {"coefficients", choice.table ? "table" : "ephemeris"},

@@ -89,6 +89,11 @@ for args in "$sample2012" "--transit 2012-06-05 $sample2012" "--transit 2012-06-
      awk -v a="$(json_number au_km "$work/2012.json")" 'BEGIN { exit !(a > 148.1e6 && a < 151.1e6) }'; then pass
   else fail "2012: $args gave no AU within 1 % ($(json_number au_km "$work/2012.json"))"; fi
 done
+# The linear model's own bias is stated for computed coefficients, not for the 2004 table.
+"$transitfit" --format json "$sample2012" > "$work/2012.json"
+if awk -v b="$(json_number model_bias_fraction "$work/2012.json")" 'BEGIN { exit !(b > 0.002 && b < 0.01) }' &&
+   "$transitfit" --format json "$sample" | grep -q '"model_bias_fraction": null'; then pass
+else fail "model bias: $(json_number model_bias_fraction "$work/2012.json") for 2012, or one claimed for the table"; fi
 "$maker" local 1769-06-03 > "$work/1769.csv"
 if "$transitfit" --format json "$work/1769.csv" > "$work/1769.json" &&
    awk -v a="$(json_number au_km "$work/1769.json")" 'BEGIN { exit !(a > 148.1e6 && a < 151.1e6) }'; then pass

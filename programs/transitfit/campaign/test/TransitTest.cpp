@@ -121,3 +121,35 @@ TEST(DropForeignTimings, ReportsContactsAndDatesOutsideTheTransit) {
     EXPECT_NE(err.str().find("t.csv:4: the date 2012-06-09 is not a day of the transit of 2012-06-06"), std::string::npos)
         << err.str();
 }
+
+TEST(LinearModelBias, AccountsForExactContactsFittedWithTheLinearModel) {
+    // Timings that are the ephemeris's exact contacts, clock times and durations: the fitted AU is off by just
+    // the bias the campaign's own sites show, so that AU / (1 + bias) is the ephemeris's to rounding.
+    TransitChoice choice;
+    std::string why;
+    ASSERT_TRUE(ChooseTransit(2012, 6, 5, CoefficientSource::Default, choice, why));
+    const double sites[][2] = {{19.8, -155.5}, {-33.9, 151.2}, {35.7, 139.5}, {64.8, -147.7}, {1.3, 103.9},
+                               {52.3, 104.3}, {-36.9, 174.8}, {37.3, -121.6}};
+    std::vector<Timing> timings;
+    for (const auto& s : sites) {
+        LocalCircumstances local;
+        ASSERT_TRUE(LocalContacts(choice.transit, s[0], s[1], 0.0, local));
+        for (int c = 1; c <= 4; ++c) {
+            timings.push_back(Clock("s" + std::to_string(timings.size()), s[0], s[1], c, SecondsOfDay(local.contactJdUt[c - 1])));
+        }
+        timings.push_back(Clock("d" + std::to_string(timings.size()), s[0], s[1], 2, (local.contactJdUt[2] - local.contactJdUt[1]) * 86400.0));
+        timings.back().end = 3;
+    }
+    const Campaign campaign = Of(timings);
+    FitOptions keepAll;
+    keepAll.keepAll = true;
+    const FitResult r = FitCampaign(campaign, choice.coefficients, keepAll);
+    ASSERT_TRUE(r.fitted);
+    const double bias = LinearModelBias(campaign, choice, r, keepAll);
+    EXPECT_GT(std::fabs(bias), 1e-4);  // the linear model is not exact a whole Earth radius from the centre
+    EXPECT_LT(std::fabs(bias), 0.02);
+    EXPECT_NEAR(r.auKm / (1.0 + bias) / ReferenceAuKm, 1.0, 1e-9);
+    // The 2004 table defines the two-site programs' numbers: no bias is claimed for it.
+    ASSERT_TRUE(ChooseTransit(2004, 6, 8, CoefficientSource::Default, choice, why));
+    EXPECT_TRUE(std::isnan(LinearModelBias(campaign, choice, r, keepAll)));
+}
