@@ -8,12 +8,6 @@
 
 namespace {
 
-std::string Trim(const std::string& text) {
-    const auto first = text.find_first_not_of(" \t");
-    if (first == std::string::npos) return {};
-    const auto last = text.find_last_not_of(" \t");
-    return text.substr(first, last - first + 1);
-}
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
@@ -72,6 +66,13 @@ bool SplitAngle(const std::string& text, std::vector<std::string>& parts, bool d
 char Upper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
 
 }  // namespace
+
+std::string Trim(const std::string& text) {
+    const auto first = text.find_first_not_of(" \t");
+    if (first == std::string::npos) return {};
+    const auto last = text.find_last_not_of(" \t");
+    return text.substr(first, last - first + 1);
+}
 
 bool ParseNumber(const std::string& text, NumberStyle style, double& value) {
     std::string t = Trim(text);

@@ -9,6 +9,9 @@ struct NumberStyle {
     bool decimalComma = false;
 };
 
+// text without the spaces and tabs around it.
+std::string Trim(const std::string& text);
+
 // A plain decimal number ("-12.5", "+3", "1e2", "51,47" with decimalComma), surrounding spaces allowed;
 // false for anything else, including infinities and NaN.
 bool ParseNumber(const std::string& text, NumberStyle style, double& value);

@@ -10,6 +10,7 @@
 #include <map>
 
 #include "Campaign.h"
+#include "ModulDos.h"
 #include "Plot.h"
 
 namespace {
@@ -42,12 +43,9 @@ bool OpenInput(const std::string& name, std::ifstream& file, std::ostream& err) 
 }  // namespace
 
 ReportLanguage LanguageFromEnvironment() {
-    for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
-        const char* value = std::getenv(name);
-        if (value == nullptr || *value == '\0') continue;
-        return std::string(value).rfind("de", 0) == 0 ? ReportLanguage::German : ReportLanguage::English;
-    }
-    return ReportLanguage::English;
+    return LocaleNamesGerman(std::getenv("LC_ALL"), std::getenv("LC_MESSAGES"), std::getenv("LANG"))
+               ? ReportLanguage::German
+               : ReportLanguage::English;
 }
 
 int ParseFitCommand(int argc, const char* const* argv, FitCommand& command, std::ostream& out, std::ostream& err) {
@@ -63,8 +61,8 @@ int ParseFitCommand(int argc, const char* const* argv, FitCommand& command, std:
     app.add_option("--plot", command.plotFile, "also draw the fit as an SVG picture into this file");
     app.add_option("--language", language, "report language: en or de (default: from LC_ALL, LC_MESSAGES, LANG)")
         ->check(CLI::IsMember({"en", "de"}));
-    std::string coefficients;
-    app.add_option("--transit", command.transitDate,
+    std::string coefficients, transitDate;
+    app.add_option("--transit", transitDate,
                    "the transit the timings belong to: any UT date it touches, YYYY-MM-DD (default: the date column, "
                    "or 2004-06-08)");
     app.add_option("--coefficients", coefficients,
@@ -85,13 +83,9 @@ int ParseFitCommand(int argc, const char* const* argv, FitCommand& command, std:
         return 2;
     }
     if (command.files.empty()) command.files.push_back("-");
-    if (!command.transitDate.empty()) {
-        int year = 0, month = 0, day = 0;
-        if (!ParseDate(command.transitDate, year, month, day)) {
-            err << "transitfit: --transit " << command.transitDate
-                << " is not a date such as 2012-06-05\nTry 'transitfit --help'.\n";
-            return 2;
-        }
+    if (!transitDate.empty() && !ParseDate(transitDate, command.transitYear, command.transitMonth, command.transitDay)) {
+        err << "transitfit: --transit " << transitDate << " is not a date such as 2012-06-05\nTry 'transitfit --help'.\n";
+        return 2;
     }
     command.coefficients = coefficients == "table"       ? CoefficientSource::Table
                            : coefficients == "ephemeris" ? CoefficientSource::Ephemeris
@@ -122,8 +116,8 @@ int RunFitCommand(const FitCommand& command, std::istream& in, std::ostream& out
     // The transit: as asked, else the first date in the data, else that of the coefficient table.
     int year = 2004, month = 6, day = 8;
     const Timing* dated = nullptr;
-    if (!command.transitDate.empty()) {
-        ParseDate(command.transitDate, year, month, day);
+    if (command.transitYear != 0) {
+        year = command.transitYear, month = command.transitMonth, day = command.transitDay;
     } else {
         for (const Timing& t : campaign.timings) {
             if (t.year != 0) {

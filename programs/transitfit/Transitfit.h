@@ -20,12 +20,12 @@ struct FitCommand {
     OutputFormat format = OutputFormat::Text;
     std::string plotFile;             // empty: no plot
     ReportLanguage language = ReportLanguage::English;
-    std::string transitDate;          // --transit: any UT date the transit touches; empty: from the data, or 2004
+    int transitYear = 0, transitMonth = 0, transitDay = 0;  // --transit: a UT date the transit touches; 0: not given
     CoefficientSource coefficients = CoefficientSource::Default;
 };
 
 // The report language the environment names: German when the first of LC_ALL, LC_MESSAGES and LANG that
-// is set and not empty starts with "de".
+// is set and not empty names a German locale.
 ReportLanguage LanguageFromEnvironment();
 
 // Parses the command line into command. Returns -1 to go on, 0 after --help or --version (written to out),

@@ -3,6 +3,7 @@
 #include "Transits.h"
 
 #include "Fields.h"
+#include "ModulDos.h"
 
 #include <CLI/CLI.hpp>
 #include <nlohmann/json.hpp>
@@ -536,13 +537,7 @@ nlohmann::ordered_json TransitHeadJson(const Transit& t) {
 }  // namespace
 
 TransitsLanguage LanguageFromLocale(const char* lcAll, const char* lcMessages, const char* lang) {
-    // POSIX order: the first one set and not empty decides.
-    for (const char* value : {lcAll, lcMessages, lang}) {
-        if (value == nullptr || value[0] == '\0') continue;
-        const bool german = value[0] == 'd' && value[1] == 'e' && (value[2] == '\0' || value[2] == '_' || value[2] == '.');
-        return german ? TransitsLanguage::German : TransitsLanguage::English;
-    }
-    return TransitsLanguage::English;
+    return LocaleNamesGerman(lcAll, lcMessages, lang) ? TransitsLanguage::German : TransitsLanguage::English;
 }
 
 int ParseTransitsOptions(const std::vector<std::string>& args, TransitsLanguage language, std::ostream& out,

@@ -82,11 +82,6 @@ std::string Field(const std::vector<std::string>& fields, int at) {
                                                                       : std::string();
 }
 
-std::string Trimmed(const std::string& text) {
-    const auto first = text.find_first_not_of(" \t");
-    if (first == std::string::npos) return {};
-    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
-}
 
 // A field quoted in a message: long or odd texts are cut, control bytes shown as '?'.
 std::string Quoted(const std::string& text) {
@@ -116,8 +111,8 @@ int ObserverIndex(RowReader& reader, const std::string& name) {
 // The site, coordinates and options common to both layouts; false (reported) when the row is unusable.
 bool ReadSite(RowReader& reader, const CsvRecord& record, const Layout& layout, NumberStyle style, Timing& timing) {
     const long line = record.line;
-    timing.site = Trimmed(Field(record.fields, layout.at[Site]));
-    const std::string observer = Trimmed(Field(record.fields, layout.at[Observer]));
+    timing.site = Trim(Field(record.fields, layout.at[Site]));
+    const std::string observer = Trim(Field(record.fields, layout.at[Observer]));
     if (timing.site.empty() && observer.empty()) {
         Complain(reader, line, "the site is empty");
         return false;
@@ -142,18 +137,18 @@ bool ReadSite(RowReader& reader, const CsvRecord& record, const Layout& layout, 
         Complain(reader, line, "longitude " + Quoted(longitude) + " is outside -180..180");
         return false;
     }
-    const std::string sigma = Trimmed(Field(record.fields, layout.at[Sigma]));
+    const std::string sigma = Trim(Field(record.fields, layout.at[Sigma]));
     if (!sigma.empty() && (!ParseNumber(sigma, style, timing.sigmaS) || timing.sigmaS < 0.0 || timing.sigmaS > 86400.0)) {
         Complain(reader, line, "sigma " + Quoted(sigma) + " is not an uncertainty in seconds (0 or more)");
         return false;
     }
-    const std::string altitude = Trimmed(Field(record.fields, layout.at[Altitude]));
+    const std::string altitude = Trim(Field(record.fields, layout.at[Altitude]));
     if (!altitude.empty() &&
         (!ParseNumber(altitude, style, timing.altitudeM) || timing.altitudeM < -500.0 || timing.altitudeM > 9000.0)) {
         Complain(reader, line, "altitude " + Quoted(altitude) + " is not a height in metres (-500..9000)");
         return false;
     }
-    const std::string date = Trimmed(Field(record.fields, layout.at[Date]));
+    const std::string date = Trim(Field(record.fields, layout.at[Date]));
     if (!date.empty() && !ParseDate(date, timing.year, timing.month, timing.day)) {
         Complain(reader, line, "date " + Quoted(date) + " is not a date such as 2012-06-05 or 05.06.2012");
         return false;
@@ -167,7 +162,7 @@ bool ReadSite(RowReader& reader, const CsvRecord& record, const Layout& layout, 
 bool ReadTime(RowReader& reader, long line, const std::string& text, NumberStyle style, Timing& timing,
               const std::string& column) {
     if (!ParseTimeOfDay(text, style, timing.seconds)) {
-        Complain(reader, line, (Trimmed(text).empty() ? column + " is empty"
+        Complain(reader, line, (Trim(text).empty() ? column + " is empty"
                                                        : column + " " + Quoted(text) +
                                                              " is not a time hh:mm:ss (with an optional fraction)"));
         return false;
@@ -194,7 +189,7 @@ void ReadPerObserver(RowReader& reader, const CsvRecord& record, const Layout& l
     std::vector<Timing> found;
     for (int contact = 1; contact <= 4; ++contact) {
         const std::string text = Field(record.fields, layout.at[T1 + contact - 1]);
-        if (Trimmed(text).empty()) continue;
+        if (Trim(text).empty()) continue;
         Timing timing = site;
         timing.start = contact;
         std::string column = "T";
@@ -219,7 +214,7 @@ ReadStatus ReadCampaign(const std::string& name, std::istream& in, Campaign& cam
     CsvRecord record;
     CsvStatus status = ReadRecord(csv, record);
     // Blank lines before the header are skipped like blank lines anywhere.
-    while (status == CsvStatus::Record && !record.tooLong && record.fields.size() == 1 && Trimmed(record.fields[0]).empty()) {
+    while (status == CsvStatus::Record && !record.tooLong && record.fields.size() == 1 && Trim(record.fields[0]).empty()) {
         status = ReadRecord(csv, record);
     }
     if (status == CsvStatus::NotText) {
@@ -246,7 +241,7 @@ ReadStatus ReadCampaign(const std::string& name, std::istream& in, Campaign& cam
             continue;
         }
         bool blank = true;
-        for (const std::string& field : record.fields) blank = blank && Trimmed(field).empty();
+        for (const std::string& field : record.fields) blank = blank && Trim(field).empty();
         if (blank) continue;
         ++rows;
         if (layout.perObserver) ReadPerObserver(reader, record, layout, style);
@@ -288,7 +283,7 @@ void MarkDuplicates(Campaign& campaign) {
 }
 
 bool ParseDate(const std::string& text, int& year, int& month, int& day) {
-    const std::string t = Trimmed(text);
+    const std::string t = Trim(text);
     auto number = [&](std::size_t at, std::size_t length, int& value) {
         if (at + length > t.size()) return false;
         value = 0;

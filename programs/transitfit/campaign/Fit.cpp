@@ -396,6 +396,7 @@ double StandardDeviation(const std::vector<double>& values) {
 // The AU for scale q; NaN for q = 0, where timings that agree exactly say the AU is beyond any distance.
 double AuOf(double q) { return q != 0.0 ? ReferenceAuKm / q : NaN; }
 
+// seconds moved by whole days to within half a day of around.
 double Fold(double seconds, double around) { return seconds + DaySeconds * std::round((around - seconds) / DaySeconds); }
 
 std::string Signed(double value, int decimals) {
@@ -411,13 +412,6 @@ std::string HoursText(double hours) {
     return buffer;
 }
 
-// German numbers take a decimal comma.
-std::string Comma(std::string text) {
-    for (char& c : text) {
-        if (c == '.') c = ',';
-    }
-    return text;
-}
 
 // A clock time's offset in the solution; 0 for a duration or an observer without one.
 double OffsetOf(const Solution& solution, const Row& row) {
@@ -429,7 +423,7 @@ double OffsetOf(const Solution& solution, const Row& row) {
 double ResidualFor(const Solution& solution, const Row& row, int category, double lever) {
     const double reference = solution.reference[static_cast<std::size_t>(category)];
     const double r = row.y - reference - solution.q * lever - OffsetOf(solution, row);
-    return row.clock ? r - DaySeconds * std::round(r / DaySeconds) : r;
+    return row.clock ? Fold(r, 0.0) : r;
 }
 
 // The resampled uncertainty of q, by whole observers: a bootstrap from BootstrapObservers on, a jackknife
@@ -519,7 +513,7 @@ void Diagnose(const Campaign& campaign, const Coefficients& coefficients, const 
                     RaiseFlag(fit, WrongContact,
                               "fits contact " + std::to_string(other) + " (O-C " + Signed(r, 1) +
                                   " s there): posted under the wrong contact number?",
-                              "passt zu Kontakt " + std::to_string(other) + " (B-R dort " + Comma(Signed(r, 1)) +
+                              "passt zu Kontakt " + std::to_string(other) + " (B-R dort " + WithDecimalComma(Signed(r, 1)) +
                                   " s): unter der falschen Kontaktnummer eingetragen?");
                     break;
                 }
@@ -543,7 +537,7 @@ void Diagnose(const Campaign& campaign, const Coefficients& coefficients, const 
                           std::string("fits if the sign of its ") + flip.words + " were flipped (O-C " + Signed(r, 1) +
                               " s then)",
                           std::string("passt, wenn das Vorzeichen ") + flip.german + " umgekehrt w\xC3\xA4re (B-R dann " +
-                              Comma(Signed(r, 1)) + " s)");
+                              WithDecimalComma(Signed(r, 1)) + " s)");
                 break;
             }
         }
@@ -581,7 +575,7 @@ void FlagContactOrder(const Campaign& campaign, const std::vector<Row>& rows, co
     auto when = [&](std::size_t i) {
         const Row& row = rows[i];
         const double r = row.y - solution.reference[static_cast<std::size_t>(row.category)];
-        return unwrapped[row.category] + r - DaySeconds * std::round(r / DaySeconds);
+        return unwrapped[row.category] + Fold(r, 0.0);
     };
     for (std::size_t j = 0; j + 1 < start.size(); ++j) {
         const auto list = std::span(byObserver).subspan(start[j], start[j + 1] - start[j]);
@@ -644,6 +638,13 @@ double SiteLever(const Coefficients& coefficients, int start, int end, const Vec
         return a[0] * v.x + a[1] * v.y + a[2] * v.z;
     };
     return static_cast<double>(end == 0 ? lever(start) : lever(end) - lever(start));
+}
+
+std::string WithDecimalComma(std::string text) {
+    for (char& c : text) {
+        if (c == '.') c = ',';
+    }
+    return text;
 }
 
 void RaiseFlag(TimingFit& fit, Flag flag, const std::string& english, const std::string& german) {
@@ -799,7 +800,7 @@ FitResult FitCampaign(const Campaign& campaign, const Coefficients& coefficients
         if (rejected[k]) {
             ++result.rejected;
             RaiseFlag(fit, Outlier, "rejected by the robust fit: O-C " + Signed(fit.oMinusCS, 1) + " s",
-                      "von der robusten Anpassung verworfen: B-R " + Comma(Signed(fit.oMinusCS, 1)) + " s");
+                      "von der robusten Anpassung verworfen: B-R " + WithDecimalComma(Signed(fit.oMinusCS, 1)) + " s");
         }
     }
 

@@ -11,6 +11,7 @@
 #include <cmath>
 #include <cstdio>
 #include <sstream>
+#include <utility>
 
 namespace {
 
@@ -21,12 +22,7 @@ std::string Format(const char* format, double value, int decimals = 0) {
 }
 
 std::string Localised(std::string text, ReportLanguage language) {
-    if (language == ReportLanguage::German) {
-        for (char& c : text) {
-            if (c == '.') c = ',';
-        }
-    }
-    return text;
+    return language == ReportLanguage::German ? WithDecimalComma(std::move(text)) : text;
 }
 
 // Four significant digits, for a value without an uncertainty.

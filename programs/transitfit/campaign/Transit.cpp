@@ -141,12 +141,8 @@ void FlagBelowHorizon(const Campaign& campaign, const TransitChoice& choice, Fit
         std::snprintf(german, sizeof german,
                       "die Sonne stand an diesem Ort zu dieser Zeit %.1f Grad unter dem Horizont: Zeit, Datum und "
                       "Koordinaten des Ortes pr\xC3\xBC" "fen", -lowest);
-        std::string germanText = german;
-        // A decimal comma in German; the sentence has no other full stop.
-        for (char& c : germanText) {
-            if (c == '.') c = ',';
-        }
-        RaiseFlag(fit, BelowHorizon, english, germanText);
+        // The German sentence has no full stop but the number's.
+        RaiseFlag(fit, BelowHorizon, english, WithDecimalComma(german));
     }
 }
 
