@@ -14,6 +14,7 @@
 #include <limits>
 
 #include "Reduction.h"
+#include "Fields.h"
 
 namespace {
 
@@ -523,13 +524,6 @@ double DeltaTSeconds(double decimalYear) {
     return static_cast<double>(dt);
 }
 
-bool IsCalendarDate(int year, int month, int day) {
-    if (month < 1 || month > 12 || day < 1) return false;
-    constexpr int DaysInMonth[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-    return day <= DaysInMonth[month - 1] + (month == 2 && leap ? 1 : 0);
-}
-
 double JulianDayAtMidnight(int year, int month, int day) {
     // Fliegel and Van Flandern's day number, in long long so that no year in int range overflows.
     const long long a = (14 - month) / 12;
@@ -566,7 +560,7 @@ CalendarTime CalendarFromJd(double jd) {
 
 bool FindTransit(std::optional<Planet> planet, int year, int month, int day, const EphemerisOptions& options,
                  Transit& out) {
-    if (!InCatalogue(year) || !IsCalendarDate(year, month, day)) return false;
+    if (!InCatalogue(year) || !fields::IsCalendarDate(year, month, day)) return false;
     const long double dayStartUt = JulianDayAtMidnight(year, month, day);
     for (const Planet candidate : {Planet::Venus, Planet::Mercury}) {
         if (planet && *planet != candidate) continue;

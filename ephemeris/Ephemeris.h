@@ -58,9 +58,6 @@ struct CalendarTime {
 // TT - UT in seconds at decimalYear (2004.5 is mid-2004), Espenak and Meeus (2006), for any year.
 double DeltaTSeconds(double decimalYear);
 
-// True if year-month-day is a date of the Gregorian calendar (any year, months 1..12, the right day count).
-bool IsCalendarDate(int year, int month, int day);
-
 // Julian date of 0h UT on a Gregorian date. Unchecked: an impossible date gives the date it rolls over to.
 double JulianDayAtMidnight(int year, int month, int day);
 

@@ -20,26 +20,26 @@ void Check(bool holds) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string text(reinterpret_cast<const char*>(data), size);
     for (const bool decimalComma : {false, true}) {
-        const NumberStyle style{decimalComma};
+        const fields::NumberStyle style{decimalComma};
         double value = 0.0, again = 0.0;
-        if (ParseNumber(text, style, value)) {
+        if (fields::ParseNumber(text, style, value)) {
             Check(std::isfinite(value));
-            Check(ParseNumber(" " + text + "\t", style, again) && again == value);
+            Check(fields::ParseNumber(" " + text + "\t", style, again) && again == value);
         }
         for (const char* letters : {"NS", "EW"}) {
             double degrees = 0.0;
             std::string why;
-            if (ParseAngle(text, letters, style, degrees, why)) {
+            if (fields::ParseAngle(text, letters, style, degrees, why)) {
                 Check(std::isfinite(degrees) && why.empty());
-                Check(ParseAngle(" " + text + " ", letters, style, again, why) && again == degrees);
+                Check(fields::ParseAngle(" " + text + " ", letters, style, again, why) && again == degrees);
             } else {
                 Check(!why.empty());
             }
         }
         double seconds = -1.0;
-        if (ParseTimeOfDay(text, style, seconds)) Check(std::isfinite(seconds) && seconds >= 0.0 && seconds < 48 * 3600.0);
+        if (fields::ParseTimeOfDay(text, style, seconds)) Check(std::isfinite(seconds) && seconds >= 0.0 && seconds < 48 * 3600.0);
     }
     int start = 0, end = 0;
-    if (ParseContact(text, start, end)) Check(start >= 1 && start <= 4 && (end == 0 || (start < end && end <= 4)));
+    if (fields::ParseContact(text, start, end)) Check(start >= 1 && start <= 4 && (end == 0 || (start < end && end <= 4)));
     return 0;
 }

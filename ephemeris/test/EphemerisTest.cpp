@@ -85,17 +85,6 @@ TEST(DeltaTSeconds, JoinsItsSpansWithoutJumps) {
     }
 }
 
-TEST(IsCalendarDate, KnowsTheGregorianMonths) {
-    EXPECT_TRUE(IsCalendarDate(2004, 2, 29));
-    EXPECT_TRUE(IsCalendarDate(2000, 2, 29));
-    EXPECT_FALSE(IsCalendarDate(1900, 2, 29));
-    EXPECT_FALSE(IsCalendarDate(2004, 4, 31));
-    EXPECT_FALSE(IsCalendarDate(2004, 13, 1));
-    EXPECT_FALSE(IsCalendarDate(2004, 0, 1));
-    EXPECT_FALSE(IsCalendarDate(2004, 6, 0));
-    EXPECT_TRUE(IsCalendarDate(2004, 12, 31));
-}
-
 TEST(JulianDayAtMidnight, MatchesMeeus) {
     // Meeus, Astronomical Algorithms, chapter 7: 2000 January 1.5 is JD 2451545.0, 1600 January 1.0 is 2305447.5.
     EXPECT_EQ(JulianDayAtMidnight(2000, 1, 1), 2451544.5);

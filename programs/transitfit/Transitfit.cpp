@@ -12,6 +12,7 @@
 #include "Campaign.h"
 #include "ModulDos.h"
 #include "Plot.h"
+#include "Fields.h"
 
 namespace {
 
@@ -83,7 +84,7 @@ int ParseFitCommand(int argc, const char* const* argv, FitCommand& command, std:
         return 2;
     }
     if (command.files.empty()) command.files.push_back("-");
-    if (!transitDate.empty() && !ParseDate(transitDate, command.transitYear, command.transitMonth, command.transitDay)) {
+    if (!transitDate.empty() && !fields::ParseDate(transitDate, command.transitYear, command.transitMonth, command.transitDay)) {
         err << "transitfit: --transit " << transitDate << " is not a date such as 2012-06-05\nTry 'transitfit --help'.\n";
         return 2;
     }

@@ -294,7 +294,7 @@ int ParseDateArgument(const Texts& texts, const std::string& text, TransitsOptio
     ParseWhole(text.substr(0, 4), year);
     ParseWhole(text.substr(5, 2), month);
     ParseWhole(text.substr(8, 2), day);
-    if (!IsCalendarDate(year, month, day)) return UsageError(texts, Fill(texts.noSuchDate, text), err);
+    if (!fields::IsCalendarDate(year, month, day)) return UsageError(texts, Fill(texts.noSuchDate, text), err);
     if (year < FirstCatalogueYear || year > LastCatalogueYear) {
         return UsageError(texts, Fill(texts.yearOutside, text.substr(0, 4)), err);
     }
@@ -315,8 +315,8 @@ int ParseSite(const Texts& texts, const std::string& text, TransitsOptions& opti
     bool readable = parts.size() == 2 || parts.size() == 3;
     // The coordinates as transitfit reads them: 51.47, 51.47N, 28 W, 7 O, 49 13 09 N or 49:13:09N.
     std::string why;
-    readable = readable && ParseAngle(parts[0], "NS", NumberStyle{}, values[0], why) &&
-               ParseAngle(parts[1], "EW", NumberStyle{}, values[1], why);
+    readable = readable && fields::ParseAngle(parts[0], "NS", fields::NumberStyle{}, values[0], why) &&
+               fields::ParseAngle(parts[1], "EW", fields::NumberStyle{}, values[1], why);
     if (readable && parts.size() == 3) readable = ParseDecimal(parts[2], values[2]);
     if (!readable) return UsageError(texts, Fill(texts.siteForm, text), err);
     if (values[0] < -90.0 || values[0] > 90.0) return UsageError(texts, Fill(texts.latitudeOutside, parts[0]), err);

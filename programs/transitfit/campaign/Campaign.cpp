@@ -109,10 +109,10 @@ int ObserverIndex(RowReader& reader, const std::string& name) {
 }
 
 // The site, coordinates and options common to both layouts; false (reported) when the row is unusable.
-bool ReadSite(RowReader& reader, const CsvRecord& record, const Layout& layout, NumberStyle style, Timing& timing) {
+bool ReadSite(RowReader& reader, const CsvRecord& record, const Layout& layout, fields::NumberStyle style, Timing& timing) {
     const long line = record.line;
-    timing.site = Trim(Field(record.fields, layout.at[Site]));
-    const std::string observer = Trim(Field(record.fields, layout.at[Observer]));
+    timing.site = fields::Trim(Field(record.fields, layout.at[Site]));
+    const std::string observer = fields::Trim(Field(record.fields, layout.at[Observer]));
     if (timing.site.empty() && observer.empty()) {
         Complain(reader, line, "the site is empty");
         return false;
@@ -120,7 +120,7 @@ bool ReadSite(RowReader& reader, const CsvRecord& record, const Layout& layout, 
     if (timing.site.empty()) timing.site = observer;
     std::string why;
     const std::string latitude = Field(record.fields, layout.at[Latitude]);
-    if (!ParseAngle(latitude, "NS", style, timing.latitudeDegrees, why)) {
+    if (!fields::ParseAngle(latitude, "NS", style, timing.latitudeDegrees, why)) {
         Complain(reader, line, "latitude " + Quoted(latitude) + " " + why);
         return false;
     }
@@ -129,7 +129,7 @@ bool ReadSite(RowReader& reader, const CsvRecord& record, const Layout& layout, 
         return false;
     }
     const std::string longitude = Field(record.fields, layout.at[Longitude]);
-    if (!ParseAngle(longitude, "EW", style, timing.longitudeDegrees, why)) {
+    if (!fields::ParseAngle(longitude, "EW", style, timing.longitudeDegrees, why)) {
         Complain(reader, line, "longitude " + Quoted(longitude) + " " + why);
         return false;
     }
@@ -137,19 +137,19 @@ bool ReadSite(RowReader& reader, const CsvRecord& record, const Layout& layout, 
         Complain(reader, line, "longitude " + Quoted(longitude) + " is outside -180..180");
         return false;
     }
-    const std::string sigma = Trim(Field(record.fields, layout.at[Sigma]));
-    if (!sigma.empty() && (!ParseNumber(sigma, style, timing.sigmaS) || timing.sigmaS < 0.0 || timing.sigmaS > 86400.0)) {
+    const std::string sigma = fields::Trim(Field(record.fields, layout.at[Sigma]));
+    if (!sigma.empty() && (!fields::ParseNumber(sigma, style, timing.sigmaS) || timing.sigmaS < 0.0 || timing.sigmaS > 86400.0)) {
         Complain(reader, line, "sigma " + Quoted(sigma) + " is not an uncertainty in seconds (0 or more)");
         return false;
     }
-    const std::string altitude = Trim(Field(record.fields, layout.at[Altitude]));
+    const std::string altitude = fields::Trim(Field(record.fields, layout.at[Altitude]));
     if (!altitude.empty() &&
-        (!ParseNumber(altitude, style, timing.altitudeM) || timing.altitudeM < -500.0 || timing.altitudeM > 9000.0)) {
+        (!fields::ParseNumber(altitude, style, timing.altitudeM) || timing.altitudeM < -500.0 || timing.altitudeM > 9000.0)) {
         Complain(reader, line, "altitude " + Quoted(altitude) + " is not a height in metres (-500..9000)");
         return false;
     }
-    const std::string date = Trim(Field(record.fields, layout.at[Date]));
-    if (!date.empty() && !ParseDate(date, timing.year, timing.month, timing.day)) {
+    const std::string date = fields::Trim(Field(record.fields, layout.at[Date]));
+    if (!date.empty() && !fields::ParseDate(date, timing.year, timing.month, timing.day)) {
         Complain(reader, line, "date " + Quoted(date) + " is not a date such as 2012-06-05 or 05.06.2012");
         return false;
     }
@@ -159,10 +159,10 @@ bool ReadSite(RowReader& reader, const CsvRecord& record, const Layout& layout, 
     return true;
 }
 
-bool ReadTime(RowReader& reader, long line, const std::string& text, NumberStyle style, Timing& timing,
+bool ReadTime(RowReader& reader, long line, const std::string& text, fields::NumberStyle style, Timing& timing,
               const std::string& column) {
-    if (!ParseTimeOfDay(text, style, timing.seconds)) {
-        Complain(reader, line, (Trim(text).empty() ? column + " is empty"
+    if (!fields::ParseTimeOfDay(text, style, timing.seconds)) {
+        Complain(reader, line, (fields::Trim(text).empty() ? column + " is empty"
                                                        : column + " " + Quoted(text) +
                                                              " is not a time hh:mm:ss (with an optional fraction)"));
         return false;
@@ -170,11 +170,11 @@ bool ReadTime(RowReader& reader, long line, const std::string& text, NumberStyle
     return true;
 }
 
-void ReadPerTiming(RowReader& reader, const CsvRecord& record, const Layout& layout, NumberStyle style) {
+void ReadPerTiming(RowReader& reader, const CsvRecord& record, const Layout& layout, fields::NumberStyle style) {
     Timing timing;
     if (!ReadSite(reader, record, layout, style, timing)) return;
     const std::string contact = Field(record.fields, layout.at[Contact]);
-    if (!ParseContact(contact, timing.start, timing.end)) {
+    if (!fields::ParseContact(contact, timing.start, timing.end)) {
         Complain(reader, record.line,
                  "contact " + Quoted(contact) + " is not 1 to 4, nor a duration such as 2-3 (start before end)");
         return;
@@ -183,13 +183,13 @@ void ReadPerTiming(RowReader& reader, const CsvRecord& record, const Layout& lay
     reader.campaign.timings.push_back(timing);
 }
 
-void ReadPerObserver(RowReader& reader, const CsvRecord& record, const Layout& layout, NumberStyle style) {
+void ReadPerObserver(RowReader& reader, const CsvRecord& record, const Layout& layout, fields::NumberStyle style) {
     Timing site;
     if (!ReadSite(reader, record, layout, style, site)) return;
     std::vector<Timing> found;
     for (int contact = 1; contact <= 4; ++contact) {
         const std::string text = Field(record.fields, layout.at[T1 + contact - 1]);
-        if (Trim(text).empty()) continue;
+        if (fields::Trim(text).empty()) continue;
         Timing timing = site;
         timing.start = contact;
         std::string column = "T";
@@ -214,7 +214,7 @@ ReadStatus ReadCampaign(const std::string& name, std::istream& in, Campaign& cam
     CsvRecord record;
     CsvStatus status = ReadRecord(csv, record);
     // Blank lines before the header are skipped like blank lines anywhere.
-    while (status == CsvStatus::Record && !record.tooLong && record.fields.size() == 1 && Trim(record.fields[0]).empty()) {
+    while (status == CsvStatus::Record && !record.tooLong && record.fields.size() == 1 && fields::Trim(record.fields[0]).empty()) {
         status = ReadRecord(csv, record);
     }
     if (status == CsvStatus::NotText) {
@@ -231,7 +231,7 @@ ReadStatus ReadCampaign(const std::string& name, std::istream& in, Campaign& cam
         return ReadStatus::NoTimings;
     }
     // German spreadsheets write 51,47; a comma is a decimal mark wherever it cannot be the delimiter.
-    const NumberStyle style{csv.delimiter != ','};
+    const fields::NumberStyle style{csv.delimiter != ','};
     const std::size_t before = campaign.timings.size();
     long rows = 0;
     while ((status = ReadRecord(csv, record)) == CsvStatus::Record) {
@@ -241,7 +241,7 @@ ReadStatus ReadCampaign(const std::string& name, std::istream& in, Campaign& cam
             continue;
         }
         bool blank = true;
-        for (const std::string& field : record.fields) blank = blank && Trim(field).empty();
+        for (const std::string& field : record.fields) blank = blank && fields::Trim(field).empty();
         if (blank) continue;
         ++rows;
         if (layout.perObserver) ReadPerObserver(reader, record, layout, style);
@@ -280,25 +280,6 @@ void MarkDuplicates(Campaign& campaign) {
                                          std::tie(keys[k - 1].observer, keys[k - 1].start, keys[k - 1].end, keys[k - 1].seconds);
         campaign.timings[key.index].duplicate = repeat;
     }
-}
-
-bool ParseDate(const std::string& text, int& year, int& month, int& day) {
-    const std::string t = Trim(text);
-    auto number = [&](std::size_t at, std::size_t length, int& value) {
-        if (at + length > t.size()) return false;
-        value = 0;
-        for (std::size_t i = at; i < at + length; ++i) {
-            if (t[i] < '0' || t[i] > '9') return false;
-            value = value * 10 + (t[i] - '0');
-        }
-        return true;
-    };
-    int y = 0, m = 0, d = 0;
-    const bool iso = t.size() == 10 && t[4] == '-' && t[7] == '-' && number(0, 4, y) && number(5, 2, m) && number(8, 2, d);
-    const bool german = t.size() == 10 && t[2] == '.' && t[5] == '.' && number(0, 2, d) && number(3, 2, m) && number(6, 4, y);
-    if (!(iso || german) || !IsCalendarDate(y, m, d)) return false;
-    year = y, month = m, day = d;
-    return true;
 }
 
 std::string ContactName(int start, int end) {

@@ -42,9 +42,5 @@ ReadStatus ReadCampaign(const std::string& name, std::istream& in, Campaign& cam
 // Marks as duplicate every timing whose observer, contacts and time repeat an earlier one.
 void MarkDuplicates(Campaign& campaign);
 
-// A UT date "2012-06-05" or, as German spreadsheets write it, "05.06.2012"; false for anything else,
-// including dates the Gregorian calendar does not have.
-bool ParseDate(const std::string& text, int& year, int& month, int& day);
-
 // "1", "2", or "2-3": a timing's contact as written in the input.
 std::string ContactName(int start, int end);

@@ -8,6 +8,8 @@
 #include <map>
 #include <utility>
 
+#include "Fields.h"
+
 namespace {
 
 constexpr double DaySeconds = 86400.0;
@@ -31,7 +33,7 @@ double JdOf(const Timing& t, double seconds, double referenceJd) {
 }  // namespace
 
 bool ChooseTransit(int year, int month, int day, CoefficientSource source, TransitChoice& choice, std::string& why) {
-    if (year < FirstCatalogueYear || year > LastCatalogueYear || !IsCalendarDate(year, month, day)) {
+    if (year < FirstCatalogueYear || year > LastCatalogueYear || !fields::IsCalendarDate(year, month, day)) {
         char text[160];
         std::snprintf(text, sizeof text, "%04d-%02d-%02d is not a date from %d to %d", year, month, day,
                       FirstCatalogueYear, LastCatalogueYear);

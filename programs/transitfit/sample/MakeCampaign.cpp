@@ -17,6 +17,7 @@
 
 #include "Ephemeris.h"
 #include "Fit.h"
+#include "Fields.h"
 
 namespace {
 
@@ -89,7 +90,7 @@ int main(int argc, char** argv) {
     if (mode == "local" && argc >= 3) {
         int year = 0, month = 0, day = 0;
         Transit transit;
-        if (!ParseDate(argv[2], year, month, day) || !FindTransit(std::nullopt, year, month, day, EphemerisOptions{}, transit)) {
+        if (!fields::ParseDate(argv[2], year, month, day) || !FindTransit(std::nullopt, year, month, day, EphemerisOptions{}, transit)) {
             std::fprintf(stderr, "make_campaign: no transit touches %s\n", argv[2]);
             return 2;
         }

@@ -4,6 +4,8 @@
 
 #include <string>
 
+namespace fields {
+
 // How a field may write its decimals: a comma counts as the decimal mark only where it cannot be the delimiter.
 struct NumberStyle {
     bool decimalComma = false;
@@ -28,3 +30,12 @@ bool ParseTimeOfDay(const std::string& text, NumberStyle style, double& seconds)
 
 // A contact "1".."4" (end = 0) or a duration "s-e" with 1 <= s < e <= 4.
 bool ParseContact(const std::string& text, int& start, int& end);
+
+// True if year-month-day is a date of the Gregorian calendar (any year, months 1..12, the right day count).
+bool IsCalendarDate(int year, int month, int day);
+
+// A UT date "2012-06-05" or, as German spreadsheets write it, "05.06.2012"; false for anything else,
+// including dates the Gregorian calendar does not have.
+bool ParseDate(const std::string& text, int& year, int& month, int& day);
+
+}  // namespace fields

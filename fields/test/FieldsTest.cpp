@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 TEST(ParseAngle, ReadsTheWaysPeopleWriteCoordinates) {
     const struct {
         const char* text;
@@ -23,7 +25,7 @@ TEST(ParseAngle, ReadsTheWaysPeopleWriteCoordinates) {
     for (const auto& c : cases) {
         double degrees = 0.0;
         std::string why;
-        ASSERT_TRUE(ParseAngle(c.text, c.letters, NumberStyle{c.decimalComma}, degrees, why)) << c.text << ": " << why;
+        ASSERT_TRUE(fields::ParseAngle(c.text, c.letters, fields::NumberStyle{c.decimalComma}, degrees, why)) << c.text << ": " << why;
         EXPECT_NEAR(degrees, c.degrees, 1e-12) << c.text;
     }
     const struct {
@@ -34,7 +36,7 @@ TEST(ParseAngle, ReadsTheWaysPeopleWriteCoordinates) {
     for (const auto& c : refused) {
         double degrees = 0.0;
         std::string why;
-        EXPECT_FALSE(ParseAngle(c.text, c.letters, NumberStyle{}, degrees, why)) << c.text;
+        EXPECT_FALSE(fields::ParseAngle(c.text, c.letters, fields::NumberStyle{}, degrees, why)) << c.text;
         EXPECT_FALSE(why.empty()) << c.text;
     }
 }
@@ -49,13 +51,43 @@ TEST(ParseTimeOfDay, ReadsClockTimesAndRefusesTheRest) {
                  {"48:00:00", -1},     {"05:19:51,5", -1}};
     for (const auto& c : cases) {
         double seconds = -1;
-        const bool read = ParseTimeOfDay(c.text, NumberStyle{}, seconds);
+        const bool read = fields::ParseTimeOfDay(c.text, fields::NumberStyle{}, seconds);
         EXPECT_EQ(read, c.seconds >= 0) << c.text;
         if (read) {
             EXPECT_NEAR(seconds, c.seconds, 1e-9) << c.text;
         }
     }
     double seconds = 0;
-    EXPECT_TRUE(ParseTimeOfDay("05:19:51,5", NumberStyle{true}, seconds));
+    EXPECT_TRUE(fields::ParseTimeOfDay("05:19:51,5", fields::NumberStyle{true}, seconds));
     EXPECT_NEAR(seconds, 19191.5, 1e-9);
+}
+
+TEST(IsCalendarDate, KnowsTheGregorianMonths) {
+    EXPECT_TRUE(fields::IsCalendarDate(2004, 2, 29));
+    EXPECT_TRUE(fields::IsCalendarDate(2000, 2, 29));
+    EXPECT_FALSE(fields::IsCalendarDate(1900, 2, 29));
+    EXPECT_FALSE(fields::IsCalendarDate(2004, 4, 31));
+    EXPECT_FALSE(fields::IsCalendarDate(2004, 13, 1));
+    EXPECT_FALSE(fields::IsCalendarDate(2004, 0, 1));
+    EXPECT_FALSE(fields::IsCalendarDate(2004, 6, 0));
+    EXPECT_TRUE(fields::IsCalendarDate(2004, 12, 31));
+}
+
+TEST(ParseDate, ReadsIsoAndGermanDatesOfTheCalendar) {
+    const struct {
+        const char* text;
+        bool readable;
+        int year, month, day;
+    } cases[] = {
+        {"2012-06-05", true, 2012, 6, 5},  {"05.06.2012", true, 2012, 6, 5},  {" 08.06.2004 ", true, 2004, 6, 8},
+        {"29.02.2004", true, 2004, 2, 29}, {"29.02.1900", false, 0, 0, 0},    {"2012-6-5", false, 0, 0, 0},
+        {"06/05/2012", false, 0, 0, 0},    {"2012-06-31", false, 0, 0, 0},    {"", false, 0, 0, 0},
+    };
+    for (const auto& c : cases) {
+        int year = 0, month = 0, day = 0;
+        EXPECT_EQ(fields::ParseDate(c.text, year, month, day), c.readable) << c.text;
+        if (c.readable) {
+            EXPECT_EQ(std::tie(year, month, day), std::tie(c.year, c.month, c.day)) << c.text;
+        }
+    }
 }

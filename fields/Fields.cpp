@@ -6,6 +6,7 @@
 #include <cmath>
 #include <vector>
 
+namespace fields {
 namespace {
 
 
@@ -194,3 +195,31 @@ bool ParseContact(const std::string& text, int& start, int& end) {
     }
     return false;
 }
+
+bool IsCalendarDate(int year, int month, int day) {
+    if (month < 1 || month > 12 || day < 1) return false;
+    constexpr int DaysInMonth[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+    return day <= DaysInMonth[month - 1] + (month == 2 && leap ? 1 : 0);
+}
+
+bool ParseDate(const std::string& text, int& year, int& month, int& day) {
+    const std::string t = Trim(text);
+    auto number = [&](std::size_t at, std::size_t length, int& value) {
+        if (at + length > t.size()) return false;
+        value = 0;
+        for (std::size_t i = at; i < at + length; ++i) {
+            if (t[i] < '0' || t[i] > '9') return false;
+            value = value * 10 + (t[i] - '0');
+        }
+        return true;
+    };
+    int y = 0, m = 0, d = 0;
+    const bool iso = t.size() == 10 && t[4] == '-' && t[7] == '-' && number(0, 4, y) && number(5, 2, m) && number(8, 2, d);
+    const bool german = t.size() == 10 && t[2] == '.' && t[5] == '.' && number(0, 2, d) && number(3, 2, m) && number(6, 4, y);
+    if (!(iso || german) || !IsCalendarDate(y, m, d)) return false;
+    year = y, month = m, day = d;
+    return true;
+}
+
+}  // namespace fields
