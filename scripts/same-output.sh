@@ -6,7 +6,7 @@
 # the output (a new layout of the code) must leave this silent.
 # Usage: same-output.sh OLD_PROGRAMS_DIR NEW_PROGRAMS_DIR   (each holds transitfit/ and transits/)
 set -u
-old=$1 new=$2
+old=$(cd "$1" && pwd) new=$(cd "$2" && pwd)
 here=$(cd "$(dirname "$0")/.." && pwd)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
