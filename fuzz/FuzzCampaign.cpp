@@ -16,6 +16,7 @@
 #include "Fit.h"
 #include "Plot.h"
 #include "Report.h"
+#include "Text.h"
 
 namespace {
 
@@ -37,7 +38,7 @@ void CheckTiming(const Campaign& campaign, const Timing& t, long lines) {
     // The header takes line 1 at least, so a timing comes from line 2 or later.
     Check(t.line >= 2 && t.line <= lines);
     Check(t.file == 0);
-    Check(!t.site.empty() && IsUtf8(t.site));
+    Check(!t.site.empty() && kit::IsUtf8(t.site));
 }
 
 // Every writer runs to its end on any fit, fitted or not.

@@ -127,15 +127,6 @@ std::string ToConsoleText(Charset charset, const std::string& text) {
     return charset == Charset::Utf8 ? Cp1252ToUtf8(text) : ToOemText(text);
 }
 
-bool LocaleNamesGerman(const char* lcAll, const char* lcMessages, const char* lang) {
-    // POSIX order: the first one set and not empty decides.
-    for (const char* value : {lcAll, lcMessages, lang}) {
-        if (value == nullptr || value[0] == '\0') continue;
-        return value[0] == 'd' && value[1] == 'e' && (value[2] == '\0' || value[2] == '_' || value[2] == '.');
-    }
-    return false;
-}
-
 Charset WindowsCharset(bool outputIsConsole, unsigned codePage) {
     constexpr unsigned Utf8CodePage = 65001;
     return outputIsConsole && codePage == Utf8CodePage ? Charset::Utf8 : Charset::DosCodePage;

@@ -35,9 +35,6 @@ Charset WindowsCharset(bool outputIsConsole, unsigned codePage);
 // generated): UTF-8 when the codeset after the '.' is UTF-8 or utf8 in any case, the DOS code page otherwise.
 // The name is the first of lcAll, lcCtype, lang that is set (not null) and not empty.
 Charset LocaleNameCharset(const char* lcAll, const char* lcCtype, const char* lang);
-// True when the first of lcAll, lcMessages, lang that is set and not empty names a German locale ("de",
-// "de_DE", "de.UTF-8"): the language of the command-line programs' messages.
-bool LocaleNamesGerman(const char* lcAll, const char* lcMessages, const char* lang);
 
 // Writes text converted for the console; no flush.
 void WriteText(Console& io, const std::string& text);

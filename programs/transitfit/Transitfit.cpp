@@ -44,9 +44,7 @@ bool OpenInput(const std::string& name, std::ifstream& file, std::ostream& err) 
 }  // namespace
 
 ReportLanguage LanguageFromEnvironment() {
-    return LocaleNamesGerman(std::getenv("LC_ALL"), std::getenv("LC_MESSAGES"), std::getenv("LANG"))
-               ? ReportLanguage::German
-               : ReportLanguage::English;
+    return kit::LanguageFromLocale(std::getenv("LC_ALL"), std::getenv("LC_MESSAGES"), std::getenv("LANG"));
 }
 
 int ParseFitCommand(int argc, const char* const* argv, FitCommand& command, std::ostream& out, std::ostream& err) {

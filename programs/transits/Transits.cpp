@@ -537,7 +537,7 @@ nlohmann::ordered_json TransitHeadJson(const Transit& t) {
 }  // namespace
 
 TransitsLanguage LanguageFromLocale(const char* lcAll, const char* lcMessages, const char* lang) {
-    return LocaleNamesGerman(lcAll, lcMessages, lang) ? TransitsLanguage::German : TransitsLanguage::English;
+    return kit::LanguageFromLocale(lcAll, lcMessages, lang);
 }
 
 int ParseTransitsOptions(const std::vector<std::string>& args, TransitsLanguage language, std::ostream& out,

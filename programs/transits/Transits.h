@@ -8,10 +8,11 @@
 #include <vector>
 
 #include "Ephemeris.h"
+#include "Text.h"
 
 enum class TransitsCommand { List, Contacts, Coefficients };
 enum class OutputFormat { Text, Json };
-enum class TransitsLanguage { English, German };
+using TransitsLanguage = kit::Language;
 
 // Everything the command line asks for, checked: dates exist, years and site are in range.
 struct TransitsOptions {

@@ -3,6 +3,7 @@
 #include "Csv.h"
 
 #include "ModulDos.h"
+#include "Text.h"
 
 #include <algorithm>
 #include <array>
@@ -143,39 +144,9 @@ CsvStatus ReadRecord(CsvReader& reader, CsvRecord& record) {
         return CsvStatus::Record;
     }
     bool utf8 = true;
-    for (const std::string& field : record.fields) utf8 = utf8 && IsUtf8(field);
+    for (const std::string& field : record.fields) utf8 = utf8 && kit::IsUtf8(field);
     if (!utf8) {
         for (std::string& field : record.fields) field = Cp1252ToUtf8(field);
     }
     return CsvStatus::Record;
-}
-
-bool IsUtf8(const std::string& text) {
-    const std::size_t n = text.size();
-    for (std::size_t i = 0; i < n;) {
-        const auto b = static_cast<unsigned char>(text[i]);
-        std::size_t length = 0;
-        unsigned long code = 0, lowest = 0;
-        if (b < 0x80) {
-            ++i;
-            continue;
-        } else if ((b & 0xE0) == 0xC0) {
-            length = 2, code = b & 0x1Fu, lowest = 0x80;
-        } else if ((b & 0xF0) == 0xE0) {
-            length = 3, code = b & 0x0Fu, lowest = 0x800;
-        } else if ((b & 0xF8) == 0xF0) {
-            length = 4, code = b & 0x07u, lowest = 0x10000;
-        } else {
-            return false;
-        }
-        if (i + length > n) return false;
-        for (std::size_t k = 1; k < length; ++k) {
-            const auto next = static_cast<unsigned char>(text[i + k]);
-            if ((next & 0xC0) != 0x80) return false;
-            code = (code << 6) | (next & 0x3Fu);
-        }
-        if (code < lowest || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) return false;
-        i += length;
-    }
-    return true;
 }

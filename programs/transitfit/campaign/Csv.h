@@ -37,6 +37,3 @@ CsvReader OpenCsv(std::istream& in);
 // CR LF or LF ending it outside quotes. The first call picks the delimiter from that record: the most
 // frequent of tab, ';' and ',' outside quotes (ties in that order). NotText on a NUL byte.
 CsvStatus ReadRecord(CsvReader& reader, CsvRecord& record);
-
-// True when text is valid UTF-8 (no overlong forms, no surrogates).
-bool IsUtf8(const std::string& text);

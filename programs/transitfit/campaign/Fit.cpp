@@ -12,6 +12,7 @@
 #include <span>
 
 #include "Reduction.h"
+#include "Text.h"
 
 namespace {
 
@@ -513,7 +514,7 @@ void Diagnose(const Campaign& campaign, const Coefficients& coefficients, const 
                     RaiseFlag(fit, WrongContact,
                               "fits contact " + std::to_string(other) + " (O-C " + Signed(r, 1) +
                                   " s there): posted under the wrong contact number?",
-                              "passt zu Kontakt " + std::to_string(other) + " (B-R dort " + WithDecimalComma(Signed(r, 1)) +
+                              "passt zu Kontakt " + std::to_string(other) + " (B-R dort " + kit::WithDecimalComma(Signed(r, 1)) +
                                   " s): unter der falschen Kontaktnummer eingetragen?");
                     break;
                 }
@@ -537,7 +538,7 @@ void Diagnose(const Campaign& campaign, const Coefficients& coefficients, const 
                           std::string("fits if the sign of its ") + flip.words + " were flipped (O-C " + Signed(r, 1) +
                               " s then)",
                           std::string("passt, wenn das Vorzeichen ") + flip.german + " umgekehrt w\xC3\xA4re (B-R dann " +
-                              WithDecimalComma(Signed(r, 1)) + " s)");
+                              kit::WithDecimalComma(Signed(r, 1)) + " s)");
                 break;
             }
         }
@@ -638,13 +639,6 @@ double SiteLever(const Coefficients& coefficients, int start, int end, const Vec
         return a[0] * v.x + a[1] * v.y + a[2] * v.z;
     };
     return static_cast<double>(end == 0 ? lever(start) : lever(end) - lever(start));
-}
-
-std::string WithDecimalComma(std::string text) {
-    for (char& c : text) {
-        if (c == '.') c = ',';
-    }
-    return text;
 }
 
 void RaiseFlag(TimingFit& fit, Flag flag, const std::string& english, const std::string& german) {
@@ -800,7 +794,7 @@ FitResult FitCampaign(const Campaign& campaign, const Coefficients& coefficients
         if (rejected[k]) {
             ++result.rejected;
             RaiseFlag(fit, Outlier, "rejected by the robust fit: O-C " + Signed(fit.oMinusCS, 1) + " s",
-                      "von der robusten Anpassung verworfen: B-R " + WithDecimalComma(Signed(fit.oMinusCS, 1)) + " s");
+                      "von der robusten Anpassung verworfen: B-R " + kit::WithDecimalComma(Signed(fit.oMinusCS, 1)) + " s");
         }
     }
 

@@ -61,9 +61,6 @@ struct TimingFit {
     char flippedCoordinate = 0;   // for coordinate-sign: 'N' latitude, 'E' longitude
 };
 
-// Number text as German writes it: every full stop a decimal comma.
-std::string WithDecimalComma(std::string text);
-
 // Sets a flag on a timing with its reason in both languages; a flag already set keeps its first reason.
 void RaiseFlag(TimingFit& fit, Flag flag, const std::string& english, const std::string& german);
 

@@ -4,6 +4,7 @@
 
 #include "Csv.h"
 #include "ModulDos.h"
+#include "Text.h"
 
 #include <nlohmann/json.hpp>
 
@@ -22,7 +23,7 @@ std::string Format(const char* format, double value, int decimals = 0) {
 }
 
 std::string Localised(std::string text, ReportLanguage language) {
-    return language == ReportLanguage::German ? WithDecimalComma(std::move(text)) : text;
+    return language == ReportLanguage::German ? kit::WithDecimalComma(std::move(text)) : text;
 }
 
 // Four significant digits, for a value without an uncertainty.
@@ -47,7 +48,7 @@ nlohmann::json Number(double value) { return std::isfinite(value) ? nlohmann::js
 // A JSON string: quotes, backslashes and control bytes escaped; bytes that are not UTF-8 (a file name from
 // the command line can hold any) become U+FFFD.
 void AppendJsonString(std::string& text, const std::string& value) {
-    const std::string utf8 = IsUtf8(value) ? value : Cp1252ToUtf8(value);
+    const std::string utf8 = kit::IsUtf8(value) ? value : Cp1252ToUtf8(value);
     text += '"';
     for (const char c : utf8) {
         if (c == '"' || c == '\\') {

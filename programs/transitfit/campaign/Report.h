@@ -7,9 +7,10 @@
 
 #include "Campaign.h"
 #include "Fit.h"
+#include "Text.h"
 #include "Transit.h"
 
-enum class ReportLanguage { English, German };
+using ReportLanguage = kit::Language;
 
 // Value and uncertainty rounded together: the uncertainty to one significant digit (two when it starts with
 // a 1), the value to the same place; unit is the power of ten shown as 1 (6 for million km). German uses a

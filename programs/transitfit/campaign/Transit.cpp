@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "Fields.h"
+#include "Text.h"
 
 namespace {
 
@@ -144,7 +145,7 @@ void FlagBelowHorizon(const Campaign& campaign, const TransitChoice& choice, Fit
                       "die Sonne stand an diesem Ort zu dieser Zeit %.1f Grad unter dem Horizont: Zeit, Datum und "
                       "Koordinaten des Ortes pr\xC3\xBC" "fen", -lowest);
         // The German sentence has no full stop but the number's.
-        RaiseFlag(fit, BelowHorizon, english, WithDecimalComma(german));
+        RaiseFlag(fit, BelowHorizon, english, kit::WithDecimalComma(german));
     }
 }
 

@@ -137,15 +137,6 @@ TEST(ParseTransitsOptions, ReadsEveryOption) {
     EXPECT_EQ(version.out.rfind("transits ", 0), 0u);
 }
 
-TEST(LanguageFromLocale, FollowsThePosixOrder) {
-    EXPECT_EQ(LanguageFromLocale(nullptr, nullptr, "de_DE.UTF-8"), TransitsLanguage::German);
-    EXPECT_EQ(LanguageFromLocale("en_GB.UTF-8", nullptr, "de_DE.UTF-8"), TransitsLanguage::English);
-    EXPECT_EQ(LanguageFromLocale("", "de_AT", "en_US"), TransitsLanguage::German);
-    EXPECT_EQ(LanguageFromLocale(nullptr, nullptr, "de"), TransitsLanguage::German);
-    EXPECT_EQ(LanguageFromLocale(nullptr, nullptr, "dexx"), TransitsLanguage::English);
-    EXPECT_EQ(LanguageFromLocale(nullptr, nullptr, nullptr), TransitsLanguage::English);
-}
-
 TEST(RunTransits, SaysWhenNoTransitTouchesTheDate) {
     const Parsed p = Parse({"contacts", "2005-06-08"});
     TransitsReport report;
