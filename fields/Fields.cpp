@@ -36,31 +36,46 @@ bool StartsWith(const std::string& text, std::size_t at, const char* what) {
     return text.compare(at, std::char_traits<char>::length(what), what) == 0;
 }
 
-// Splits an angle's text into its numbers; the separators are what people write between degrees,
-// minutes and seconds. false on any other character.
-bool SplitAngle(const std::string& text, std::vector<std::string>& parts, bool decimalComma) {
-    static const char* const Separators[] = {"\xC2\xB0", "\xE2\x80\xB2", "\xE2\x80\xB3", "\xC2\xBA",
-                                             "'", "\"", ":", " ", "\t"};
-    parts.assign(1, std::string());
+// One number of an angle and the unit its mark gives it: 0 degrees, 1 minutes, 2 seconds; -1 when no
+// mark follows it (a space or a colon), so that its place decides.
+struct AnglePart {
+    std::string number;
+    int unit = -1;
+};
+
+// Splits an angle's text into its numbers and their marks; the separators are what people write between
+// degrees, minutes and seconds. false on any other character, or on a mark with no number before it.
+bool SplitAngle(const std::string& text, std::vector<AnglePart>& parts, bool decimalComma) {
+    static const struct {
+        const char* text;
+        int unit;
+    } Separators[] = {{"\xC2\xB0", 0}, {"\xC2\xBA", 0}, {"\xE2\x80\xB2", 1}, {"'", 1}, {"\xE2\x80\xB3", 2},
+                      {"\"", 2},        {":", -1},        {" ", -1},             {"\t", -1}};
+    parts.assign(1, AnglePart{});
     for (std::size_t i = 0; i < text.size();) {
         const char c = text[i];
         if (IsDigit(c) || c == '.' || (decimalComma && c == ',')) {
-            parts.back() += c == ',' ? '.' : c;
+            parts.back().number += c == ',' ? '.' : c;
             ++i;
             continue;
         }
-        bool separator = false;
-        for (const char* s : Separators) {
-            if (StartsWith(text, i, s)) {
-                i += std::char_traits<char>::length(s);
-                separator = true;
+        int unit = -2;
+        for (const auto& s : Separators) {
+            if (StartsWith(text, i, s.text)) {
+                i += std::char_traits<char>::length(s.text);
+                unit = s.unit;
                 break;
             }
         }
-        if (!separator) return false;
-        if (!parts.back().empty()) parts.emplace_back();
+        if (unit == -2) return false;
+        if (parts.back().number.empty()) {
+            if (unit >= 0) return false;
+            continue;
+        }
+        parts.back().unit = unit;
+        parts.emplace_back();
     }
-    if (parts.back().empty()) parts.pop_back();
+    if (parts.back().number.empty()) parts.pop_back();
     return !parts.empty();
 }
 
@@ -124,7 +139,7 @@ bool ParseAngle(const std::string& text, const char* letters, NumberStyle style,
         written = t[0] == '-' ? -1 : 1;
         t = Trim(t.substr(1));
     }
-    std::vector<std::string> parts;
+    std::vector<AnglePart> parts;
     double value = 0.0;
     if (ParseNumber(t, style, value) && value >= 0) {
         parts.clear();
@@ -134,19 +149,28 @@ bool ParseAngle(const std::string& text, const char* letters, NumberStyle style,
     } else {
         const double scale[3] = {1.0, 60.0, 3600.0};
         value = 0.0;
+        int previous = -1;
         for (std::size_t i = 0; i < parts.size(); ++i) {
+            // A mark names its unit (10' is ten minutes; 10 degrees and 30" has no minutes); a number without one
+            // takes the place after the one before it.
+            const int unit = parts[i].unit >= 0 ? parts[i].unit : previous + 1;
+            if (unit <= previous || unit > 2) {
+                why = "cannot be read one way only: its marks give one unit twice or out of order";
+                return false;
+            }
             double part = 0.0;
-            if (!ParseNumber(parts[i], NumberStyle{}, part)) {
+            if (!ParseNumber(parts[i].number, NumberStyle{}, part)) {
                 why = "is not an angle (write 51.47, 51.47N or 49 13 09 N)";
                 return false;
             }
             // Only the last part may have a fraction, and minutes and seconds stay below 60.
-            const bool fraction = parts[i].find('.') != std::string::npos;
+            const bool fraction = parts[i].number.find('.') != std::string::npos;
             if ((fraction && i + 1 < parts.size()) || (i > 0 && part >= 60.0)) {
                 why = "has minutes or seconds out of order (degrees, then minutes and seconds below 60)";
                 return false;
             }
-            value += part / scale[i];
+            value += part / scale[unit];
+            previous = unit;
         }
     }
     degrees = value * (sign != 0 ? sign : written);

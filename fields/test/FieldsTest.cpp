@@ -21,6 +21,10 @@ TEST(ParseAngle, ReadsTheWaysPeopleWriteCoordinates) {
         {"49 13 09 N", "NS", false, 49.219166666666666}, {"49:13:09N", "NS", false, 49.219166666666666},
         {"-49:13:09", "NS", false, -49.219166666666666}, {"49\xC2\xB0" "13.5'", "NS", false, 49.225},
         {"0\xC2\xB0" "30'W", "EW", false, -0.5},
+        // The marks say the unit, wherever the number stands.
+        {"10'", "NS", false, 10.0 / 60},        {"10'30\"", "NS", false, 10.5 / 60},
+        {"10\xC2\xB0" "30\"", "NS", false, 10.0 + 30.0 / 3600},  {"49 13' 09\"", "NS", false, 49.219166666666666},
+        {"52\xC2\xB0" "31\xE2\x80\xB2" "N", "NS", false, 52.516666666666666},
     };
     for (const auto& c : cases) {
         double degrees = 0.0;
@@ -32,7 +36,8 @@ TEST(ParseAngle, ReadsTheWaysPeopleWriteCoordinates) {
         const char* text;
         const char* letters;
     } refused[] = {{"", "NS"}, {"abc", "NS"}, {"51.47E", "NS"}, {"7N", "EW"}, {"-7W", "EW"}, {"49 75 00", "NS"},
-                   {"49.5 13", "NS"}, {"51,47", "NS"}, {"1 2 3 4", "NS"}, {"inf", "NS"}, {"nan", "EW"}, {"0x1A", "NS"}};
+                   {"49.5 13", "NS"}, {"51,47", "NS"}, {"1 2 3 4", "NS"}, {"inf", "NS"}, {"nan", "EW"}, {"0x1A", "NS"},
+                   {"10\"30'", "NS"}, {"10'20'", "NS"}, {"10\xC2\xB0" "20\xC2\xB0", "NS"}, {"10\" 5", "NS"}, {"'10", "NS"}};
     for (const auto& c : refused) {
         double degrees = 0.0;
         std::string why;
