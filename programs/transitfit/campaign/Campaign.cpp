@@ -13,6 +13,9 @@
 
 namespace {
 
+// An uncertainty beyond a day cannot belong to a clock time.
+constexpr double MaxSigmaS = 86400.0;
+
 enum Column { Site, Observer, Latitude, Longitude, Contact, Time, Sigma, Altitude, Date, T1, T2, T3, T4, ColumnCount };
 
 // Header names, lower case, English and German; "observer" doubles as the site when no site column is given.
@@ -54,25 +57,44 @@ std::string HeaderKey(const std::string& text) {
     return key.substr(first, key.find_last_not_of(" \t") - first + 1);
 }
 
+// A field quoted in a message: long or odd texts are cut, control bytes shown as '?'.
+std::string Quoted(const std::string& text) {
+    std::string shown;
+    for (const char c : text.substr(0, 40)) shown += static_cast<unsigned char>(c) < 0x20 ? '?' : c;
+    return "\"" + shown + (text.size() > 40 ? "...\"" : "\"");
+}
+
 struct Layout {
     int at[ColumnCount];
     bool perObserver = false;
 };
 
-bool FindLayout(const std::vector<std::string>& header, Layout& layout) {
+// Finds the columns; false when the header lacks one the timings need. refused is set, with false, when the
+// header could be read two ways: a column named twice, or both layouts at once.
+bool FindLayout(const std::vector<std::string>& header, Layout& layout, std::string& refused) {
     std::fill(std::begin(layout.at), std::end(layout.at), -1);
     for (std::size_t i = 0; i < header.size(); ++i) {
         const std::string key = HeaderKey(header[i]);
         for (const auto& [column, names] : ColumnNames) {
-            if (layout.at[column] < 0 && std::find(names.begin(), names.end(), key) != names.end()) {
-                layout.at[column] = static_cast<int>(i);
+            if (std::find(names.begin(), names.end(), key) == names.end()) continue;
+            if (layout.at[column] >= 0) {
+                const auto other = static_cast<std::size_t>(layout.at[column]);
+                refused = "the header names one column twice: " + Quoted(header[other]) + " (column " +
+                          std::to_string(other + 1) + ") and " + Quoted(header[i]) + " (column " +
+                          std::to_string(i + 1) + "); rename or remove one";
+                return false;
             }
+            layout.at[column] = static_cast<int>(i);
         }
     }
     if (layout.at[Site] < 0) layout.at[Site] = layout.at[Observer];
     if (layout.at[Observer] < 0) layout.at[Observer] = layout.at[Site];
     layout.perObserver = layout.at[T1] >= 0 || layout.at[T2] >= 0 || layout.at[T3] >= 0 || layout.at[T4] >= 0;
     const bool perTiming = layout.at[Contact] >= 0 && layout.at[Time] >= 0;
+    if (perTiming && layout.perObserver) {
+        refused = "the header has both contact and time columns and T1 to T4 columns; keep one layout";
+        return false;
+    }
     return layout.at[Site] >= 0 && layout.at[Latitude] >= 0 && layout.at[Longitude] >= 0 &&
            (perTiming || layout.perObserver);
 }
@@ -83,11 +105,18 @@ std::string Field(const std::vector<std::string>& fields, int at) {
 }
 
 
-// A field quoted in a message: long or odd texts are cut, control bytes shown as '?'.
-std::string Quoted(const std::string& text) {
-    std::string shown;
-    for (const char c : text.substr(0, 40)) shown += static_cast<unsigned char>(c) < 0x20 ? '?' : c;
-    return "\"" + shown + (text.size() > 40 ? "...\"" : "\"");
+// Why a row came as one field where the header has several: most often another delimiter.
+std::string OneFieldHint(const std::string& field, char delimiter, std::size_t columns) {
+    const std::string named = delimiter == '\t' ? "a tab" : std::string("'") + delimiter + "'";
+    std::string hint = "the row is one field where the header has " + std::to_string(columns) + " columns separated by " + named;
+    for (const char other : {';', ',', '\t'}) {
+        if (other != delimiter && field.find(other) != std::string::npos) {
+            hint += "; it uses " + (other == '\t' ? std::string("tabs") : std::string("'") + other + "'") +
+                    " instead: write the whole file with one delimiter";
+            break;
+        }
+    }
+    return hint;
 }
 
 struct RowReader {
@@ -138,8 +167,12 @@ bool ReadSite(RowReader& reader, const CsvRecord& record, const Layout& layout, 
         return false;
     }
     const std::string sigma = fields::Trim(Field(record.fields, layout.at[Sigma]));
-    if (!sigma.empty() && (!fields::ParseNumber(sigma, style, timing.sigmaS) || timing.sigmaS < 0.0 || timing.sigmaS > 86400.0)) {
+    if (!sigma.empty() && (!fields::ParseNumber(sigma, style, timing.sigmaS) || timing.sigmaS < 0.0)) {
         Complain(reader, line, "sigma " + Quoted(sigma) + " is not an uncertainty in seconds (0 or more)");
+        return false;
+    }
+    if (timing.sigmaS > MaxSigmaS) {
+        Complain(reader, line, "sigma " + Quoted(sigma) + " is too large: an uncertainty of more than a day (86400 s)");
         return false;
     }
     const std::string altitude = fields::Trim(Field(record.fields, layout.at[Altitude]));
@@ -151,6 +184,12 @@ bool ReadSite(RowReader& reader, const CsvRecord& record, const Layout& layout, 
     const std::string date = fields::Trim(Field(record.fields, layout.at[Date]));
     if (!date.empty() && !fields::ParseDate(date, timing.year, timing.month, timing.day)) {
         Complain(reader, line, "date " + Quoted(date) + " is not a date such as 2012-06-05 or 05.06.2012");
+        return false;
+    }
+    if (!date.empty() && (timing.year < FirstCatalogueYear || timing.year > LastCatalogueYear)) {
+        Complain(reader, line, "date " + Quoted(date) + " is outside the years " + std::to_string(FirstCatalogueYear) +
+                                   "-" + std::to_string(LastCatalogueYear));
+        timing.year = timing.month = timing.day = 0;
         return false;
     }
     timing.observer = ObserverIndex(reader, observer.empty() ? timing.site : observer);
@@ -226,30 +265,57 @@ ReadStatus ReadCampaign(const std::string& name, std::istream& in, Campaign& cam
         return ReadStatus::NoTimings;
     }
     Layout layout;
-    if (record.tooLong || !FindLayout(record.fields, layout)) {
+    std::string refused;
+    if (record.tooLong || !FindLayout(record.fields, layout, refused)) {
+        if (!refused.empty()) {
+            err << "transitfit: " << name << ':' << record.line << ": " << refused << '\n';
+            return ReadStatus::Unreadable;
+        }
         err << "transitfit: " << name << ':' << record.line << ": no recognisable header; " << ExpectedColumns << '\n';
         return ReadStatus::NoTimings;
     }
+    const std::size_t columns = record.fields.size();
+    long wideRows = 0, firstWideLine = 0;
     // German spreadsheets write 51,47; a comma is a decimal mark wherever it cannot be the delimiter.
     const fields::NumberStyle style{csv.delimiter != ','};
     const std::size_t before = campaign.timings.size();
     long rows = 0;
     while ((status = ReadRecord(csv, record)) == CsvStatus::Record) {
         if (record.tooLong) {
-            Complain(reader, record.line, "the row is longer than 1 MiB; skipped");
+            Complain(reader, record.line, record.lastLine > record.line
+                                              ? "lines " + std::to_string(record.line) + "-" + std::to_string(record.lastLine) +
+                                                    " hold one row longer than 1 MiB (a quote opened on this line is not "
+                                                    "closed before line " + std::to_string(record.lastLine) + "); skipped"
+                                              : "the row is longer than 1 MiB; skipped");
             ++rows;
             continue;
+        }
+        if (record.rereadFrom > 0) {
+            err << "transitfit: " << name << ':' << record.line << ": a quote opened here is not closed; lines "
+                << record.rereadFrom << '-' << record.rereadTo << " were read again as rows\n";
         }
         bool blank = true;
         for (const std::string& field : record.fields) blank = blank && fields::Trim(field).empty();
         if (blank) continue;
         ++rows;
+        bool wide = false;
+        for (std::size_t i = columns; i < record.fields.size(); ++i) wide = wide || !fields::Trim(record.fields[i]).empty();
+        if (wide && wideRows++ == 0) firstWideLine = record.line;
+        if (record.fields.size() == 1 && columns > 1) {
+            Complain(reader, record.line, OneFieldHint(record.fields[0], csv.delimiter, columns));
+            continue;
+        }
         if (layout.perObserver) ReadPerObserver(reader, record, layout, style);
         else ReadPerTiming(reader, record, layout, style);
     }
     if (status == CsvStatus::NotText) {
         err << "transitfit: " << name << ':' << csv.nextLine << ": not a text file (it holds NUL bytes)\n";
         return ReadStatus::Unreadable;
+    }
+    if (wideRows > 0) {
+        err << "transitfit: " << name << ':' << firstWideLine << ": " << wideRows
+            << (wideRows == 1 ? " row has" : " rows have") << " fields beyond the header's " << columns
+            << " columns (the first on this line); those fields were ignored\n";
     }
     if (rows == 0) {
         err << "transitfit: " << name << ": no timings below the header\n";

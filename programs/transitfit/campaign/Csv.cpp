@@ -12,12 +12,15 @@ namespace {
 
 constexpr std::size_t ChunkBytes = 1 << 16;
 
-// Reads more bytes behind what is left; false when nothing more came.
+// Reads more bytes behind what is left; false when nothing more came. The record being read stays in the
+// buffer while it is held, so that it can be read again.
 bool Fill(CsvReader& reader) {
     if (reader.eof) return false;
-    if (reader.at > 0) {
-        reader.buffer.erase(0, reader.at);
-        reader.at = 0;
+    const std::size_t done = std::min(reader.at, reader.mark);
+    if (done > 0) {
+        reader.buffer.erase(0, done);
+        reader.at -= done;
+        if (reader.mark != std::string::npos) reader.mark -= done;
     }
     std::array<char, ChunkBytes> chunk{};
     reader.in->read(chunk.data(), static_cast<std::streamsize>(chunk.size()));
@@ -36,12 +39,18 @@ int Next(CsvReader& reader) {
     return static_cast<unsigned char>(reader.buffer[reader.at++]);
 }
 
+// The byte Next would give, left in place.
+int Peek(CsvReader& reader) {
+    if (reader.at == reader.buffer.size() && !Fill(reader)) return -1;
+    return static_cast<unsigned char>(reader.buffer[reader.at]);
+}
+
 // The header line decides the delimiter: count candidates outside quotes in its first line.
 char DetectDelimiter(CsvReader& reader) {
-    while (reader.buffer.find('\n', reader.at) == std::string::npos &&
+    while (reader.buffer.find_first_of("\r\n", reader.at) == std::string::npos &&
            reader.buffer.size() - reader.at < MaxRecordBytes && Fill(reader)) {
     }
-    std::size_t end = reader.buffer.find('\n', reader.at);
+    std::size_t end = reader.buffer.find_first_of("\r\n", reader.at);
     if (end == std::string::npos) end = reader.buffer.size();
     std::size_t tabs = 0, semicolons = 0, commas = 0;
     bool quoted = false;
@@ -59,6 +68,117 @@ char DetectDelimiter(CsvReader& reader) {
 }
 
 enum class State { FieldStart, Unquoted, Quoted, QuoteInQuoted };
+
+// What one pass over a record found besides its fields.
+struct Scan {
+    CsvStatus status = CsvStatus::Record;
+    bool unclosed = false;     // the input ended inside quotes after a line break
+    bool rowsInQuotes = false; // a quoted field held a line that reads as a row of its own
+};
+
+// A line inside quotes with as many delimiters as a row has reads as a row: the quote that opened the
+// field was a stray one. A note over several lines has far fewer.
+bool ReadsAsRow(const CsvReader& reader, std::size_t delimiters) {
+    return reader.headerFields >= 3 && delimiters + 1 >= reader.headerFields;
+}
+
+// Reads one record; with oneLine, a line end ends it even inside quotes.
+Scan ScanRecord(CsvReader& reader, CsvRecord& record, bool oneLine) {
+    Scan scan;
+    record.fields.assign(1, std::string());
+    record.line = reader.nextLine;
+    record.lastLine = reader.nextLine;
+    record.tooLong = false;
+    std::size_t held = 0, quotedLines = 0, segmentDelimiters = 0;
+    State state = State::FieldStart;
+    int c = Next(reader);
+    if (c < 0) {
+        scan.status = CsvStatus::End;
+        return scan;
+    }
+    for (; c >= 0; c = Next(reader)) {
+        if (c == 0) {
+            scan.status = CsvStatus::NotText;
+            return scan;
+        }
+        record.lastLine = reader.nextLine;
+        const bool lineEnd = c == '\n' || c == '\r';
+        if (lineEnd) {
+            // CR LF, LF and a lone CR each end one line.
+            if (c == '\r' && Peek(reader) == '\n') Next(reader);
+            ++reader.nextLine;
+            c = '\n';
+        }
+        const bool quoted = state == State::Quoted && !(oneLine && lineEnd);
+        if (lineEnd && !quoted) break;
+        if (quoted && !record.tooLong) {
+            if (lineEnd) {
+                if (quotedLines > 0 && ReadsAsRow(reader, segmentDelimiters)) scan.rowsInQuotes = true;
+                ++quotedLines;
+                segmentDelimiters = 0;
+            } else if (c == reader.delimiter) {
+                ++segmentDelimiters;
+            }
+        }
+        const bool endsField = c == reader.delimiter && !quoted;
+        if (record.tooLong) {
+            // Only the quoting is followed, so that the record's end is found where a reader would see it.
+            if (c == '"') state = state == State::Quoted ? State::QuoteInQuoted : State::Quoted;
+            else if (state == State::QuoteInQuoted) state = State::Unquoted;
+            continue;
+        }
+        if (++held > MaxRecordBytes) {
+            record.tooLong = true;
+            record.fields.assign(1, std::string());
+            reader.mark = std::string::npos;
+            if (c == '"') state = state == State::Quoted ? State::QuoteInQuoted : State::Quoted;
+            continue;
+        }
+        if (endsField) {
+            record.fields.emplace_back();
+            state = State::FieldStart;
+            continue;
+        }
+        const char byte = static_cast<char>(c);
+        switch (state) {
+            case State::FieldStart:
+                if (c == '"') {
+                    state = State::Quoted;
+                    quotedLines = 0;
+                    segmentDelimiters = 0;
+                } else {
+                    record.fields.back() += byte;
+                    state = State::Unquoted;
+                }
+                break;
+            case State::Unquoted:
+                record.fields.back() += byte;
+                break;
+            case State::Quoted:
+                if (c == '"') {
+                    state = State::QuoteInQuoted;
+                    if (quotedLines > 0 && ReadsAsRow(reader, segmentDelimiters)) scan.rowsInQuotes = true;
+                } else {
+                    record.fields.back() += byte;
+                }
+                break;
+            case State::QuoteInQuoted:
+                // "" is a quote inside quotes; anything else after a closing quote is kept as written.
+                record.fields.back() += byte;
+                state = c == '"' ? State::Quoted : State::Unquoted;
+                break;
+        }
+    }
+    scan.unclosed = state == State::Quoted && quotedLines > 0 && !record.tooLong;
+    return scan;
+}
+
+// A byte order mark inside the file (files joined with cat) is no part of a name.
+void DropByteOrderMarks(CsvRecord& record) {
+    for (std::string& field : record.fields) {
+        if (field.compare(0, 3, "\xEF\xBB\xBF") == 0) field.erase(0, 3);
+    }
+}
 
 }  // namespace
 
@@ -79,74 +199,31 @@ CsvStatus ReadRecord(CsvReader& reader, CsvRecord& record) {
         if (reader.buffer.find('\0') != std::string::npos) return CsvStatus::NotText;
         reader.delimiter = DetectDelimiter(reader);
     }
-    record.fields.clear();
-    record.fields.emplace_back();
-    record.line = reader.nextLine;
-    record.tooLong = false;
-    std::size_t held = 0;
-    State state = State::FieldStart;
-    int c = Next(reader);
-    if (c < 0) return CsvStatus::End;
-    for (; c >= 0; c = Next(reader)) {
-        if (c == 0) return CsvStatus::NotText;
-        if (c == '\n') ++reader.nextLine;
-        const bool endsRecord = c == '\n' && state != State::Quoted;
-        const bool endsField = c == reader.delimiter && state != State::Quoted;
-        if (endsRecord) {
-            std::string& last = record.fields.back();
-            if (!last.empty() && last.back() == '\r') last.pop_back();
-            break;
-        }
-        if (record.tooLong) {
-            // Only the quoting is followed, so that the record's end is found where a reader would see it.
-            if (c == '"') state = state == State::Quoted ? State::QuoteInQuoted : State::Quoted;
-            else if (state == State::QuoteInQuoted) state = State::Unquoted;
-            continue;
-        }
-        if (++held > MaxRecordBytes) {
-            record.tooLong = true;
-            record.fields.clear();
-            record.fields.emplace_back();
-            if (c == '"') state = state == State::Quoted ? State::QuoteInQuoted : State::Quoted;
-            continue;
-        }
-        if (endsField) {
-            record.fields.emplace_back();
-            state = State::FieldStart;
-            continue;
-        }
-        const char byte = static_cast<char>(c);
-        switch (state) {
-            case State::FieldStart:
-                if (c == '"') {
-                    state = State::Quoted;
-                } else {
-                    record.fields.back() += byte;
-                    state = State::Unquoted;
-                }
-                break;
-            case State::Unquoted:
-                record.fields.back() += byte;
-                break;
-            case State::Quoted:
-                if (c == '"') state = State::QuoteInQuoted;
-                else record.fields.back() += byte;
-                break;
-            case State::QuoteInQuoted:
-                // "" is a quote inside quotes; anything else after a closing quote is kept as written.
-                record.fields.back() += byte;
-                state = c == '"' ? State::Quoted : State::Unquoted;
-                break;
-        }
+    record.rereadFrom = record.rereadTo = 0;
+    reader.mark = reader.at;
+    const long first = reader.nextLine;
+    Scan scan = ScanRecord(reader, record, false);
+    if (scan.status == CsvStatus::Record && (scan.unclosed || scan.rowsInQuotes) && reader.mark != std::string::npos) {
+        // The quote was a stray one: the record is its own line, and the lines it swallowed are rows again.
+        const long last = record.lastLine;
+        reader.at = reader.mark;
+        reader.nextLine = first;
+        scan = ScanRecord(reader, record, true);
+        record.rereadFrom = first + 1;
+        record.rereadTo = last;
     }
+    reader.mark = std::string::npos;
+    if (scan.status != CsvStatus::Record) return scan.status;
     if (record.tooLong) {
         record.fields.clear();
         return CsvStatus::Record;
     }
+    DropByteOrderMarks(record);
     bool utf8 = true;
     for (const std::string& field : record.fields) utf8 = utf8 && kit::IsUtf8(field);
     if (!utf8) {
         for (std::string& field : record.fields) field = Cp1252ToUtf8(field);
     }
+    if (reader.headerFields == 0 && record.fields.size() > 1) reader.headerFields = record.fields.size();
     return CsvStatus::Record;
 }

@@ -15,6 +15,11 @@ struct CsvRecord {
     std::vector<std::string> fields;
     long line = 0;           // physical line on which the record starts, from 1
     bool tooLong = false;    // longer than MaxRecordBytes: fields are empty
+    // A quote opened on this record's line was not closed, or closed only after lines that read as rows of
+    // their own: the record ends at its line's end (the quoted field holds the rest of that line) and lines
+    // rereadFrom..rereadTo are read again as rows. 0 when not so.
+    long rereadFrom = 0, rereadTo = 0;
+    long lastLine = 0;       // a long record's last line
 };
 
 enum class CsvStatus { Record, End, NotText };
@@ -25,8 +30,10 @@ struct CsvReader {
     char delimiter = 0;      // ',', ';' or '\t'; 0 until the header line has been read
     long nextLine = 1;
     bool atStart = true;     // a UTF-8 byte order mark is skipped here
+    std::size_t headerFields = 0;  // fields of the first record
     std::string buffer;      // bytes read ahead
     std::size_t at = 0;
+    std::size_t mark = std::string::npos;  // where the record being read started in buffer, while it is held
     bool eof = false;
 };
 
@@ -34,6 +41,7 @@ struct CsvReader {
 CsvReader OpenCsv(std::istream& in);
 
 // Next record: its fields split at the delimiter outside double quotes ("" inside quotes is one quote),
-// CR LF or LF ending it outside quotes. The first call picks the delimiter from that record: the most
+// CR LF, LF or a lone CR ending it outside quotes; a byte order mark at a field's start is dropped. A quoted
+// field may hold line breaks, but not lines that read as rows (see CsvRecord::rereadFrom). The first call picks the delimiter from that record: the most
 // frequent of tab, ';' and ',' outside quotes (ties in that order). NotText on a NUL byte.
 CsvStatus ReadRecord(CsvReader& reader, CsvRecord& record);

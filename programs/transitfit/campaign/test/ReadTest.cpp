@@ -55,6 +55,9 @@ TEST(ReadCampaign, EveryDialectAndLayoutGivesTheSameTimings) {
         // one observer per row
         "site;latitude;longitude;T1;T2;T3;T4\nK\xC3\xB6ln;50,94;6,96;05:19:30;;;11:20:10,5\nPretoria;-25,75;28,23;"
         "05:17:21;;;\n",
+        // CR line ends only (old Mac spreadsheets), a byte order mark before a name inside the file
+        "site,latitude,longitude,contact,time\rK\xC3\xB6ln,50.94,6.96,1,05:19:30\r\xEF\xBB\xBFK\xC3\xB6ln,50.94,6.96,4,"
+        "11:20:10.5\rPretoria,-25.75,28.23,1,05:17:21\r",
     };
     for (const std::string& text : dialects) {
         const Read read = ReadText(text);
