@@ -1,12 +1,16 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Copyright the limbtimer and chordspan authors
-# Runs PROGRAM with INPUT as standard input in LOCALE; it must end by itself within a second with status 0
-# and write exactly EXPECTED.
+# Runs PROGRAM with INPUT as standard input in LOCALE; it must end by itself within a second (times the
+# environment's TIMEOUT_SCALE, which a sanitizer build sets) with status 0 and write exactly EXPECTED.
+set(seconds 1)
+if(DEFINED ENV{TIMEOUT_SCALE})
+  math(EXPR seconds "$ENV{TIMEOUT_SCALE}")
+endif()
 execute_process(COMMAND ${CMAKE_COMMAND} -E env LC_ALL=${LOCALE} ${PROGRAM} extra arguments are ignored
                 INPUT_FILE ${INPUT}
                 OUTPUT_FILE ${ACTUAL}
                 RESULT_VARIABLE status
-                TIMEOUT 1)
+                TIMEOUT ${seconds})
 if(NOT status STREQUAL "0")
   message(FATAL_ERROR "${PROGRAM} < ${INPUT}: exit status ${status}")
 endif()

@@ -20,7 +20,7 @@ results_are_numbers() {
 
 run() {  # run NAME SECONDS EXPECTED_STATUS PROGRAM < input: output goes to $work/NAME.out
   local name=$1 seconds=$2 expected=$3 program=$4 status
-  LC_ALL=C timeout "$seconds" "$program" > "$work/$name.out"
+  LC_ALL=C timeout $((seconds * ${TIMEOUT_SCALE:-1})) "$program" > "$work/$name.out"
   status=$?
   if [ "$status" -ne "$expected" ]; then fail "$name: exit status $status, expected $expected"; return 1; fi
   pass
@@ -49,9 +49,9 @@ for program in "$limbtimer" "$chordspan"; do
       pass || fail "$name NUL: expected a bell and the NUL shown back"; }
 
   # A console that takes no output: the program stops at once instead of answering endless input.
-  yes '' | LC_ALL=C timeout 5 "$program" >&-; status=$?
+  yes '' | LC_ALL=C timeout $((5 * ${TIMEOUT_SCALE:-1})) "$program" >&-; status=$?
   [ "$status" -eq 1 ] && pass || fail "$name: closed output ended with status $status, expected 1"
-  yes '' | timeout 5 "$program" > /dev/full; status=$?
+  yes '' | timeout $((5 * ${TIMEOUT_SCALE:-1})) "$program" > /dev/full; status=$?
   [ "$status" -eq 1 ] && pass || fail "$name: output to /dev/full ended with status $status, expected 1"
 done
 

@@ -19,12 +19,12 @@ json_number() { grep -o "\"$1\": [-0-9.e+]*" "$2" | head -1 | sed 's/.*: //'; }
 # prints them, come out of transitfit's fit of the same observations.
 identity() {
   local name=$1 dialogue=$2 input=$3 csv=$4; shift 4
-  printf "$input" | LC_ALL=C timeout 5 "$dialogue" > "$work/$name.dialogue"
+  printf "$input" | LC_ALL=C timeout $((5 * ${TIMEOUT_SCALE:-1})) "$dialogue" > "$work/$name.dialogue"
   local au parallax
   au=$(grep -a -m1 'Astronomical Unit  *:' "$work/$name.dialogue" | grep -o -- '-\?[0-9]*\.[0-9]')
   parallax=$(grep -a -m1 'Solar Parallax' "$work/$name.dialogue" | grep -o -- '-\?[0-9]*\.[0-9]*')
   printf "$csv" > "$work/$name.csv"
-  if ! timeout 10 "$transitfit" --format json "$@" "$work/$name.csv" > "$work/$name.json"; then
+  if ! timeout $((10 * ${TIMEOUT_SCALE:-1})) "$transitfit" --format json "$@" "$work/$name.csv" > "$work/$name.json"; then
     fail "$name: transitfit found no fit"; return
   fi
   local fitted_au fitted_parallax
@@ -60,7 +60,7 @@ observers=$(tail -n +2 "$work/forty.csv" | cut -d, -f1 | sort -u | wc -l)
 fifth=$(sed -n 6p "$work/forty.csv" | cut -d, -f1,4)
 if [ "$observers" -eq 3 ] && [ "$fifth" = "observer 0,1" ]; then pass
 else fail "make_campaign random 100 5 40: $observers observers (want 3), fifth timing '$fifth' (want 'observer 0,1')"; fi
-if timeout 20 "$transitfit" --format json --plot "$work/sample.svg" "$sample" > "$work/sample.json"; then
+if timeout $((20 * ${TIMEOUT_SCALE:-1})) "$transitfit" --format json --plot "$work/sample.svg" "$sample" > "$work/sample.json"; then
   au=$(json_number au_km "$work/sample.json") sigma=$(json_number au_sigma_km "$work/sample.json")
   if awk -v a="$au" -v s="$sigma" 'BEGIN { d = a - 149597870.7; exit !(d * d <= 4 * s * s && s > 1e5 && s < 3e6) }'; then pass
   else fail "sample: AU $au +- $sigma does not hold 149597870.7 within two uncertainties"; fi
@@ -85,7 +85,7 @@ sample2012=$here/../sample/campaign-2012.csv
 if "$maker" local 2012-06-05 | cmp -s - "$sample2012"; then pass; else fail "2012: the committed file differs from make_campaign local"; fi
 for args in "$sample2012" "--transit 2012-06-05 $sample2012" "--transit 2012-06-06 --coefficients ephemeris $sample2012"; do
   # shellcheck disable=SC2086
-  if timeout 20 "$transitfit" --format json $args > "$work/2012.json" && grep -q '"date": "2012-06-06"' "$work/2012.json" &&
+  if timeout $((20 * ${TIMEOUT_SCALE:-1})) "$transitfit" --format json $args > "$work/2012.json" && grep -q '"date": "2012-06-06"' "$work/2012.json" &&
      awk -v a="$(json_number au_km "$work/2012.json")" 'BEGIN { exit !(a > 148.1e6 && a < 151.1e6) }'; then pass
   else fail "2012: $args gave no AU within 1 % ($(json_number au_km "$work/2012.json"))"; fi
 done
@@ -110,7 +110,7 @@ else fail "below-horizon: New York's first contact not flagged"; fi
 status() {
   local name=$1 expected=$2 message=$3; shift 3
   local got
-  timeout 20 "$transitfit" "$@" < /dev/null > "$work/$name.out" 2> "$work/$name.err"
+  timeout $((20 * ${TIMEOUT_SCALE:-1})) "$transitfit" "$@" < /dev/null > "$work/$name.out" 2> "$work/$name.err"
   got=$?
   if [ "$got" -ne "$expected" ]; then fail "$name: exit status $got, expected $expected"; return; fi
   if ! grep -q -- "$message" "$work/$name.err" "$work/$name.out"; then fail "$name: no \"$message\" in $(cat "$work/$name.err")"; return; fi

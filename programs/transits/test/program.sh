@@ -13,7 +13,7 @@ fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 expect() {
   local want=$1; shift
   local err status
-  err=$(timeout 20 "$transits" "$@" 2>&1 > /dev/null); status=$?
+  err=$(timeout $((20 * ${TIMEOUT_SCALE:-1})) "$transits" "$@" 2>&1 > /dev/null); status=$?
   [ "$status" -eq "$want" ] || { fail "transits $* exited $status, not $want"; return; }
   if [ "$want" -eq 2 ]; then
     [ "$(printf '%s\n' "$err" | wc -l)" -eq 2 ] || fail "transits $*: not one sentence and a hint: $err"
