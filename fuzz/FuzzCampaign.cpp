@@ -2,7 +2,9 @@
 // Copyright the limbtimer and chordspan authors
 // transitfit's reading and fitting on arbitrary files. Every timing read lies on the globe, names a contact
 // and a time within two days, and comes from a line of the input; every message is one line of its own; the
-// duplicates are exactly the repeats; and a fit never reports an infinite AU, uncertainty or parallax.
+// duplicates are exactly the repeats; every line of the input is accounted for (a timing, a blank line, the
+// header, or a line a message names); and a fit never reports an infinite AU, uncertainty or parallax.
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
@@ -10,9 +12,11 @@
 #include <sstream>
 #include <string>
 #include <tuple>
+#include <vector>
 
 #include "Campaign.h"
 #include "Csv.h"
+#include "Fields.h"
 #include "Fit.h"
 #include "Plot.h"
 #include "Report.h"
@@ -80,12 +84,55 @@ void CheckFit(const Campaign& campaign, const FitResult& result) {
     for (const double offset : result.clockOffsetsS) Check(NotInfinite(offset));
 }
 
+// Physical lines, as the reader counts them: CR LF, LF and a lone CR each end one.
+long CountLines(const std::string& text) {
+    long lines = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\n' || (text[i] == '\r' && (i + 1 == text.size() || text[i + 1] != '\n'))) ++lines;
+    }
+    const bool open = !text.empty() && text.back() != '\n' && text.back() != '\r';
+    return lines + (open ? 1 : 0);
+}
+
+// No row vanishes without a word: every record of the file is blank, the header, a timing's row or a row a
+// message names (by its line or within a range "lines A-B"), and the records cover every line.
+void CheckEveryLineAccounted(const std::string& text, const Campaign& campaign, const std::string& messages) {
+    const long lines = CountLines(text);
+    std::vector<char> named(static_cast<std::size_t>(lines) + 2, 0), covered(named.size(), 0);
+    auto mark = [&](std::vector<char>& marks, long from, long to) {
+        for (long line = std::max(from, 1L); line <= std::min(to, lines); ++line) marks[static_cast<std::size_t>(line)] = 1;
+    };
+    for (const Timing& t : campaign.timings) mark(named, t.line, t.line);
+    for (std::size_t at = 0; at < messages.size(); at = messages.find('\n', at) + 1) {
+        const std::string message = messages.substr(at, messages.find('\n', at) - at);
+        const long line = std::atol(message.c_str() + 21);
+        mark(named, line, line);
+        const std::size_t range = message.find("lines ");
+        if (range != std::string::npos) {
+            char* end = nullptr;
+            const long from = std::strtol(message.c_str() + range + 6, &end, 10);
+            if (*end == '-') mark(named, from, std::strtol(end + 1, nullptr, 10));
+        }
+    }
+    std::istringstream in(text);
+    CsvReader reader = OpenCsv(in);
+    CsvRecord record;
+    bool header = true;
+    while (ReadRecord(reader, record) == CsvStatus::Record) {
+        bool blank = !record.tooLong;
+        for (const std::string& field : record.fields) blank = blank && fields::Trim(field).empty();
+        Check(blank || header || named[static_cast<std::size_t>(std::min(record.line, lines))]);
+        header = header && blank;
+        mark(covered, record.line, record.lastLine);
+    }
+    for (long line = 1; line <= lines; ++line) Check(covered[static_cast<std::size_t>(line)] || named[static_cast<std::size_t>(line)]);
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string text(reinterpret_cast<const char*>(data), size);
-    long lines = 1;
-    for (const char c : text) lines += c == '\n';
+    const long lines = std::max(CountLines(text), 1L);
 
     std::istringstream in(text);
     std::ostringstream err;
@@ -108,6 +155,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
 
     if (status != ReadStatus::Read) return 0;
+    CheckEveryLineAccounted(text, campaign, messages);
     MarkDuplicates(campaign);
     std::set<std::tuple<int, int, int, double>> distinct;
     std::size_t kept = 0;
