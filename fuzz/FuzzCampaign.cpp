@@ -94,10 +94,27 @@ long CountLines(const std::string& text) {
     return lines + (open ? 1 : 0);
 }
 
+// The physical lines of text, without their ends.
+std::vector<std::string> SplitLines(const std::string& text) {
+    std::vector<std::string> lines(1);
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\n' || text[i] == '\r') {
+            if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+            lines.emplace_back();
+        } else {
+            lines.back() += text[i];
+        }
+    }
+    return lines;
+}
+
 // No row vanishes without a word: every record of the file is blank, the header, a timing's row or a row a
-// message names (by its line or within a range "lines A-B"), and the records cover every line.
+// message names (by its line or within a range "lines A-B"), and the records cover every line. A line inside
+// a record's quoted field counts only when it cannot be a row: the part of it still inside the quotes holds
+// fewer delimiters than a row has.
 void CheckEveryLineAccounted(const std::string& text, const Campaign& campaign, const std::string& messages) {
     const long lines = CountLines(text);
+    const std::vector<std::string> raw = SplitLines(text);
     std::vector<char> named(static_cast<std::size_t>(lines) + 2, 0), covered(named.size(), 0);
     auto mark = [&](std::vector<char>& marks, long from, long to) {
         for (long line = std::max(from, 1L); line <= std::min(to, lines); ++line) marks[static_cast<std::size_t>(line)] = 1;
@@ -118,12 +135,21 @@ void CheckEveryLineAccounted(const std::string& text, const Campaign& campaign, 
     CsvReader reader = OpenCsv(in);
     CsvRecord record;
     bool header = true;
+    std::size_t headerFields = 0;
     while (ReadRecord(reader, record) == CsvStatus::Record) {
         bool blank = !record.tooLong;
         for (const std::string& field : record.fields) blank = blank && fields::Trim(field).empty();
         Check(blank || header || named[static_cast<std::size_t>(std::min(record.line, lines))]);
+        if (header && !blank) headerFields = record.fields.size();
         header = header && blank;
-        mark(covered, record.line, record.lastLine);
+        mark(covered, record.line, record.line);
+        for (long line = record.line + 1; line <= std::min(record.lastLine, lines); ++line) {
+            const std::string& inside = raw[static_cast<std::size_t>(line - 1)];
+            const auto delimiters = static_cast<std::size_t>(
+                std::count(inside.begin(), inside.begin() + static_cast<long>(std::min(inside.find('"'), inside.size())),
+                           reader.delimiter));
+            if (record.tooLong || headerFields < 3 || delimiters + 1 < headerFields) mark(covered, line, line);
+        }
     }
     for (long line = 1; line <= lines; ++line) Check(covered[static_cast<std::size_t>(line)] || named[static_cast<std::size_t>(line)]);
 }
