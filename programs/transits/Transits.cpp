@@ -15,6 +15,8 @@
 
 #include "Reduction.h"
 
+using ephemeris::Radii;
+
 namespace {
 
 constexpr double LowestHeightMetres = -1000.0;    // below the Dead Sea shore, for a mine or a sea-level error

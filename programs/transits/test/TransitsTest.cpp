@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+using ephemeris::Radii;
+
 namespace {
 
 struct Parsed {
