@@ -30,6 +30,7 @@ double MedianMilliseconds(int rounds, Work work) {
 int main(int argc, char** argv) {
     const int rounds = argc > 1 ? std::atoi(argv[1]) : 5;
     if (rounds < 1) return 2;
+    using namespace ephemeris;
     const EphemerisOptions options;
     const struct {
         const char* name;

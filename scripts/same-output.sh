@@ -59,7 +59,35 @@ for language in en de; do
     same "south-$format-$language" transits --language $language --format $format contacts 1769-06-03 --site -17.5,-149.5
   done
 done
+for language in en de; do
+  for format in text json; do
+    same "mercury-$format-$language" transits --language $language --format $format list --planet mercury --from 2000 --to 2100
+    same "iau-list-$format-$language" transits --language $language --format $format --radii iau list --from 1600 --to 1800
+    same "iau-site-$format-$language" transits --language $language --format $format --radii iau contacts 1769-06-03 --site '19 29 S,149 30 W,2'
+    same "grazing-$format-$language" transits --language $language --format $format coefficients 1937-05-11 --planet mercury
+    same "airborne-$format-$language" transits --language $language --format $format contacts 2012-06-05 --site 60,-150,12000
+  done
+  # Every refusal, in both languages: the exit status and the sentence.
+  n=0
+  for args in "contacts 2004-13-40" "contacts 2004-02-30" "contacts 1900-02-29" "contacts 2004-6-8" "contacts 2201-06-08" \
+              "coefficients 1599-12-31" "list --from 1500" "list --to 2201" "list --to 20x0" "list --from 2000.5" \
+              "list --from 2100 --to 2000" "contacts 2004-06-08 --site 95,0" "contacts 2004-06-08 --site 0,-180.5" \
+              "contacts 2004-06-08 --site 0,0,30000" "contacts 2004-06-08 --site 0,0,-1500" "contacts 2004-06-08 --site 0,0,-800" \
+              "contacts 2004-06-08 --site 51;0" "contacts 2004-06-08 --site 1,2,3,4" "contacts 2004-06-08 --site 51,5" \
+              "contacts 2004-06-08 --site 51.5X,0" "contacts 2004-06-08 --site" "contacts 2004-06-08 --delta-t abc" \
+              "contacts 2004-06-08 --delta-t nan" "contacts 2004-06-08 --delta-t inf" "contacts 2004-06-08 --delta-t 4000" \
+              "contacts 2004-06-08 --delta-t -64.5" "contacts 2004-06-08 --delta-t +.5" "list --planet mars" "list --radii jpl" \
+              "list --format xml" "--language xx list" "contacts" "coefficients" "" "frobnicate" "--bogus list" \
+              "--help --format xml" "--help --bogus" "list --help" "contacts 2005-06-08" "contacts 2004-06-08 --planet mercury" \
+              "--language=de list --from 1500" "--planet mercury list"; do
+    n=$((n + 1))
+    # shellcheck disable=SC2086  # the words of args are the arguments
+    same "refusal-$n-$language" transits --language $language $args
+  done
+done
+same transits-delta-t-empty transits contacts 2004-06-08 --delta-t ''
 same transits-help transits --help
+same transits-version transits --version
 same transits-bad-date transits contacts 2004-13-40
 same transits-delta-t transits --delta-t 64 --radii iau contacts 2012-06-06
 echo "same-output: $runs runs, $differences differences"

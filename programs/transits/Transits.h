@@ -12,26 +12,25 @@
 
 enum class TransitsCommand { List, Contacts, Coefficients };
 enum class OutputFormat { Text, Json };
-using TransitsLanguage = kit::Language;
 
 // Everything the command line asks for, checked: dates exist, years and site are in range.
 struct TransitsOptions {
     TransitsCommand command = TransitsCommand::List;
     OutputFormat format = OutputFormat::Text;
-    TransitsLanguage language = TransitsLanguage::English;
-    std::optional<Planet> planet;                    // unset: both
-    int fromYear = FirstCatalogueYear, toYear = LastCatalogueYear;
-    int year = 0, month = 0, day = 0;                // contacts, coefficients: a UT date the transit touches
+    kit::Language language = kit::Language::English;
+    std::optional<ephemeris::Planet> planet;  // unset: both
+    int fromYear = ephemeris::FirstCatalogueYear, toYear = ephemeris::LastCatalogueYear;
+    int year = 0, month = 0, day = 0;  // contacts, coefficients: a UT date the transit touches
     bool siteGiven = false;
     double latitudeDegrees = 0.0, longitudeEastDegrees = 0.0, heightMetres = 0.0;
-    EphemerisOptions ephemeris;
+    ephemeris::EphemerisOptions ephemeris;
 };
 
 // One transit with, for contacts at a site, what the site sees, and for coefficients, its A_c.
 struct TransitsEntry {
-    Transit transit;
-    LocalCircumstances local;
-    double coefficientsSeconds[ContactCount][3] = {};
+    ephemeris::Transit transit;
+    ephemeris::LocalCircumstances local;
+    double coefficientsSeconds[ephemeris::ContactCount][3] = {};
 };
 
 // What a run found; status is the exit status when the run fails.
@@ -40,12 +39,9 @@ struct TransitsReport {
     int status = 0;
 };
 
-// The language the environment's locale names (LC_ALL, then LC_MESSAGES, then LANG; "de..." is German).
-TransitsLanguage LanguageFromLocale(const char* lcAll, const char* lcMessages, const char* lang);
-
 // Parses the command line into options (args[0] is the program name). Returns -1 to run; otherwise the exit
 // status, after writing the help or version to out (0) or one sentence and a hint to err (2).
-int ParseTransitsOptions(const std::vector<std::string>& args, TransitsLanguage language, std::ostream& out,
+int ParseTransitsOptions(const std::vector<std::string>& args, kit::Language language, std::ostream& out,
                          std::ostream& err, TransitsOptions& options);
 
 // Finds the transits the options ask for. False, with one sentence on err and report.status 1, when no

@@ -21,8 +21,8 @@ int main(int argc, char** argv) {
 #endif
     const Charset charset = Charset::Utf8;
     const std::vector<std::string> args(argv, argv + argc);
-    const TransitsLanguage language =
-        LanguageFromLocale(std::getenv("LC_ALL"), std::getenv("LC_MESSAGES"), std::getenv("LANG"));
+    const kit::Language language =
+        kit::LanguageFromLocale(std::getenv("LC_ALL"), std::getenv("LC_MESSAGES"), std::getenv("LANG"));
     std::ostringstream out, err;
     TransitsOptions options;
     int status = ParseTransitsOptions(args, language, out, err, options);

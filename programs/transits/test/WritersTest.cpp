@@ -9,23 +9,9 @@
 #include <string>
 #include <vector>
 
+#include "Parse.h"
+
 namespace {
-
-struct Parsed {
-    int status;
-    std::string out, err;
-    TransitsOptions options;
-};
-
-Parsed Parse(std::vector<std::string> args, TransitsLanguage language = TransitsLanguage::English) {
-    args.insert(args.begin(), "transits");
-    Parsed p{};
-    std::ostringstream out, err;
-    p.status = ParseTransitsOptions(args, language, out, err, p.options);
-    p.out = out.str();
-    p.err = err.str();
-    return p;
-}
 
 // Runs the options through RunTransits and the JSON writer.
 nlohmann::json RunJson(const std::vector<std::string>& args) {
@@ -38,7 +24,7 @@ nlohmann::json RunJson(const std::vector<std::string>& args) {
     return nlohmann::json::parse(out.str(), nullptr, false);
 }
 
-std::string RunText(const std::vector<std::string>& args, TransitsLanguage language = TransitsLanguage::English) {
+std::string RunText(const std::vector<std::string>& args, kit::Language language = kit::Language::English) {
     const Parsed p = Parse(args, language);
     EXPECT_EQ(p.status, -1) << p.err;
     TransitsReport report;
@@ -49,93 +35,6 @@ std::string RunText(const std::vector<std::string>& args, TransitsLanguage langu
 }
 
 }  // namespace
-
-TEST(ParseTransitsOptions, RefusesBadInputWithOneSentence) {
-    const struct {
-        std::vector<std::string> args;
-        const char* sentence;
-    } table[] = {
-        {{"contacts", "2004-02-30"}, "transits: date \"2004-02-30\" does not exist\n"},
-        {{"contacts", "1900-02-29"}, "transits: date \"1900-02-29\" does not exist\n"},
-        {{"contacts", "2004-6-8"}, "transits: date \"2004-6-8\" is not in the form YYYY-MM-DD\n"},
-        {{"coefficients", "2201-01-01"}, "transits: year 2201 is outside 1600..2200\n"},
-        {{"contacts", "1599-12-31"}, "transits: year 1599 is outside 1600..2200\n"},
-        {{"list", "--from", "1500"}, "transits: year 1500 is outside 1600..2200\n"},
-        {{"list", "--to", "20x0"}, "transits: year \"20x0\" is not a whole number\n"},
-        {{"list", "--from", "2100", "--to", "2000"}, "transits: --from 2100 is after --to 2000\n"},
-        {{"contacts", "2004-06-08", "--site", "95,0"}, "transits: latitude \"95\" is outside -90..90\n"},
-        {{"contacts", "2004-06-08", "--site", "0,-180.5"}, "transits: longitude \"-180.5\" is outside -180..180\n"},
-        {{"contacts", "2004-06-08", "--site", "0,0,30000"}, "transits: height \"30000\" is outside -1000..20000 m\n"},
-        {{"contacts", "2004-06-08", "--site", "51,5"},
-         nullptr},  // the comma separates: 51 N, 5 E is a site, not a decimal comma
-        {{"contacts", "2004-06-08", "--site", "51;0"},
-         "transits: site \"51;0\" is not in the form LAT,LON or LAT,LON,HEIGHT\n"},
-        {{"contacts", "2004-06-08", "--site", "1,2,3,4"},
-         "transits: site \"1,2,3,4\" is not in the form LAT,LON or LAT,LON,HEIGHT\n"},
-        {{"contacts", "2004-06-08", "--delta-t", "abc"}, "transits: Delta T \"abc\" is not a number of seconds\n"},
-        {{"contacts", "2004-06-08", "--delta-t", "nan"}, "transits: Delta T \"nan\" is not a number of seconds\n"},
-        {{"contacts", "2004-06-08", "--delta-t", ""}, "transits: Delta T \"\" is not a number of seconds\n"},
-        {{"contacts", "2004-06-08", "--delta-t", "4000"}, "transits: Delta T \"4000\" is outside -3600..3600 s\n"},
-        {{"list", "--planet", "mars"}, "transits: planet \"mars\" is neither venus nor mercury\n"},
-        {{"list", "--radii", "jpl"}, "transits: radii \"jpl\" are neither nasa nor iau\n"},
-        {{"list", "--format", "xml"}, "transits: format \"xml\" is neither text nor json\n"},
-        {{"contacts"}, "transits: contacts needs a DATE (YYYY-MM-DD)\n"},
-        {{}, "transits: no command given: list, contacts or coefficients\n"},
-    };
-    for (const auto& row : table) {
-        const Parsed p = Parse(row.args);
-        if (row.sentence == nullptr) {
-            EXPECT_EQ(p.status, -1) << p.err;
-            continue;
-        }
-        EXPECT_EQ(p.status, 2) << row.sentence;
-        EXPECT_EQ(p.err, std::string(row.sentence) + "Try 'transits --help'.\n");
-        EXPECT_EQ(p.out, "");
-    }
-}
-
-TEST(ParseTransitsOptions, ExplainsInGerman) {
-    const Parsed p = Parse({"contacts", "2004-02-30"}, TransitsLanguage::German);
-    EXPECT_EQ(p.status, 2);
-    EXPECT_EQ(p.err, "transits: das Datum \"2004-02-30\" gibt es nicht\nHilfe: 'transits --help'.\n");
-    const Parsed chosen = Parse({"--language", "de", "list", "--from", "1500"});
-    EXPECT_EQ(chosen.err, "transits: das Jahr 1500 liegt au\xDF" "erhalb von 1600..2200\nHilfe: 'transits --help'.\n");
-    const Parsed unknown = Parse({"--bogus"});
-    EXPECT_EQ(unknown.status, 2);
-    EXPECT_EQ(unknown.err.rfind("transits: cannot read the command line: ", 0), 0u) << unknown.err;
-}
-
-TEST(ParseTransitsOptions, ReadsEveryOption) {
-    const Parsed p = Parse({"contacts", "2012-06-05", "--site", "-33.9,18.47,12", "--delta-t", "66.9", "--radii", "iau",
-                            "--format", "json", "--planet", "venus"});
-    ASSERT_EQ(p.status, -1) << p.err;
-    EXPECT_EQ(p.options.command, TransitsCommand::Contacts);
-    EXPECT_EQ(p.options.year, 2012);
-    EXPECT_EQ(p.options.month, 6);
-    EXPECT_EQ(p.options.day, 5);
-    EXPECT_TRUE(p.options.siteGiven);
-    EXPECT_EQ(p.options.latitudeDegrees, -33.9);
-    EXPECT_EQ(p.options.longitudeEastDegrees, 18.47);
-    EXPECT_EQ(p.options.heightMetres, 12.0);
-    ASSERT_TRUE(p.options.ephemeris.deltaTSeconds.has_value());
-    EXPECT_EQ(*p.options.ephemeris.deltaTSeconds, 66.9);
-    EXPECT_EQ(p.options.ephemeris.radii, Radii::Iau);
-    EXPECT_EQ(p.options.format, OutputFormat::Json);
-    EXPECT_EQ(p.options.planet, Planet::Venus);
-
-    const Parsed list = Parse({"list", "--from", "1700", "--to", "1800", "--planet", "mercury"});
-    ASSERT_EQ(list.status, -1) << list.err;
-    EXPECT_EQ(list.options.fromYear, 1700);
-    EXPECT_EQ(list.options.toYear, 1800);
-    EXPECT_FALSE(list.options.ephemeris.deltaTSeconds.has_value());
-
-    const Parsed help = Parse({"list", "--help"});
-    EXPECT_EQ(help.status, 0);
-    EXPECT_NE(help.out.find("Usage: transits"), std::string::npos);
-    const Parsed version = Parse({"--version"});
-    EXPECT_EQ(version.status, 0);
-    EXPECT_EQ(version.out.rfind("transits ", 0), 0u);
-}
 
 TEST(RunTransits, SaysWhenNoTransitTouchesTheDate) {
     const Parsed p = Parse({"contacts", "2005-06-08"});
@@ -220,7 +119,9 @@ TEST(WriteTransitsText, WritesForPeopleInEitherLanguage) {
     const std::string english = RunText({"contacts", "2004-06-08"});
     EXPECT_NE(english.find("C1        2004-06-08 05:13:29."), std::string::npos) << english;
     EXPECT_NE(english.find("Delta T 64.6 s (Espenak-Meeus), NASA radii"), std::string::npos) << english;
-    const std::string german = RunText({"contacts", "2004-06-08"}, TransitsLanguage::German);
+    const std::string given = RunText({"contacts", "2004-06-08", "--delta-t", "6.46e1", "--radii", "iau"});
+    EXPECT_NE(given.find("Delta T 64.6 s (given), IAU radii"), std::string::npos) << given;
+    const std::string german = RunText({"contacts", "2004-06-08"}, kit::Language::German);
     EXPECT_NE(german.find("Delta T 64,6 s (Espenak-Meeus), Radien der NASA"), std::string::npos) << german;
     EXPECT_NE(german.find("Mitte     2004-06-08 08:19:44."), std::string::npos) << german;
     const std::string site = RunText({"contacts", "2012-06-06", "--site", "51.4779,-0.0015,46"});
@@ -235,6 +136,6 @@ TEST(WriteTransitsText, WritesForPeopleInEitherLanguage) {
     EXPECT_NE(later.find("2117-12-10  23:58:1"), std::string::npos) << later;
     EXPECT_NE(later.find("+1  02:48:0"), std::string::npos) << later;
     const std::string germanList = RunText({"list", "--planet", "mercury", "--from", "2019", "--to", "2019"},
-                                           TransitsLanguage::German);
+                                           kit::Language::German);
     EXPECT_EQ(germanList.rfind("Durchg\xE4nge des Merkur, 2019..2019", 0), 0u) << germanList;
 }

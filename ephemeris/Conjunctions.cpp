@@ -1,0 +1,264 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright the limbtimer and chordspan authors
+#include "Ephemeris.h"
+
+#include <libnova/earth.h>
+#include <libnova/mercury.h>
+#include <libnova/venus.h>
+
+#include <cmath>
+#include <limits>
+
+#include "Fields.h"
+#include "Reduction.h"
+#include "Units.h"
+#include "internal/Calendar.h"
+#include "internal/Contacts.h"
+#include "internal/Geometry.h"
+
+// The transits from their inferior conjunctions: Kepler's mean orbits find every conjunction cheaply,
+// libnova refines the few that come near the Sun's disc, and the contact solver decides.
+namespace ephemeris {
+namespace {
+
+constexpr long double VenusSynodicDays = 583.92L;
+constexpr long double MercurySynodicDays = 115.88L;
+
+// A conjunction is looked at closely when the centres are nearer than this many disc-plus-planet radii:
+// the path is inclined some 9 degrees to the ecliptic, so the minimum is within a few percent of the
+// separation at conjunction; 1.3 leaves room for paths up to 40 degrees.
+constexpr long double CandidateFactor = 1.3L;
+
+long double SynodicDays(Planet planet) { return planet == Planet::Venus ? VenusSynodicDays : MercurySynodicDays; }
+// The heliocentric positions of the planet and the Earth, degrees and AU, ecliptic of libnova's VSOP87.
+struct Heliocentric {
+    ln_helio_posn planet, earth;
+};
+
+Heliocentric HeliocentricAt(Planet planet, double jdTt) {
+    Heliocentric h{};
+    if (planet == Planet::Venus) {
+        ln_get_venus_helio_coords(jdTt, &h.planet);
+    } else {
+        ln_get_mercury_helio_coords(jdTt, &h.planet);
+    }
+    ln_get_earth_helio_coords(jdTt, &h.earth);
+    return h;
+}
+
+// Heliocentric longitude of the planet minus the Earth's: zero at inferior conjunction, +-180 at superior.
+long double LongitudeGapDegrees(const Heliocentric& h) {
+    return WrapDegrees(static_cast<long double>(h.planet.L) - static_cast<long double>(h.earth.L));
+}
+
+// Near inferior conjunction, the planet's angle from the Sun's centre as seen from the Earth, arcsec,
+// from the heights of both above the ecliptic; a cheap first look before the full positions.
+long double ConjunctionSeparationArcsec(const Heliocentric& h) {
+    const long double b = h.planet.B * DegToRad, r = h.planet.R;
+    const long double be = h.earth.B * DegToRad, re = h.earth.R;
+    const long double planetAngle = std::atan2(r * std::sin(b) - re * std::sin(be), re * std::cos(be) - r * std::cos(b));
+    const long double sunAngle = std::atan2(-re * std::sin(be), re * std::cos(be));
+    const long double gap = LongitudeGapDegrees(h) * DegToRad * r / (re - r);
+    return std::hypot(planetAngle - sunAngle, gap) * kit::ArcSecondsPerRadian;
+}
+
+// Mean orbital elements, J2000 ecliptic and equinox, degrees and AU, with their rates per Julian century
+// (Standish, "Keplerian Elements for Approximate Positions of the Major Planets", JPL, 1800-2050 fit).
+// At the 2270 inferior conjunctions of 1600-2200 they put the planet within 31 arcsec of where libnova
+// does, enough to tell which conjunctions come near the Sun's disc, so that libnova runs only for those.
+struct MeanElements {
+    long double a, e, eRate, i, iRate, meanLongitude, meanLongitudeRate, perihelion, perihelionRate, node, nodeRate;
+};
+constexpr MeanElements MercuryElements{0.38709927L, 0.20563593L, 0.00001906L, 7.00497902L, -0.00594749L,
+                                       252.25032350L, 149472.67411175L, 77.45779628L, 0.16047689L,
+                                       48.33076593L, -0.12534081L};
+constexpr MeanElements VenusElements{0.72333566L, 0.00677672L, -0.00004107L, 3.39467605L, -0.00078890L,
+                                     181.97909950L, 58517.81538729L, 131.60246718L, 0.00268329L,
+                                     76.67984255L, -0.27769418L};
+constexpr MeanElements EarthElements{1.00000261L, 0.01671123L, -0.00004392L, -0.00001531L, -0.01294668L,
+                                     100.46457166L, 35999.37244981L, 102.93768193L, 0.32327364L, 0.0L, 0.0L};
+// A conjunction goes on to libnova when its rough separation is within twice the reach of the discs:
+// some 1000 arcsec to spare for the Kepler positions' 31.
+constexpr long double RoughCandidateFactor = 2.0L;
+
+Vector KeplerPosition(const MeanElements& m, long double jdTt) {
+    const long double t = (jdTt - kit::J2000Jd) / 36525.0L;
+    const long double e = m.e + m.eRate * t, i = (m.i + m.iRate * t) * DegToRad;
+    const long double perihelion = (m.perihelion + m.perihelionRate * t) * DegToRad;
+    const long double node = (m.node + m.nodeRate * t) * DegToRad;
+    const long double meanAnomaly = WrapDegrees(m.meanLongitude + m.meanLongitudeRate * t) * DegToRad - perihelion;
+    long double eccentric = meanAnomaly + e * std::sin(meanAnomaly);
+    for (int k = 0; k < 6; ++k) {
+        eccentric -= (eccentric - e * std::sin(eccentric) - meanAnomaly) / (1.0L - e * std::cos(eccentric));
+    }
+    const long double xp = m.a * (std::cos(eccentric) - e), yp = m.a * std::sqrt(1.0L - e * e) * std::sin(eccentric);
+    const long double w = perihelion - node;
+    const long double cw = std::cos(w), sw = std::sin(w), cn = std::cos(node), sn = std::sin(node);
+    const long double ci = std::cos(i), si = std::sin(i);
+    return {(cw * cn - sw * sn * ci) * xp + (-sw * cn - cw * sn * ci) * yp,
+            (cw * sn + sw * cn * ci) * xp + (-sw * sn + cw * cn * ci) * yp, (sw * si) * xp + (cw * si) * yp};
+}
+
+// The Kepler positions as the heliocentric longitude, latitude (degrees) and distance libnova gives.
+Heliocentric KeplerHeliocentric(Planet planet, long double jdTt) {
+    const Vector p = KeplerPosition(planet == Planet::Venus ? VenusElements : MercuryElements, jdTt);
+    const Vector e = KeplerPosition(EarthElements, jdTt);
+    auto spherical = [](const Vector& v) {
+        return ln_helio_posn{static_cast<double>(std::atan2(v.y, v.x) / DegToRad),
+                             static_cast<double>(std::atan2(v.z, std::hypot(v.x, v.y)) / DegToRad),
+                             static_cast<double>(Norm(v))};
+    };
+    return {spherical(p), spherical(e)};
+}
+
+// Secant steps on the longitude gap from guessJdTt to the nearest inferior conjunction, with positions
+// from position(jd); stops when a step is below stepDays. False if the steps do not settle.
+template <typename Position>
+bool SecantConjunction(Planet planet, long double guessJdTt, long double stepDays, Position position,
+                       long double& jdTt, Heliocentric& at) {
+    const long double meanRate = 360.0L / SynodicDays(planet);
+    const long double maxStep = SynodicDays(planet) / 4.0L;
+    long double t0 = guessJdTt, g0 = LongitudeGapDegrees(position(t0));
+    long double t1 = t0 - g0 / meanRate, g1 = 0.0L;
+    for (int i = 0; i < 40; ++i) {
+        at = position(t1);
+        g1 = LongitudeGapDegrees(at);
+        if (g1 == g0) break;
+        long double step = -g1 * (t1 - t0) / (g1 - g0);
+        if (std::fabs(step) > maxStep) step = std::copysign(maxStep, step);
+        t0 = t1, g0 = g1;
+        t1 += step;
+        if (std::fabs(step) < stepDays) break;
+    }
+    jdTt = t1;
+    return std::fabs(g1) < 0.01L;
+}
+
+// Reach of the two discs from the Sun's centre near conjunction, arcsec, generous for the planet.
+long double RoughReachArcsec(const Heliocentric& h) {
+    return SunRadiusArcsecAt1Au / h.earth.R + VenusRadiusArcsecAt1Au / (h.earth.R - h.planet.R);
+}
+
+// The inferior conjunction nearest guessJdTt, from the Kepler positions and then, if the planet comes
+// near the Sun's disc (near), from libnova's to a few seconds (all the window around it needs). False
+// when the steps do not settle (a guess near superior conjunction).
+bool NearConjunction(Planet planet, long double guessJdTt, long double& jdTt, Heliocentric& at, bool& near) {
+    near = false;
+    long double rough = 0.0L;
+    Heliocentric roughAt{};
+    auto kepler = [planet](long double jd) { return KeplerHeliocentric(planet, jd); };
+    if (!SecantConjunction(planet, guessJdTt, 1e-5L, kepler, rough, roughAt)) return false;
+    jdTt = rough;
+    if (ConjunctionSeparationArcsec(roughAt) > RoughCandidateFactor * RoughReachArcsec(roughAt)) return true;
+    auto vsop = [planet](long double jd) { return HeliocentricAt(planet, static_cast<double>(jd)); };
+    if (!SecantConjunction(planet, rough, 1e-4L, vsop, jdTt, at)) return false;
+    near = true;
+    return true;
+}
+
+long double DeltaTFor(const EphemerisOptions& options, long double jdTt) {
+    if (options.deltaTSeconds) return *options.deltaTSeconds;
+    return DeltaTSeconds(static_cast<double>(DecimalYear(jdTt)));
+}
+
+// The transit at an inferior conjunction, if the planet's disc reaches the Sun's as seen from the centre.
+bool TransitAtConjunction(Planet planet, long double conjunctionJdTt, const Heliocentric& h,
+                          const EphemerisOptions& options, Transit& out) {
+    if (ConjunctionSeparationArcsec(h) > CandidateFactor * RoughReachArcsec(h)) return false;
+    const Geometry g = GeometryAt(planet, static_cast<double>(conjunctionJdTt));
+    const long double reach =
+        SunRadiusArcsec(Norm(g.sun)) + PlanetRadiusArcsec(planet, options.radii, Norm(g.planet));
+    if (SeparationArcsec(g.planet, g.sun) > CandidateFactor * reach) return false;
+    const long double deltaT = DeltaTFor(options, conjunctionJdTt);
+    const Window window = OpenWindow(planet, options.radii, static_cast<double>(conjunctionJdTt), deltaT);
+    const Solution s = Solve(window, Observer{{0, 0, 0}, {0, 0, 0}, true});
+    if (!s.happens[0]) return false;
+    const long double centreUt = static_cast<long double>(window.centreJdTt) - deltaT / kit::SecondsPerDay;
+    out = Transit{};
+    out.planet = planet;
+    out.radii = options.radii;
+    for (int c = 0; c < ContactCount; ++c) {
+        out.contactHappens[c] = s.happens[c];
+        out.contactJdUt[c] = s.happens[c] ? static_cast<double>(centreUt + s.contactTau[c]) : 0.0;
+    }
+    out.greatestJdUt = static_cast<double>(centreUt + s.greatestTau);
+    out.minSeparationArcsec = static_cast<double>(s.minSeparation);
+    out.deltaTSeconds = static_cast<double>(deltaT);
+    return true;
+}
+
+bool InCatalogue(int year) { return year >= FirstCatalogueYear && year <= LastCatalogueYear; }
+
+}  // namespace
+
+bool FindTransit(std::optional<Planet> planet, int year, int month, int day, const EphemerisOptions& options,
+                 Transit& out) {
+    if (!InCatalogue(year) || !fields::IsCalendarDate(year, month, day)) return false;
+    const long double dayStartUt = JulianDayAtMidnight(year, month, day);
+    for (const Planet candidate : {Planet::Venus, Planet::Mercury}) {
+        if (planet && *planet != candidate) continue;
+        const long double middayTt = dayStartUt + 0.5L + DeltaTSeconds(year + 0.5) / kit::SecondsPerDay;
+        long double conjunction = 0.0L;
+        Heliocentric h{};
+        bool near = false;
+        if (!NearConjunction(candidate, middayTt, conjunction, h, near) || !near) continue;
+        if (std::fabs(conjunction - middayTt) > 2.0L) continue;
+        Transit transit;
+        if (!TransitAtConjunction(candidate, conjunction, h, options, transit)) continue;
+        if (transit.contactJdUt[0] < dayStartUt + 1.0L && transit.contactJdUt[3] >= dayStartUt) {
+            out = transit;
+            return true;
+        }
+    }
+    return false;
+}
+
+std::vector<Transit> ListTransits(std::optional<Planet> planet, int fromYear, int toYear,
+                                  const EphemerisOptions& options) {
+    std::vector<Transit> transits;
+    fromYear = fromYear < FirstCatalogueYear ? FirstCatalogueYear : fromYear;
+    toYear = toYear > LastCatalogueYear ? LastCatalogueYear : toYear;
+    if (fromYear > toYear) return transits;
+    const long double startUt = JulianDayAtMidnight(fromYear, 1, 1);
+    const long double endUt = JulianDayAtMidnight(toYear + 1, 1, 1);
+    for (const Planet candidate : {Planet::Venus, Planet::Mercury}) {
+        if (planet && *planet != candidate) continue;
+        const long double synodic = SynodicDays(candidate);
+        // From one conjunction, the next lies a synodic period on, give or take the eccentric orbits'
+        // few weeks; the first guess starts a period early so that no conjunction is stepped over.
+        long double guess = startUt - synodic;
+        long double conjunction = 0.0L, previous = -std::numeric_limits<long double>::infinity();
+        while (guess < endUt + synodic) {
+            Heliocentric h{};
+            bool near = false;
+            if (!NearConjunction(candidate, guess, conjunction, h, near) || conjunction < previous + synodic / 2.0L) {
+                guess += synodic / 4.0L;
+                continue;
+            }
+            previous = conjunction;
+            guess = conjunction + synodic;
+            if (!near) continue;
+            Transit transit;
+            if (!TransitAtConjunction(candidate, conjunction, h, options, transit)) continue;
+            if (transit.greatestJdUt >= startUt && transit.greatestJdUt < endUt) transits.push_back(transit);
+        }
+    }
+    if (!planet) {
+        // Two sorted runs: merge them into time order.
+        std::vector<Transit> merged;
+        std::size_t venus = 0;
+        while (venus < transits.size() && transits[venus].planet == Planet::Venus) ++venus;
+        std::size_t i = 0, j = venus;
+        while (i < venus || j < transits.size()) {
+            if (j == transits.size() || (i < venus && transits[i].greatestJdUt < transits[j].greatestJdUt)) {
+                merged.push_back(transits[i++]);
+            } else {
+                merged.push_back(transits[j++]);
+            }
+        }
+        transits = merged;
+    }
+    return transits;
+}
+
+}  // namespace ephemeris

@@ -1,0 +1,84 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright the limbtimer and chordspan authors
+#include "Transits.h"
+
+#include <nlohmann/json.hpp>
+
+#include <cmath>
+
+#include "Format.h"
+#include "Reduction.h"
+
+namespace {
+
+nlohmann::ordered_json EventsJson(const TransitsEntry& entry, bool local) {
+    nlohmann::ordered_json events = nlohmann::ordered_json::array();
+    for (const Event& e : Events(entry, local)) {
+        nlohmann::ordered_json item;
+        item["event"] = e.name;
+        item["ut"] = IsoText(e.jdUt);
+        if (e.withAltitude) {
+            item["sun_altitude_deg"] = e.sunAltitudeDegrees;
+            item["sun_below_horizon"] = e.sunAltitudeDegrees < 0.0;
+        }
+        events.push_back(item);
+    }
+    return events;
+}
+
+nlohmann::ordered_json TransitHeadJson(const ephemeris::Transit& t) {
+    nlohmann::ordered_json head;
+    head["planet"] = PlanetName(t.planet);
+    head["date"] = DateText(ephemeris::CalendarFromJd(t.greatestJdUt));
+    head["delta_t_s"] = t.deltaTSeconds;
+    head["radii"] = t.radii == ephemeris::Radii::Nasa ? "nasa" : "iau";
+    return head;
+}
+
+}  // namespace
+
+bool WriteTransitsJson(const TransitsOptions& options, const TransitsReport& report, std::ostream& out) {
+    nlohmann::ordered_json document;
+    if (options.command == TransitsCommand::List) {
+        document["from"] = options.fromYear;
+        document["to"] = options.toYear;
+        document["transits"] = nlohmann::ordered_json::array();
+        for (const TransitsEntry& entry : report.entries) {
+            nlohmann::ordered_json item = TransitHeadJson(entry.transit);
+            item["min_separation_arcsec"] = entry.transit.minSeparationArcsec;
+            item["events"] = EventsJson(entry, false);
+            document["transits"].push_back(item);
+        }
+    } else if (!report.entries.empty()) {
+        const TransitsEntry& entry = report.entries.front();
+        document = TransitHeadJson(entry.transit);
+        if (options.command == TransitsCommand::Contacts) {
+            if (options.siteGiven) {
+                document["site"] = {{"latitude_deg", options.latitudeDegrees},
+                                    {"longitude_deg", options.longitudeEastDegrees},
+                                    {"height_m", options.heightMetres}};
+            }
+            document["min_separation_arcsec"] =
+                options.siteGiven ? entry.local.minSeparationArcsec : entry.transit.minSeparationArcsec;
+            document["events"] = EventsJson(entry, options.siteGiven);
+        } else {
+            document["earth_radius_km"] = static_cast<double>(EarthRadiusKm);
+            document["coefficients"] = nlohmann::ordered_json::array();
+            for (int c = 0; c < ephemeris::ContactCount; ++c) {
+                if (!std::isfinite(entry.coefficientsSeconds[c][0])) continue;
+                document["coefficients"].push_back({{"contact", c + 1},
+                                                    {"x_s", entry.coefficientsSeconds[c][0]},
+                                                    {"y_s", entry.coefficientsSeconds[c][1]},
+                                                    {"z_s", entry.coefficientsSeconds[c][2]}});
+            }
+        }
+    }
+    std::string text;
+    try {
+        text = document.dump(2);
+    } catch (const nlohmann::json::exception&) {
+        return false;
+    }
+    out << text << '\n';
+    return true;
+}

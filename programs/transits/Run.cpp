@@ -1,0 +1,44 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright the limbtimer and chordspan authors
+#include "Transits.h"
+
+#include <cstdio>
+
+#include "Texts.h"
+
+bool RunTransits(const TransitsOptions& options, std::ostream& err, TransitsReport& report) {
+    report = TransitsReport{};
+    if (options.command == TransitsCommand::List) {
+        const std::vector<ephemeris::Transit> transits =
+            ephemeris::ListTransits(options.planet, options.fromYear, options.toYear, options.ephemeris);
+        for (const ephemeris::Transit& t : transits) {
+            TransitsEntry entry;
+            entry.transit = t;
+            report.entries.push_back(entry);
+        }
+        return true;
+    }
+    TransitsEntry entry;
+    if (!ephemeris::FindTransit(options.planet, options.year, options.month, options.day, options.ephemeris,
+                                entry.transit)) {
+        const Texts& texts = TextsFor(options.language);
+        char date[16];
+        std::snprintf(date, sizeof date, "%04d-%02d-%02d", options.year, options.month, options.day);
+        err << "transits: "
+            << (options.planet ? Fill(texts.noTransitOf, PlanetWord(texts, *options.planet), date)
+                               : Fill(texts.noTransitAny, date))
+            << '\n';
+        report.status = 1;
+        return false;
+    }
+    if (options.command == TransitsCommand::Contacts && options.siteGiven) {
+        // The site was checked while parsing, so LocalContacts cannot refuse it.
+        ephemeris::LocalContacts(entry.transit, options.latitudeDegrees, options.longitudeEastDegrees,
+                                 options.heightMetres, entry.local);
+    }
+    if (options.command == TransitsCommand::Coefficients) {
+        ephemeris::ContactCoefficients(entry.transit, entry.coefficientsSeconds);
+    }
+    report.entries.push_back(entry);
+    return true;
+}

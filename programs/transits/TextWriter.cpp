@@ -1,0 +1,146 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright the limbtimer and chordspan authors
+#include "Transits.h"
+
+#include <cmath>
+#include <cstdio>
+
+#include "Format.h"
+#include "Texts.h"
+#include "Units.h"
+
+using ephemeris::CalendarFromJd;
+using ephemeris::CalendarTime;
+using ephemeris::ContactCount;
+using ephemeris::JulianDayAtMidnight;
+using ephemeris::Planet;
+using ephemeris::Radii;
+using ephemeris::Transit;
+
+namespace {
+
+std::string DeltaTLine(const TransitsOptions& options, const Transit& t) {
+    const Texts& texts = TextsFor(options.language);
+    return Fill(texts.deltaTLine, Number(options.language, t.deltaTSeconds, 1),
+                options.ephemeris.deltaTSeconds ? texts.deltaTGiven : texts.deltaTPolynomials,
+                t.radii == Radii::Nasa ? texts.radiiNasa : texts.radiiIau);
+}
+
+std::string SiteText(const TransitsOptions& options) {
+    return Number(kit::Language::English, options.latitudeDegrees, 4) + "," +
+           Number(kit::Language::English, options.longitudeEastDegrees, 4) + "," +
+           Number(kit::Language::English, options.heightMetres, 0);
+}
+
+void WriteList(const TransitsOptions& options, const TransitsReport& report, std::ostream& out) {
+    const Texts& texts = TextsFor(options.language);
+    const std::string which = !options.planet                 ? texts.bothGenitive
+                              : *options.planet == Planet::Venus ? texts.venusGenitive
+                                                                 : texts.mercuryGenitive;
+    const std::string deltaT = options.ephemeris.deltaTSeconds ? texts.deltaTGiven : texts.deltaTPolynomials;
+    out << Fill(texts.listTitle, which, std::to_string(options.fromYear), std::to_string(options.toYear),
+                "Delta T " + deltaT + ", " + (options.ephemeris.radii == Radii::Nasa ? texts.radiiNasa : texts.radiiIau))
+        << '\n'
+        << texts.listHeader << '\n';
+    for (const TransitsEntry& entry : report.entries) {
+        const Transit& t = entry.transit;
+        const CalendarTime start = CalendarFromJd(t.contactJdUt[0]);
+        const double startDay = JulianDayAtMidnight(start.year, start.month, start.day);
+        char line[256];
+        std::snprintf(line, sizeof line, "%-8s %s", PlanetWord(texts, t.planet).c_str(), DateText(start).c_str());
+        out << line;
+        // Events after midnight carry "+1", as in a timetable.
+        auto cell = [&](bool happens, double jd) {
+            if (!happens) return std::string("--:--:--  ");  // ten wide, as every cell
+            // Rounded to the whole second shown: cutting the tenths would read 58.9 s as 58.
+            const CalendarTime c = CalendarFromJd(std::round(jd * kit::SecondsPerDayDouble) / kit::SecondsPerDayDouble);
+            const long days = std::lround(JulianDayAtMidnight(c.year, c.month, c.day) - startDay);
+            std::string text = ClockText(c, false) + (days > 0 ? "+" + std::to_string(days) : "");
+            text.resize(10, ' ');
+            return text;
+        };
+        out << "  " << cell(t.contactHappens[0], t.contactJdUt[0]) << "  " << cell(t.contactHappens[1], t.contactJdUt[1])
+            << "  " << cell(true, t.greatestJdUt) << "  " << cell(t.contactHappens[2], t.contactJdUt[2]) << "  "
+            << cell(t.contactHappens[3], t.contactJdUt[3]) << "  ";
+        std::string separation = Number(options.language, t.minSeparationArcsec, 1) + "\"";
+        separation.resize(11, ' ');
+        out << separation << Number(options.language, t.deltaTSeconds, 1) << " s\n";
+    }
+}
+
+void WriteContacts(const TransitsOptions& options, const TransitsEntry& entry, std::ostream& out) {
+    const Texts& texts = TextsFor(options.language);
+    const Transit& t = entry.transit;
+    const Planet planet = t.planet;
+    out << Fill(texts.transitOf, planet == Planet::Venus ? texts.venusGenitive : texts.mercuryGenitive,
+                DateText(CalendarFromJd(t.greatestJdUt)))
+        << ", " << (options.siteGiven ? Fill(texts.seenFrom, SiteText(options)) : std::string(texts.geocentric)) << '\n'
+        << DeltaTLine(options, t) << '\n';
+    const std::vector<Event> events = Events(entry, options.siteGiven);
+    int nextContact = 1;
+    auto missing = [&](int upTo) {
+        for (; nextContact < upTo; ++nextContact) {
+            out << "C" << nextContact << "        " << texts.doesNotHappen << '\n';
+        }
+    };
+    for (const Event& e : events) {
+        if (e.contact > 0) {
+            missing(e.contact);
+            nextContact = e.contact + 1;
+        } else {
+            missing(3);
+        }
+        const CalendarTime when = CalendarFromJd(e.jdUt);
+        std::string name = e.contact > 0 ? e.name : texts.greatest;
+        name.resize(10, ' ');
+        out << name << DateText(when) << ' ' << ClockText(when, true);
+        if (e.withAltitude) {
+            const std::string altitude = Number(options.language, e.sunAltitudeDegrees, 1);
+            out << "   " << Fill(e.sunAltitudeDegrees < 0.0 ? texts.sunBelow : texts.sunAltitude, altitude);
+        }
+        if (e.contact == 0) {
+            const double separation = options.siteGiven ? entry.local.minSeparationArcsec : t.minSeparationArcsec;
+            out << "   " << Fill(texts.minSeparation, Number(options.language, separation, 1));
+        }
+        out << '\n';
+    }
+    missing(ContactCount + 1);
+}
+
+void WriteCoefficients(const TransitsOptions& options, const TransitsEntry& entry, std::ostream& out) {
+    const Texts& texts = TextsFor(options.language);
+    const Transit& t = entry.transit;
+    out << Fill(texts.coefficientsTitle, t.planet == Planet::Venus ? texts.venusGenitive : texts.mercuryGenitive,
+                DateText(CalendarFromJd(t.greatestJdUt)))
+        << '\n'
+        << texts.coefficientsAxes << '\n'
+        << DeltaTLine(options, t) << '\n';
+    char line[160];
+    std::snprintf(line, sizeof line, "%-9s %10s %10s %10s\n", texts.contactWord, "x", "y", "z");
+    out << line;
+    for (int c = 0; c < ContactCount; ++c) {
+        if (!std::isfinite(entry.coefficientsSeconds[c][0])) {
+            out << c + 1 << "         " << texts.doesNotHappen << '\n';
+            continue;
+        }
+        std::snprintf(line, sizeof line, "%-9d %10s %10s %10s\n", c + 1,
+                      Number(options.language, entry.coefficientsSeconds[c][0], 2).c_str(),
+                      Number(options.language, entry.coefficientsSeconds[c][1], 2).c_str(),
+                      Number(options.language, entry.coefficientsSeconds[c][2], 2).c_str());
+        out << line;
+    }
+}
+
+}  // namespace
+
+void WriteTransitsText(const TransitsOptions& options, const TransitsReport& report, std::ostream& out) {
+    if (options.command == TransitsCommand::List) {
+        WriteList(options, report, out);
+    } else if (!report.entries.empty()) {
+        if (options.command == TransitsCommand::Contacts) {
+            WriteContacts(options, report.entries.front(), out);
+        } else {
+            WriteCoefficients(options, report.entries.front(), out);
+        }
+    }
+}

@@ -1,0 +1,168 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright the limbtimer and chordspan authors
+#include "Texts.h"
+
+namespace {
+
+const Texts English{
+    "Try 'transits --help'.",
+    "Usage: transits [OPTIONS] COMMAND\n"
+    "Every transit of Venus and Mercury from 1600 to 2200, from the VSOP87 positions of libnova.\n"
+    "\n"
+    "Commands:\n"
+    "  list                     every transit: contacts, greatest transit, minimum separation (UT)\n"
+    "  contacts DATE            the transit that touches DATE (YYYY-MM-DD, UT): its contacts, from\n"
+    "                           the Earth's centre or, with --site, from a site with the Sun's altitude\n"
+    "  coefficients DATE        the site coefficients A_c of each contact, in seconds per unit site\n"
+    "                           vector on the 6364 km sphere, longitude east positive\n"
+    "\n"
+    "Options:\n"
+    "  --planet venus|mercury   only this planet (default: both)\n"
+    "  --from YEAR, --to YEAR   the years of list (default: 1600 and 2200)\n"
+    "  --site LAT,LON[,HEIGHT]  for contacts: degrees, north and east positive, height in m (WGS84)\n"
+    "  --delta-t SECONDS        TT - UT instead of the Espenak-Meeus polynomials\n"
+    "  --radii nasa|iau         NASA's radii (default) or the IAU's solid planets, as the IMCCE\n"
+    "  --format text|json       for people (default) or for scripts\n"
+    "  --language en|de         English or German (default: from LC_ALL, LC_MESSAGES, LANG)\n"
+    "  --help                   this text\n"
+    "  --version                the version\n"
+    "\n"
+    "Exit status: 0 done, 1 no transit touches the date, 2 bad input.\n",
+    "date \"%s\" is not in the form YYYY-MM-DD",
+    "date \"%s\" does not exist",
+    "year %s is outside %s..%s",
+    "year \"%s\" is not a whole number",
+    "--from %s is after --to %s",
+    "Delta T \"%s\" is not a number of seconds",
+    "Delta T \"%s\" is outside -3600..3600 s",
+    "site \"%s\" is not in the form LAT,LON or LAT,LON,HEIGHT",
+    "latitude \"%s\" is outside -90..90",
+    "longitude \"%s\" is outside -180..180",
+    "height \"%s\" is outside %s..%s m",
+    "planet \"%s\" is neither venus nor mercury",
+    "radii \"%s\" are neither nasa nor iau",
+    "format \"%s\" is neither text nor json",
+    "language \"%s\" is neither en nor de",
+    "%s needs a DATE (YYYY-MM-DD)",
+    "no command given: list, contacts or coefficients",
+    "cannot read the command line: %s",
+    "no transit of Venus or Mercury touches %s",
+    "no transit of %s touches %s",
+    "Venus",
+    "Mercury",
+    "Venus",
+    "Mercury",
+    "Venus and Mercury",
+    "Transits of %s, %s..%s (UT; %s)",
+    "planet   starts      C1          C2          greatest    C3          C4          min. sep.  Delta T",
+    "Transit of %s, %s",
+    "from the Earth's centre, UT",
+    "seen from %s, UT",
+    "Delta T %s s (%s), %s",
+    "given",
+    "Espenak-Meeus",
+    "NASA radii",
+    "IAU radii",
+    "greatest",
+    "minimum separation %s arcsec",
+    "Sun %s deg",
+    "Sun below the horizon (%s deg)",
+    "does not happen here",
+    "Site coefficients A_c, transit of %s, %s (s per unit site vector, sphere of 6364 km)",
+    "x: lon 0 on the equator, y: 90 E on the equator, z: north pole",
+    "contact",
+};
+
+// German letters as Windows-1252 escapes; a following hex digit needs a split literal.
+const Texts German{
+    "Hilfe: 'transits --help'.",
+    "Aufruf: transits [OPTIONEN] BEFEHL\n"
+    "Alle Durchg\xE4nge von Venus und Merkur von 1600 bis 2200, aus den VSOP87-Positionen von libnova.\n"
+    "\n"
+    "Befehle:\n"
+    "  list                     alle Durchg\xE4nge: Kontakte, Mitte, kleinster Abstand (UT)\n"
+    "  contacts DATUM           der Durchgang am DATUM (JJJJ-MM-TT, UT): seine Kontakte, vom\n"
+    "                           Erdmittelpunkt oder, mit --site, von einem Ort mit der Sonnenh\xF6he\n"
+    "  coefficients DATUM       die Ortskoeffizienten A_c jedes Kontakts, in Sekunden je Einheit des\n"
+    "                           Ortsvektors auf der Kugel von 6364 km, L\xE4nge nach Osten positiv\n"
+    "\n"
+    "Optionen:\n"
+    "  --planet venus|mercury   nur dieser Planet (Vorgabe: beide)\n"
+    "  --from JAHR, --to JAHR   die Jahre von list (Vorgabe: 1600 und 2200)\n"
+    "  --site BREITE,L\xC4NGE[,H\xD6HE]  f\xFCr contacts: Grad, Nord und Ost positiv, H\xF6he in m (WGS84)\n"
+    "  --delta-t SEKUNDEN       TT - UT statt der Polynome von Espenak und Meeus\n"
+    "  --radii nasa|iau         die Radien der NASA (Vorgabe) oder die festen Planeten der IAU (IMCCE)\n"
+    "  --format text|json       f\xFCr Menschen (Vorgabe) oder f\xFCr Skripte\n"
+    "  --language en|de         Englisch oder Deutsch (Vorgabe: aus LC_ALL, LC_MESSAGES, LANG)\n"
+    "  --help                   dieser Text\n"
+    "  --version                die Version\n"
+    "\n"
+    "Exit-Status: 0 fertig, 1 kein Durchgang am Datum, 2 falsche Eingabe.\n",
+    "das Datum \"%s\" hat nicht die Form JJJJ-MM-TT",
+    "das Datum \"%s\" gibt es nicht",
+    "das Jahr %s liegt au\xDF" "erhalb von %s..%s",
+    "das Jahr \"%s\" ist keine ganze Zahl",
+    "--from %s liegt nach --to %s",
+    "Delta T \"%s\" ist keine Zahl von Sekunden",
+    "Delta T \"%s\" liegt au\xDF" "erhalb von -3600..3600 s",
+    "der Ort \"%s\" hat nicht die Form BREITE,L\xC4NGE oder BREITE,L\xC4NGE,H\xD6HE",
+    "die Breite \"%s\" liegt au\xDF" "erhalb von -90..90",
+    "die L\xE4nge \"%s\" liegt au\xDF" "erhalb von -180..180",
+    "die H\xF6he \"%s\" liegt au\xDF" "erhalb von %s..%s m",
+    "der Planet \"%s\" ist weder venus noch mercury",
+    "die Radien \"%s\" sind weder nasa noch iau",
+    "das Format \"%s\" ist weder text noch json",
+    "die Sprache \"%s\" ist weder en noch de",
+    "%s braucht ein DATUM (JJJJ-MM-TT)",
+    "kein Befehl: list, contacts oder coefficients",
+    "die Befehlszeile ist unverst\xE4ndlich: %s",
+    "kein Durchgang von Venus oder Merkur ber\xFChrt den %s",
+    "kein Durchgang %s ber\xFChrt den %s",
+    "Venus",
+    "Merkur",
+    "der Venus",
+    "des Merkur",
+    "von Venus und Merkur",
+    "Durchg\xE4nge %s, %s..%s (UT; %s)",
+    "Planet   Beginn      K1          K2          Mitte       K3          K4          Abstand    Delta T",
+    "Durchgang %s, %s",
+    "vom Erdmittelpunkt, UT",
+    "gesehen von %s, UT",
+    "Delta T %s s (%s), %s",
+    "vorgegeben",
+    "Espenak-Meeus",
+    "Radien der NASA",
+    "Radien der IAU",
+    "Mitte",
+    "kleinster Abstand %s Bogensekunden",
+    "Sonne %s Grad",
+    "Sonne unter dem Horizont (%s Grad)",
+    "findet hier nicht statt",
+    "Ortskoeffizienten A_c, Durchgang %s, %s (s je Einheit des Ortsvektors, Kugel von 6364 km)",
+    "x: L\xE4nge 0 am \xC4quator, y: 90 Ost am \xC4quator, z: Nordpol",
+    "Kontakt",
+};
+
+}  // namespace
+
+const Texts& TextsFor(kit::Language language) { return language == kit::Language::German ? German : English; }
+
+std::string Fill(const char* pattern, const std::string& a, const std::string& b, const std::string& c,
+                 const std::string& d) {
+    std::string out;
+    const std::string* args[4] = {&a, &b, &c, &d};
+    int next = 0;
+    for (const char* p = pattern; *p != '\0'; ++p) {
+        if (p[0] == '%' && p[1] == 's' && next < 4) {
+            out += *args[next++];
+            ++p;
+        } else {
+            out += *p;
+        }
+    }
+    return out;
+}
+
+std::string PlanetWord(const Texts& texts, ephemeris::Planet planet) {
+    return planet == ephemeris::Planet::Venus ? texts.venus : texts.mercury;
+}

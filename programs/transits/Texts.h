@@ -1,0 +1,67 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright the limbtimer and chordspan authors
+#pragma once
+
+#include <string>
+
+#include "Ephemeris.h"
+#include "Text.h"
+
+// Every word transits writes, in English and German (Windows-1252 bytes); a %s takes a value.
+struct Texts {
+    const char* hint;
+    const char* help;
+    const char* notADateForm;
+    const char* noSuchDate;
+    const char* yearOutside;
+    const char* notAYear;
+    const char* fromAfterTo;
+    const char* deltaTNotNumber;
+    const char* deltaTOutside;
+    const char* siteForm;
+    const char* latitudeOutside;
+    const char* longitudeOutside;
+    const char* heightOutside;
+    const char* notPlanet;
+    const char* notRadii;
+    const char* notFormat;
+    const char* notLanguage;
+    const char* needsDate;
+    const char* noCommand;
+    const char* commandLine;
+    const char* noTransitAny;
+    const char* noTransitOf;
+    const char* venus;
+    const char* mercury;
+    const char* venusGenitive;
+    const char* mercuryGenitive;
+    const char* bothGenitive;
+    const char* listTitle;
+    const char* listHeader;
+    const char* transitOf;
+    const char* geocentric;
+    const char* seenFrom;
+    const char* deltaTLine;
+    const char* deltaTGiven;
+    const char* deltaTPolynomials;
+    const char* radiiNasa;
+    const char* radiiIau;
+    const char* greatest;
+    const char* minSeparation;
+    const char* sunAltitude;
+    const char* sunBelow;
+    const char* doesNotHappen;
+    const char* coefficientsTitle;
+    const char* coefficientsAxes;
+    const char* contactWord;
+};
+
+// The words in language.
+const Texts& TextsFor(kit::Language language);
+
+// pattern with each %s replaced by the next of up to four strings.
+std::string Fill(const char* pattern, const std::string& a = "", const std::string& b = "", const std::string& c = "",
+                 const std::string& d = "");
+
+// The planet's name in the nominative ("Venus", "Merkur").
+std::string PlanetWord(const Texts& texts, ephemeris::Planet planet);
