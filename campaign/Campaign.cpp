@@ -11,6 +11,7 @@
 #include "Ephemeris.h"
 #include "Fields.h"
 
+namespace campaign {
 namespace {
 
 enum Column { Site, Observer, Latitude, Longitude, Contact, Time, Sigma, Altitude, Date, T1, T2, T3, T4, ColumnCount };
@@ -285,3 +286,5 @@ void MarkDuplicates(Campaign& campaign) {
 std::string ContactName(int start, int end) {
     return end == 0 ? std::to_string(start) : std::to_string(start) + "-" + std::to_string(end);
 }
+
+}  // namespace campaign

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <array>
 
+namespace campaign {
 namespace {
 
 constexpr std::size_t ChunkBytes = 1 << 16;
@@ -150,3 +151,5 @@ CsvStatus ReadRecord(CsvReader& reader, CsvRecord& record) {
     }
     return CsvStatus::Record;
 }
+
+}  // namespace campaign

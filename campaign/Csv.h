@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+namespace campaign {
+
 // The longest record held: longer ones are consumed to their end and reported, never held whole.
 inline constexpr std::size_t MaxRecordBytes = 1 << 20;
 
@@ -37,3 +39,5 @@ CsvReader OpenCsv(std::istream& in);
 // CR LF or LF ending it outside quotes. The first call picks the delimiter from that record: the most
 // frequent of tab, ';' and ',' outside quotes (ties in that order). NotText on a NUL byte.
 CsvStatus ReadRecord(CsvReader& reader, CsvRecord& record);
+
+}  // namespace campaign

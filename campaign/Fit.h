@@ -5,34 +5,14 @@
 #include <cstdint>
 #include <limits>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "Campaign.h"
-#include "Reduction.h"
+#include "Diagnoses.h"
+#include "SiteModel.h"
 
-// The astronomical unit the coefficients are scaled to (IAU 2012), km.
-inline constexpr double ReferenceAuKm = 149597870.7;
-
-// Where the site coefficients come from: seconds by which a contact moves per unit site vector when the AU is
-// ReferenceAuKm, in the frame of reduction's SiteVector (longitude west positive). A timing of contact c
-// then reads t = T_c + q (A_c . v), and AU = ReferenceAuKm / q.
-struct Coefficients {
-    double secondsPerUnit[4][3] = {};
-    std::string name;             // for the report: "table of 8 June 2004"
-    std::string nameGerman;       // "Tafel vom 8. Juni 2004"
-};
-
-// The 8 June 2004 table, from reduction, in seconds.
-Coefficients TableCoefficients();
-
-// The site lever A . v in seconds for contact start (end = 0) or the duration from start to end.
-double SiteLever(const Coefficients& coefficients, int start, int end, double latitudeDegrees, double longitudeDegrees);
-
-// The site vector in reduction's frame from north- and east-positive degrees.
-Vector3 SiteVectorOf(double latitudeDegrees, double longitudeDegrees);
-
-// The site lever for a site vector already computed.
-double SiteLever(const Coefficients& coefficients, int start, int end, const Vector3& v);
+namespace campaign {
 
 struct FitOptions {
     bool clockOffsets = false;    // one clock offset per observer with two or more clock times
@@ -41,28 +21,13 @@ struct FitOptions {
     std::uint64_t seed = 20040608;
 };
 
-// Fixed words, the same in every output format.
-enum Flag { Duplicate, TimeZone, WrongContact, CoordinateSign, ContactOrder, Outlier, BelowHorizon, FlagCount };
-const char* FlagWord(Flag flag);
-
-// Why a flag was raised: one plain sentence in each language.
-struct Reason {
-    std::string english, german;
-};
-
 struct TimingFit {
     bool used = false;
-    double oMinusCS = 0.0;        // observed minus computed, s (NaN where its contact was not fitted)
-    double leverS = 0.0;          // A . v
-    unsigned flagBits = 0;        // 1 << Flag
-    std::vector<Reason> reasons;  // one per flag, in the order raised
-    double zoneHours = 0.0;       // for time-zone: the whole or half hours of the slip
-    int otherContact = 0;         // for wrong-contact: the contact it fits
-    char flippedCoordinate = 0;   // for coordinate-sign: 'N' latitude, 'E' longitude
+    double oMinusCS = 0.0;          // observed minus computed, s (NaN where its contact was not fitted)
+    double leverS = 0.0;            // A . v
+    unsigned flagBits = 0;          // 1 << Flag
+    std::vector<Finding> findings;  // one per flag, in the order found
 };
-
-// Sets a flag on a timing with its reason in both languages; a flag already set keeps its first reason.
-void RaiseFlag(TimingFit& fit, Flag flag, const std::string& english, const std::string& german);
 
 struct ContactFit {
     int start = 0, end = 0;       // end = 0 for a contact's clock time, else a duration
@@ -78,9 +43,12 @@ struct Resampling {
     std::vector<std::pair<int, double>> withoutObserver;  // jackknife: observer, AU in km without it
 };
 
+// Why no fit was made.
+enum class NoFit { None, NoTiming, SitesAlike, OffsetsTakeAll };
+
 struct FitResult {
     bool fitted = false;
-    std::string whyNot;           // one sentence when not fitted
+    NoFit whyNot = NoFit::None;
     double q = 0.0;               // fitted scale ReferenceAuKm / AU
     double qSigmaFormal = 0.0, qSigmaResampled = 0.0;  // NaN when not computed
     double auKm = 0.0, auSigmaKm = 0.0, auSigmaFormalKm = 0.0, auSigmaResampledKm = 0.0;  // NaN when none
@@ -97,5 +65,8 @@ struct FitResult {
 };
 
 // Fits the campaign: reference times, durations, clock offsets if asked, and q, by weighted least squares
-// (weights 1 / (sigma^2 + (5 s)^2)) with robust rejection unless keepAll; then the uncertainties and flags.
-FitResult FitCampaign(const Campaign& campaign, const Coefficients& coefficients, const FitOptions& options);
+// (weights 1 / (sigma^2 + (5 s)^2)) with robust rejection unless keepAll; then the uncertainties. No finding
+// is recorded; state keeps what the diagnoses need (see WeightedFit.h).
+FitResult FitCampaign(const Campaign& campaign, const SiteModel& model, const FitOptions& options, FitState& state);
+
+}  // namespace campaign

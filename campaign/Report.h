@@ -3,31 +3,26 @@
 #pragma once
 
 #include <ostream>
-#include <string>
 
-#include "Campaign.h"
-#include "Fit.h"
+#include "Reduce.h"
 #include "Text.h"
-#include "Transit.h"
 
-using ReportLanguage = kit::Language;
+namespace campaign {
 
-// Value and uncertainty rounded together: the uncertainty to one significant digit (two when it starts with
-// a 1), the value to the same place; unit is the power of ten shown as 1 (6 for million km). German uses a
-// decimal comma.
-std::string RoundToUncertainty(double value, double sigma, int unitPower, ReportLanguage language);
+// The report people read: the transit, counts, the AU and parallax with their uncertainties, reference times,
+// and the table of timings with their flags and the findings in words.
+void WriteTextReport(const Reduction& reduction, kit::Language language, std::ostream& out);
 
-// A UT clock time "hh:mm:ss.s" from seconds after midnight.
-std::string FormatUt(double seconds);
+// One JSON object with full precision, findings in English; null where a number was not computed.
+void WriteJsonReport(const Reduction& reduction, std::ostream& out);
 
-// The report people read: counts, the AU and parallax with their uncertainties, reference times, and the
-// table of timings with their flags and reasons.
-void WriteTextReport(const Campaign& campaign, const TransitChoice& choice, const FitResult& result,
-                     const FitOptions& options, ReportLanguage language, std::ostream& out);
+// The table of timings as CSV, one row per timing in file order, findings in English.
+void WriteCsvReport(const Reduction& reduction, std::ostream& out);
 
-// One JSON object with full precision; null where a number was not computed.
-void WriteJsonReport(const Campaign& campaign, const TransitChoice& choice, const FitResult& result,
-                     const FitOptions& options, std::ostream& out);
+// The picture of a fit as SVG: each timing's time minus its contact's reference time (and its clock's offset)
+// against its site lever; the fitted line through the origin, labelled with its AU, faint lines for 100, 150
+// and 200 million km, one colour per contact, rejected timings hollow and labelled; the title names the
+// transit and the timings used.
+void WritePlotSvg(const Reduction& reduction, kit::Language language, std::ostream& out);
 
-// The table of timings as CSV, one row per timing in file order.
-void WriteCsvReport(const Campaign& campaign, const FitResult& result, std::ostream& out);
+}  // namespace campaign
