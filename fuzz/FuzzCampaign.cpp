@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright the limbtimer and chordspan authors
-// transitfit's reading and fitting on arbitrary files. Every timing read lies on the globe, names a contact
+// transitfit's reading and reduction on arbitrary files. Every timing read lies on the globe, names a contact
 // and a time within two days, and comes from a line of the input; every message is one line of its own; the
 // duplicates are exactly the repeats; every line of the input is accounted for (a timing, a blank line, the
 // header, or a line a message names); and a fit never reports an infinite AU, uncertainty or parallax.
@@ -17,10 +17,11 @@
 #include "Campaign.h"
 #include "Csv.h"
 #include "Fields.h"
-#include "Fit.h"
-#include "Plot.h"
+#include "Reduce.h"
 #include "Report.h"
 #include "Text.h"
+
+using namespace campaign;
 
 namespace {
 
@@ -45,17 +46,14 @@ void CheckTiming(const Campaign& campaign, const Timing& t, long lines) {
     Check(!t.site.empty() && kit::IsUtf8(t.site));
 }
 
-// Every writer runs to its end on any fit, fitted or not.
-void WriteAll(const Campaign& campaign, const FitResult& result, const FitOptions& options) {
-    TransitChoice choice;
-    choice.coefficients = TableCoefficients();
-    choice.table = true;
+// Every writer runs to its end on a reduction.
+void WriteAll(const Reduction& reduction) {
     std::ostringstream out;
-    WriteTextReport(campaign, choice, result, options, ReportLanguage::English, out);
-    WriteTextReport(campaign, choice, result, options, ReportLanguage::German, out);
-    WriteJsonReport(campaign, choice, result, options, out);
-    WriteCsvReport(campaign, result, out);
-    if (result.fitted) WritePlotSvg(campaign, result, "fuzz", ReportLanguage::English, out);
+    WriteTextReport(reduction, kit::Language::English, out);
+    WriteTextReport(reduction, kit::Language::German, out);
+    WriteJsonReport(reduction, out);
+    WriteCsvReport(reduction, out);
+    WritePlotSvg(reduction, kit::Language::English, out);
     Check(out.good());
 }
 
@@ -64,7 +62,7 @@ void CheckFit(const Campaign& campaign, const FitResult& result) {
     Check(result.timings.size() == campaign.timings.size());
     Check(result.used >= 0 && result.used <= result.read && result.rejected >= 0 && result.rejected <= result.read);
     if (!result.fitted) {
-        Check(!result.whyNot.empty());
+        Check(result.whyNot != NoFit::None);
         return;
     }
     Check(std::isfinite(result.q));
@@ -192,14 +190,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     Check(kept == distinct.size());
 
-    FitOptions options;
-    options.resamples = 20;
+    ReduceOptions options;
+    options.fit.resamples = 20;
     for (const bool offsets : {false, true}) {
-        options.clockOffsets = offsets;
-        options.keepAll = offsets;
-        const FitResult result = FitCampaign(campaign, TableCoefficients(), options);
-        CheckFit(campaign, result);
-        WriteAll(campaign, result, options);
+        options.fit.clockOffsets = offsets;
+        options.fit.keepAll = offsets;
+        const Reduction reduction = Reduce(campaign, options, err);
+        if (reduction.outcome == Outcome::NoTransit) continue;
+        Check(reduction.campaign.timings.size() <= campaign.timings.size());
+        CheckFit(reduction.campaign, reduction.fit);
+        if (reduction.outcome == Outcome::Reduced) WriteAll(reduction);
     }
     return 0;
 }

@@ -16,7 +16,7 @@
 #include <string>
 
 #include "Ephemeris.h"
-#include "Fit.h"
+#include "SiteModel.h"
 #include "Fields.h"
 
 namespace {
@@ -78,15 +78,15 @@ void Write(const Row& row) {
                 Clock(row.seconds).c_str(), row.sigmaS, row.note.c_str());
 }
 
-double Timed(const Coefficients& coefficients, int contact, double latitude, double longitude, double noise) {
-    return ReferenceS[contact - 1] + SiteLever(coefficients, contact, 0, latitude, longitude) + noise;
+double Timed(const campaign::SiteModel& model, int contact, double latitude, double longitude, double noise) {
+    return ReferenceS[contact - 1] + campaign::SiteLever(model, contact, 0, latitude, longitude) + noise;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
     const std::string mode = argc > 1 ? argv[1] : "";
-    const Coefficients coefficients = TableCoefficients();
+    const campaign::SiteModel table = campaign::TableSiteModel();
     if (mode == "local" && argc >= 3) {
         int year = 0, month = 0, day = 0;
         Transit transit;
@@ -123,7 +123,7 @@ int main(int argc, char** argv) {
                 const double jd = transit.contactJdUt[contact - 1];
                 if (SunAltitudeDegrees(jd, o.latitude, o.longitude, 0.0) < 2.0) continue;
                 Row row{o.name, o.latitude, o.longitude, contact,
-                        Timed(coefficients, contact, o.latitude, o.longitude, o.sigmaS * normal(random)), o.sigmaS, ""};
+                        Timed(table, contact, o.latitude, o.longitude, o.sigmaS * normal(random)), o.sigmaS, ""};
                 const std::string name = o.name;
                 if (name == "Vienna" && contact == 4) {
                     row.seconds += 2 * 3600;
@@ -157,7 +157,7 @@ int main(int argc, char** argv) {
             for (long k = 0; k < perObserver && i + k < count; ++k) {
                 const int contact = static_cast<int>(k % 4) + 1;
                 Write({"observer " + std::to_string(i / perObserver), lat, lon, contact,
-                       Timed(coefficients, contact, lat, lon, 5.0 * normal(random)), 5.0, ""});
+                       Timed(table, contact, lat, lon, 5.0 * normal(random)), 5.0, ""});
             }
         }
         return 0;

@@ -11,6 +11,7 @@
 #include "Ephemeris.h"
 #include "Fields.h"
 
+namespace campaign {
 namespace {
 
 // An uncertainty beyond a day cannot belong to a clock time.
@@ -351,3 +352,5 @@ void MarkDuplicates(Campaign& campaign) {
 std::string ContactName(int start, int end) {
     return end == 0 ? std::to_string(start) : std::to_string(start) + "-" + std::to_string(end);
 }
+
+}  // namespace campaign

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <array>
 
+namespace campaign {
 namespace {
 
 constexpr std::size_t ChunkBytes = 1 << 16;
@@ -227,3 +228,5 @@ CsvStatus ReadRecord(CsvReader& reader, CsvRecord& record) {
     if (reader.headerFields == 0 && record.fields.size() > 1) reader.headerFields = record.fields.size();
     return CsvStatus::Record;
 }
+
+}  // namespace campaign

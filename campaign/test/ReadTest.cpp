@@ -7,6 +7,8 @@
 
 #include <sstream>
 
+using namespace campaign;
+
 namespace {
 
 struct Read {

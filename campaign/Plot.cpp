@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright the limbtimer and chordspan authors
-#include "Plot.h"
+#include "Report.h"
 
 #include <algorithm>
 #include <cmath>
@@ -8,6 +8,10 @@
 #include <sstream>
 #include <vector>
 
+#include "Format.h"
+#include "Words.h"
+
+namespace campaign {
 namespace {
 
 constexpr double Width = 1040, Height = 640, Left = 90, Right = 120, Top = 70, Bottom = 80;
@@ -52,9 +56,11 @@ double TickStep(double span) {
 
 }  // namespace
 
-void WritePlotSvg(const Campaign& campaign, const FitResult& result, const std::string& title,
-                  ReportLanguage language, std::ostream& out) {
-    const bool german = language == ReportLanguage::German;
+void WritePlotSvg(const Reduction& reduction, kit::Language language, std::ostream& out) {
+    const Campaign& campaign = reduction.campaign;
+    const FitResult& result = reduction.fit;
+    const PlotWords& words = PlotWordsIn(language);
+    const std::string title = TransitTitle(reduction.choice, language) + ": " + std::to_string(result.used) + words.timings;
     std::vector<Point> points;
     for (std::size_t i = 0; i < campaign.timings.size(); ++i) {
         const Timing& t = campaign.timings[i];
@@ -103,10 +109,9 @@ void WritePlotSvg(const Campaign& campaign, const FitResult& result, const std::
     svg << "<rect x=\"" << Left << "\" y=\"" << Top << "\" width=\"" << plotWidth << "\" height=\"" << plotHeight
         << "\" fill=\"none\" stroke=\"#444\"/>\n";
     svg << "<text x=\"" << Left + plotWidth / 2 << "\" y=\"" << Height - 35 << "\" text-anchor=\"middle\">"
-        << (german ? "Hebel des Ortes A\xC2\xB7v (s bei 1 AE = 149,6 Mio. km)"
-                   : "site lever A\xC2\xB7v (s at 1 AU = 149.6 million km)")
+        << words.leverAxis
         << "</text>\n<text transform=\"translate(24 " << Top + plotHeight / 2 << ") rotate(-90)\" text-anchor=\"middle\">"
-        << (german ? "Zeit \xE2\x88\x92 Bezugszeit des Kontakts (s)" : "time \xE2\x88\x92 contact's reference time (s)")
+        << words.timeAxis
         << "</text>\n<g clip-path=\"url(#area)\">\n";
     // Reference lines, then the fitted one: y = (ReferenceAuKm / AU) x.
     for (const double au : {100e6, 150e6, 200e6}) {
@@ -138,7 +143,7 @@ void WritePlotSvg(const Campaign& campaign, const FitResult& result, const std::
     for (const double au : {100e6, 150e6, 200e6}) {
         const double slope = ReferenceAuKm / au;
         svg << "<text x=\"" << Number(Left + plotWidth + 6) << "\" y=\"" << Number(py(slope * xHigh) + 4) << "\" fill=\"#999\">"
-            << Number(au * 1e-6, 0) << (german ? " Mio. km" : " million km") << "</text>\n";
+            << Number(au * 1e-6, 0) << words.millionKm << "</text>\n";
     }
     // Labels of the fitted line and the legend, bottom right: a line of positive slope leaves that corner free.
     const double labelY = Top + plotHeight - 42, legendStart = Left + plotWidth - 560;
@@ -146,19 +151,21 @@ void WritePlotSvg(const Campaign& campaign, const FitResult& result, const std::
         const std::string au = result.bounded ? RoundToUncertainty(result.auKm, result.auSigmaKm, 6, language)
                                               : Number(result.auKm * 1e-6, 1);
         svg << "<text x=\"" << legendStart << "\" y=\"" << labelY << "\" font-size=\"15\" font-weight=\"bold\">"
-            << (german ? "Steigung: AE = " : "slope: AU = ") << au << (german ? " Mio. km" : " million km") << "</text>\n";
+            << words.slope << au << words.millionKm << "</text>\n";
     }
     const char* const names[] = {"1", "2", "3", "4", nullptr};
     double legendX = legendStart + 4;
     for (int c = 0; c < 5; ++c) {
         svg << "<circle cx=\"" << legendX << "\" cy=\"" << labelY + 20 << "\" r=\"4\" fill=\"" << Colours[c] << "\"/>\n<text x=\""
             << legendX + 8 << "\" y=\"" << labelY + 24 << "\">"
-            << (names[c] ? std::string(german ? "Kontakt " : "contact ") + names[c] : std::string(german ? "Dauer" : "duration"))
+            << (names[c] ? std::string(words.contact) + names[c] : std::string(words.duration))
             << "</text>\n";
         legendX += 90;
     }
     svg << "<circle cx=\"" << legendX << "\" cy=\"" << labelY + 20 << "\" r=\"5\" fill=\"none\" stroke=\"#444\" stroke-width=\"2\"/>\n"
-        << "<text x=\"" << legendX + 9 << "\" y=\"" << labelY + 24 << "\">" << (german ? "verworfen" : "rejected") << "</text>\n";
+        << "<text x=\"" << legendX + 9 << "\" y=\"" << labelY + 24 << "\">" << words.rejected << "</text>\n";
     svg << "</svg>\n";
     out << svg.str();
 }
+
+}  // namespace campaign

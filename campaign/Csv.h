@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+namespace campaign {
+
 // The longest record held: longer ones are consumed to their end and reported, never held whole.
 inline constexpr std::size_t MaxRecordBytes = 1 << 20;
 
@@ -45,3 +47,5 @@ CsvReader OpenCsv(std::istream& in);
 // field may hold line breaks, but not lines that read as rows (see CsvRecord::rereadFrom). The first call picks the delimiter from that record: the most
 // frequent of tab, ';' and ',' outside quotes (ties in that order). NotText on a NUL byte.
 CsvStatus ReadRecord(CsvReader& reader, CsvRecord& record);
+
+}  // namespace campaign

@@ -7,6 +7,10 @@
 #include <string>
 #include <vector>
 
+namespace campaign {
+
+inline constexpr double DaySeconds = 86400.0;
+
 // One timing as read: a contact's UT clock time, or a duration between two contacts.
 struct Timing {
     int file = 0;                  // index into Campaign::files
@@ -44,3 +48,5 @@ void MarkDuplicates(Campaign& campaign);
 
 // "1", "2", or "2-3": a timing's contact as written in the input.
 std::string ContactName(int start, int end);
+
+}  // namespace campaign

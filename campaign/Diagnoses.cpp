@@ -1,0 +1,206 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright the limbtimer and chordspan authors
+#include "Diagnoses.h"
+
+#include <algorithm>
+#include <cmath>
+#include <iterator>
+#include <limits>
+#include <span>
+
+#include "Fit.h"
+#include "Robust.h"
+#include "Transit.h"
+#include "WeightedFit.h"
+
+namespace campaign {
+namespace {
+
+constexpr double NaN = std::numeric_limits<double>::quiet_NaN();
+// Refraction (about 0.57 degree) and the Sun's radius (0.26 degree) keep the limb in view to 0.83 degree
+// below the geometric horizon; a degree leaves room for the site's height and the hour's rounding.
+constexpr double BelowHorizonDegrees = -1.0;
+
+// A duplicate is used once: its first is fitted, itself weighs nothing.
+void FindDuplicates(const Campaign& campaign, FitResult& result) {
+    for (std::size_t i = 0; i < campaign.timings.size(); ++i) {
+        if (campaign.timings[i].duplicate) Raise(result.timings[i], Duplicate{});
+    }
+}
+
+void FindOutliers(const FitState& state, FitResult& result) {
+    const std::vector<Row>& rows = state.problem.rows;
+    for (std::size_t k = 0; k < rows.size(); ++k) {
+        TimingFit& fit = result.timings[rows[k].timing];
+        if (state.rejected[k]) Raise(fit, Outlier{fit.oMinusCS});
+    }
+}
+
+// Timings that do not fit, the tolerance being the biweight's edge at the fit's scale: each diagnosis
+// proposes a fix, none is applied.
+void FindMisfits(const Campaign& campaign, const SiteModel& model, const FitState& state, FitResult& result) {
+    const std::vector<Row>& rows = state.problem.rows;
+    const Solution& solution = state.solution;
+    const double scale = state.scale;
+    const std::size_t count = rows.size();
+    for (std::size_t i = 0; i < count; ++i) {
+        const Row& row = rows[i];
+        const Timing& t = campaign.timings[i];
+        TimingFit& fit = result.timings[i];
+        // A duplicate's first is diagnosed; a weight of 0 would make the tolerance infinite.
+        if (t.duplicate || !(row.w > 0.0)) continue;
+        const double sigma = std::sqrt(1.0 / row.w);
+        const double tolerance = TukeyC * scale * sigma;
+        const double oc = fit.oMinusCS;
+        if (!(std::fabs(oc) > tolerance)) continue;
+        if (row.clock && std::fabs(oc) >= 3000.0) {
+            const double halfHours = std::round(oc / 1800.0);
+            if (std::fabs(halfHours) >= 2 && std::fabs(halfHours) <= 28 && std::fabs(oc - halfHours * 1800.0) <= 300.0) {
+                Raise(fit, TimeZone{halfHours / 2.0});
+            }
+        }
+        if (row.clock) {
+            for (int other = 1; other <= 4; ++other) {
+                const int category = other - 1;
+                if (other == t.start || std::isnan(solution.reference[static_cast<std::size_t>(category)])) continue;
+                const double lever = SiteLever(model, other, 0, t.latitudeDegrees, t.longitudeDegrees);
+                const double r = ResidualFor(solution, row, category, lever);
+                if (std::fabs(r) <= tolerance) {
+                    Raise(fit, WrongContact{other, r});
+                    break;
+                }
+            }
+        }
+        struct Flip {
+            char which;
+            double latitude, longitude;
+        };
+        const Flip flips[2] = {{'N', -t.latitudeDegrees, t.longitudeDegrees}, {'E', t.latitudeDegrees, -t.longitudeDegrees}};
+        for (const Flip& flip : flips) {
+            if ((flip.which == 'N' && t.latitudeDegrees == 0.0) || (flip.which == 'E' && t.longitudeDegrees == 0.0)) continue;
+            const double lever = SiteLever(model, t.start, t.end, flip.latitude, flip.longitude);
+            const double r = ResidualFor(solution, row, row.category, lever);
+            if (std::fabs(r) <= tolerance) {
+                Raise(fit, CoordinateSign{flip.which, r});
+                break;
+            }
+        }
+    }
+}
+
+// Each observer's clock times that are not in the order of their contacts, on times unwrapped across
+// midnight along the reference times.
+void FindContactOrder(const Campaign& campaign, const FitState& state, FitResult& result) {
+    const std::vector<Row>& rows = state.problem.rows;
+    const Solution& solution = state.solution;
+    const std::size_t count = rows.size();
+    const auto observers = campaign.observers.size();
+    double unwrapped[4] = {NaN, NaN, NaN, NaN};
+    double previous = -std::numeric_limits<double>::infinity();
+    for (int c = 0; c < 4; ++c) {
+        double reference = solution.reference[static_cast<std::size_t>(c)];
+        if (std::isnan(reference)) continue;
+        // Whole days in one step: a fit the data hardly determine can leave references 10^12 s apart, where a
+        // loop of days would run for hours, or for ever once a day no longer changes the sum.
+        if (reference < previous) reference += DaySeconds * std::ceil((previous - reference) / DaySeconds);
+        unwrapped[c] = previous = reference;
+    }
+    // The clock times of each observer, gathered by counting: one list for all, not one allocation per observer.
+    std::vector<std::size_t> start(observers + 1, 0), byObserver;
+    auto ordered = [&](const Timing& t) { return t.end == 0 && !t.duplicate && !std::isnan(unwrapped[t.start - 1]); };
+    for (const Timing& t : campaign.timings) {
+        if (ordered(t)) ++start[static_cast<std::size_t>(t.observer) + 1];
+    }
+    for (std::size_t j = 1; j < start.size(); ++j) start[j] += start[j - 1];
+    byObserver.resize(start.back());
+    std::vector<std::size_t> next(start.begin(), start.end() - 1);
+    for (std::size_t i = 0; i < count; ++i) {
+        if (ordered(campaign.timings[i])) byObserver[next[static_cast<std::size_t>(campaign.timings[i].observer)]++] = i;
+    }
+    auto when = [&](std::size_t i) {
+        const Row& row = rows[i];
+        const double r = row.y - solution.reference[static_cast<std::size_t>(row.category)];
+        return unwrapped[row.category] + Fold(r, 0.0);
+    };
+    for (std::size_t j = 0; j + 1 < start.size(); ++j) {
+        const auto list = std::span(byObserver).subspan(start[j], start[j + 1] - start[j]);
+        // Per contact the earliest and the latest of the observer's times: a time is out of order when it is not
+        // before every later contact's earliest, or not after every earlier contact's latest.
+        double earliest[4], latest[4];
+        std::fill(std::begin(earliest), std::end(earliest), std::numeric_limits<double>::infinity());
+        std::fill(std::begin(latest), std::end(latest), -std::numeric_limits<double>::infinity());
+        for (const std::size_t i : list) {
+            const int c = campaign.timings[i].start - 1;
+            earliest[c] = std::min(earliest[c], when(i));
+            latest[c] = std::max(latest[c], when(i));
+        }
+        for (const std::size_t i : list) {
+            const int c = campaign.timings[i].start - 1;
+            for (int other = 0; other < 4; ++other) {
+                const bool outOfOrder = (other > c && !(when(i) < earliest[other])) || (other < c && !(when(i) > latest[other]));
+                if (!outOfOrder) continue;
+                const int first = std::min(c, other) + 1, second = std::max(c, other) + 1;
+                Raise(result.timings[i], ContactOrder{first, second});
+                break;
+            }
+        }
+    }
+}
+
+// Where the Sun had not risen: a clock time at its date, or when none is given at the day nearest the
+// contact; a duration at the geocentric times of both contacts.
+void FindBelowHorizon(const Campaign& campaign, const TransitChoice& choice, FitResult& result) {
+    // One subsolar point per contact serves every site: the contacts of a transit span hours, not days.
+    SubsolarPoint points[ContactCount];
+    for (int c = 0; c < ContactCount; ++c) {
+        if (choice.transit.contactHappens[c]) points[c] = SubsolarPointAt(choice.transit.contactJdUt[c]);
+    }
+    for (std::size_t i = 0; i < campaign.timings.size(); ++i) {
+        const Timing& t = campaign.timings[i];
+        TimingFit& fit = result.timings[i];
+        double lowest = 90.0;
+        for (const int contact : {t.start, t.end}) {
+            if (contact == 0) continue;
+            const double reference = choice.transit.contactJdUt[contact - 1];
+            const double jd = t.end == 0 ? JdOf(t, t.seconds, reference) : reference;
+            lowest = std::fmin(lowest, SunAltitudeFrom(points[contact - 1], jd, t.latitudeDegrees, t.longitudeDegrees));
+        }
+        if (!(lowest < BelowHorizonDegrees)) continue;
+        Raise(fit, BelowHorizon{lowest});
+    }
+}
+
+}  // namespace
+
+const char* FlagWord(Flag flag) {
+    static const char* const Words[FlagCount] = {"duplicate", "time-zone", "wrong-contact", "coordinate-sign",
+                                                 "contact-order", "outlier", "below-horizon"};
+    return Words[flag];
+}
+
+std::string FlagWords(unsigned flagBits) {
+    std::string words;
+    for (int flag = 0; flag < FlagCount; ++flag) {
+        if (!(flagBits & (1u << flag))) continue;
+        if (!words.empty()) words += ' ';
+        words += FlagWord(static_cast<Flag>(flag));
+    }
+    return words;
+}
+
+void Raise(TimingFit& fit, const Finding& finding) {
+    const unsigned bit = 1u << finding.index();
+    if (fit.flagBits & bit) return;
+    fit.flagBits |= bit;
+    fit.findings.push_back(finding);
+}
+
+void Diagnose(const Campaign& campaign, const TransitChoice& choice, const FitState& state, FitResult& result) {
+    FindDuplicates(campaign, result);
+    FindOutliers(state, result);
+    FindMisfits(campaign, choice.model, state, result);
+    FindContactOrder(campaign, state, result);
+    FindBelowHorizon(campaign, choice, result);
+}
+
+}  // namespace campaign

@@ -1,0 +1,59 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright the limbtimer and chordspan authors
+#pragma once
+
+#include <string>
+#include <variant>
+
+namespace campaign {
+
+// What the diagnoses find in a timing, a kind and its numbers; the writers put them into words.
+struct Duplicate {};                 // the same observer, contact and time as an earlier timing; used once
+struct TimeZone {
+    double hours;                    // O-C in whole or half hours: local time typed as UT
+};
+struct WrongContact {
+    int other;                       // the contact it fits
+    double oMinusC;                  // its O-C there, s
+};
+struct CoordinateSign {
+    char which;                      // 'N' latitude, 'E' longitude: the one whose flipped sign fits
+    double oMinusC;                  // its O-C then, s
+};
+struct ContactOrder {
+    int first, second;               // contact first is not before contact second of the same observer
+};
+struct Outlier {
+    double oMinusC;                  // rejected by the robust fit with this O-C, s
+};
+struct BelowHorizon {
+    double sunAltitudeDeg;           // the Sun's centre at the site and time, degrees (negative)
+};
+
+// In the order of the flags' fixed words.
+using Finding = std::variant<Duplicate, TimeZone, WrongContact, CoordinateSign, ContactOrder, Outlier, BelowHorizon>;
+enum Flag { DuplicateFlag, TimeZoneFlag, WrongContactFlag, CoordinateSignFlag, ContactOrderFlag, OutlierFlag,
+            BelowHorizonFlag, FlagCount };
+
+// The fixed word of a flag, the same in every output format and language: "time-zone".
+const char* FlagWord(Flag flag);
+
+// The fixed words of the flags in flagBits (1 << Flag), in the order of the flags, separated by spaces.
+std::string FlagWords(unsigned flagBits);
+
+struct TimingFit;
+struct FitResult;
+struct FitState;
+struct Campaign;
+struct TransitChoice;
+
+// Records a finding on a timing; a kind already found keeps its first finding.
+void Raise(TimingFit& fit, const Finding& finding);
+
+// Every diagnosis of a fit, in the order the findings are listed: duplicates, outliers, then for timings that
+// do not fit (beyond the biweight's edge) a time-zone slip, a wrong contact number or a coordinate's sign, each
+// proposing a fix and none applied; an observer's clock times out of the order of their contacts; and timings
+// made where the Sun's centre was more than a degree below the horizon.
+void Diagnose(const Campaign& campaign, const TransitChoice& choice, const FitState& state, FitResult& result);
+
+}  // namespace campaign

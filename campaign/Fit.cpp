@@ -1,0 +1,146 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright the limbtimer and chordspan authors
+#include "Fit.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+#include "Reduction.h"
+#include "Resampling.h"
+#include "Robust.h"
+#include "WeightedFit.h"
+
+namespace campaign {
+namespace {
+
+constexpr double NaN = std::numeric_limits<double>::quiet_NaN();
+// Every timing carries at least the reaction and seeing error of a visual contact.
+constexpr double FloorSigmaS = 5.0;
+
+}  // namespace
+
+FitResult FitCampaign(const Campaign& campaign, const SiteModel& model, const FitOptions& options, FitState& state) {
+    FitResult result;
+    const std::size_t count = campaign.timings.size();
+    result.read = static_cast<long>(count);
+    result.timings.assign(count, TimingFit{});
+    const auto observers = static_cast<int>(campaign.observers.size());
+    result.clockOffsetsS.assign(static_cast<std::size_t>(observers), NaN);
+
+    // Categories: contacts 1..4 at 0..3, then each duration pair present.
+    std::vector<std::pair<int, int>> categories = {{1, 0}, {2, 0}, {3, 0}, {4, 0}};
+    auto categoryOf = [&](int start, int end) {
+        for (std::size_t c = 0; c < categories.size(); ++c) {
+            if (categories[c] == std::pair{start, end}) return static_cast<int>(c);
+        }
+        categories.emplace_back(start, end);
+        return static_cast<int>(categories.size() - 1);
+    };
+    std::vector<std::vector<double>> clockTimes(4);
+    for (const Timing& t : campaign.timings) {
+        if (t.end == 0 && !t.duplicate) clockTimes[static_cast<std::size_t>(t.start - 1)].push_back(t.seconds);
+    }
+    std::vector<double> median(4);
+    for (std::size_t c = 0; c < 4; ++c) median[c] = Median(clockTimes[c]);
+
+    // Every timing is a row; a duplicate's weight is 0, so no fit sees it.
+    FitProblem& problem = state.problem;
+    problem.observers = observers;
+    problem.clockOffsets = options.clockOffsets;
+    std::vector<Row>& rows = problem.rows;
+    rows.resize(count);
+    Vector3 site{};
+    for (std::size_t i = 0; i < count; ++i) {
+        const Timing& t = campaign.timings[i];
+        // Rows of one site follow each other: its vector is computed once.
+        if (i == 0 || t.latitudeDegrees != campaign.timings[i - 1].latitudeDegrees ||
+            t.longitudeDegrees != campaign.timings[i - 1].longitudeDegrees) {
+            site = SiteVectorOf(t.latitudeDegrees, t.longitudeDegrees);
+        }
+        Row row{i, categoryOf(t.start, t.end), t.observer, t.end == 0, t.seconds,
+                SiteLever(model, t.start, t.end, site),
+                1.0 / (t.sigmaS * t.sigmaS + FloorSigmaS * FloorSigmaS)};
+        if (row.clock) row.y = Fold(t.seconds, median[static_cast<std::size_t>(t.start - 1)]);
+        result.timings[i].leverS = row.g;
+        if (t.duplicate) row.w = 0.0;
+        rows[i] = row;
+    }
+    problem.categories = static_cast<int>(categories.size());
+    if (count == 0) {
+        result.whyNot = NoFit::NoTiming;
+        return result;
+    }
+
+    std::vector<double>& omega = state.omega;
+    omega.resize(rows.size());
+    for (std::size_t i = 0; i < rows.size(); ++i) omega[i] = rows[i].w;
+    Solution& solution = state.solution;
+    solution = Solve(problem, omega);
+    if (!solution.determined) {
+        result.whyNot = options.clockOffsets ? NoFit::OffsetsTakeAll : NoFit::SitesAlike;
+        return result;
+    }
+    std::vector<char>& rejected = state.rejected;
+    rejected.assign(rows.size(), 0);
+    state.scale = MadScale(problem, omega, solution);
+    if (!options.keepAll && solution.active - solution.rank >= 2) RejectOutliers(problem, omega, solution, state.scale, rejected);
+    state.scale = MadScale(problem, omega, solution);
+
+    result.fitted = true;
+    result.q = solution.q;
+    result.degreesOfFreedom = solution.active - solution.rank;
+    const double variance = result.degreesOfFreedom > 0 ? solution.rss / static_cast<double>(result.degreesOfFreedom) : NaN;
+    result.scatter = std::sqrt(variance);
+    result.qSigmaFormal = std::sqrt(variance * solution.inverseLeverNorm);
+
+    Resample(problem, omega, solution, {options.resamples, options.seed}, result);
+
+    // The quoted uncertainty is the larger of the two that were computed.
+    double qSigma = NaN;
+    if (!std::isnan(result.qSigmaFormal)) qSigma = result.qSigmaFormal;
+    if (!std::isnan(result.qSigmaResampled) && !(result.qSigmaResampled <= qSigma)) qSigma = result.qSigmaResampled;
+    result.auKm = AuOf(result.q);
+    auto auSigma = [&](double qs) { return result.q != 0.0 ? std::fabs(result.auKm * qs / result.q) : NaN; };
+    result.auSigmaKm = auSigma(qSigma);
+    result.auSigmaFormalKm = auSigma(result.qSigmaFormal);
+    result.auSigmaResampledKm = auSigma(result.qSigmaResampled);
+    result.bounded = result.q > 0.0 && !(result.q - qSigma <= 0.0);
+    result.parallaxArcsec = result.auKm > 0.0 ? SolarParallax(result.auKm) : NaN;
+    result.parallaxSigmaArcsec = result.parallaxArcsec * result.auSigmaKm / result.auKm;
+
+    // References, offsets and per-timing results.
+    for (std::size_t j = 0; j < solution.hasOffset.size(); ++j) {
+        if (solution.hasOffset[j]) result.clockOffsetsS[j] = solution.offset[j];
+    }
+    for (std::size_t c = 0; c < categories.size(); ++c) {
+        if (std::isnan(solution.reference[c])) continue;
+        ContactFit contact{categories[c].first, categories[c].second, solution.reference[c], 0.0, 0};
+        double sum = 0.0;
+        for (std::size_t i = 0; i < rows.size(); ++i) {
+            if (rows[i].category != static_cast<int>(c) || !(omega[i] > 0.0)) continue;
+            sum += solution.residual[i] * solution.residual[i];
+            ++contact.used;
+        }
+        contact.rmsS = contact.used > 0 ? std::sqrt(sum / static_cast<double>(contact.used)) : NaN;
+        if (contact.end == 0) contact.referenceS = std::fmod(std::fmod(contact.referenceS, DaySeconds) + DaySeconds, DaySeconds);
+        result.contacts.push_back(contact);
+    }
+    std::sort(result.contacts.begin(), result.contacts.end(), [](const ContactFit& a, const ContactFit& b) {
+        return (a.end != 0) != (b.end != 0) ? a.end == 0 : std::pair{a.start, a.end} < std::pair{b.start, b.end};
+    });
+
+    for (std::size_t i = 0; i < count; ++i) {
+        const Row& row = rows[i];
+        result.timings[i].oMinusCS = ResidualFor(solution, row, row.category, row.g);
+    }
+    for (std::size_t k = 0; k < rows.size(); ++k) {
+        TimingFit& fit = result.timings[rows[k].timing];
+        fit.used = omega[k] > 0.0;
+        result.used += fit.used;
+        result.rejected += rejected[k] != 0;
+    }
+    return result;
+}
+
+}  // namespace campaign

@@ -1,0 +1,72 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright the limbtimer and chordspan authors
+#pragma once
+
+#include <cstdint>
+#include <limits>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "Campaign.h"
+#include "Diagnoses.h"
+#include "SiteModel.h"
+
+namespace campaign {
+
+struct FitOptions {
+    bool clockOffsets = false;    // one clock offset per observer with two or more clock times
+    bool keepAll = false;         // no rejection of outliers
+    int resamples = 1000;         // bootstrap runs
+    std::uint64_t seed = 20040608;
+};
+
+struct TimingFit {
+    bool used = false;
+    double oMinusCS = 0.0;          // observed minus computed, s (NaN where its contact was not fitted)
+    double leverS = 0.0;            // A . v
+    unsigned flagBits = 0;          // 1 << Flag
+    std::vector<Finding> findings;  // one per flag, in the order found
+};
+
+struct ContactFit {
+    int start = 0, end = 0;       // end = 0 for a contact's clock time, else a duration
+    double referenceS = 0.0;      // T_c (UT seconds after midnight) or D_se
+    double rmsS = 0.0;            // rms O-C of its used timings
+    long used = 0;
+};
+
+struct Resampling {
+    std::string method;           // "bootstrap", "jackknife" or "" when none could be made
+    int runs = 0;                 // resamples or observers left out
+    int failed = 0;               // resamples that could not determine the AU
+    std::vector<std::pair<int, double>> withoutObserver;  // jackknife: observer, AU in km without it
+};
+
+// Why no fit was made.
+enum class NoFit { None, NoTiming, SitesAlike, OffsetsTakeAll };
+
+struct FitResult {
+    bool fitted = false;
+    NoFit whyNot = NoFit::None;
+    double q = 0.0;               // fitted scale ReferenceAuKm / AU
+    double qSigmaFormal = 0.0, qSigmaResampled = 0.0;  // NaN when not computed
+    double auKm = 0.0, auSigmaKm = 0.0, auSigmaFormalKm = 0.0, auSigmaResampledKm = 0.0;  // NaN when none
+    double parallaxArcsec = 0.0, parallaxSigmaArcsec = 0.0;
+    bool bounded = true;          // false when q - sigma <= 0: the data do not bound the AU
+    long degreesOfFreedom = 0;
+    double scatter = 0.0;         // weighted rms of the used timings' O-C, in units of their sigma
+    long read = 0, used = 0, rejected = 0;
+    std::vector<ContactFit> contacts;
+    std::vector<TimingFit> timings;     // parallel to the campaign's timings
+    std::vector<double> clockOffsetsS;  // per observer; NaN where it has none
+    Resampling resampling;
+    double modelBias = std::numeric_limits<double>::quiet_NaN();  // see LinearModelBias; NaN when not known
+};
+
+// Fits the campaign: reference times, durations, clock offsets if asked, and q, by weighted least squares
+// (weights 1 / (sigma^2 + (5 s)^2)) with robust rejection unless keepAll; then the uncertainties. No finding
+// is recorded; state keeps what the diagnoses need (see WeightedFit.h).
+FitResult FitCampaign(const Campaign& campaign, const SiteModel& model, const FitOptions& options, FitState& state);
+
+}  // namespace campaign

@@ -1,0 +1,48 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright the limbtimer and chordspan authors
+#pragma once
+
+#include <cstdint>
+#include <ostream>
+
+#include "Campaign.h"
+#include "Fit.h"
+#include "Transit.h"
+
+namespace campaign {
+
+struct ReduceOptions {
+    FitOptions fit;
+    int transitYear = 0, transitMonth = 0, transitDay = 0;  // a UT date the transit touches; 0: not given
+    CoefficientSource coefficients = CoefficientSource::Default;
+};
+
+enum class Outcome { Reduced, NoTransit, NoFit };
+
+// A campaign reduced: everything the writers show.
+struct Reduction {
+    Outcome outcome = Outcome::Reduced;
+    TransitRefusal refusal;       // NoTransit: the date refused
+    int refusedFile = -1;         // and the file and line of the timing whose date it was; -1: not from a timing
+    long refusedLine = 0;
+    Campaign campaign;            // foreign timings dropped, duplicates marked
+    TransitChoice choice;
+    FitResult fit;                // complete with findings and model bias
+    bool clockOffsets = false;    // as asked
+    std::uint64_t seed = 0;       // of the bootstrap
+};
+
+// The pipeline: chooses the transit (as asked, else the first date in the data, else 8 June 2004), drops the
+// timings foreign to it (reported on err), marks duplicates, fits, diagnoses and measures what the linear site
+// model does to the AU. The result is complete when it returns; outcome says how far it came.
+Reduction Reduce(Campaign campaign, const ReduceOptions& options, std::ostream& err);
+
+// What the linear site model alone does to the AU of this campaign: the contacts the ephemeris's own solver
+// gives at the sites of the used timings (at most 100 sites, and 400 timings, spread over the campaign) are
+// fitted as the timings were, and the AU they give is compared with the ephemeris's own. Returns that AU
+// over the ephemeris's, minus 1 (+0.004: the fitted AU may be 0.4 % high); NaN with the 2004 table, whose
+// numbers the two-site programs define, or when the exact contacts give no fit.
+double LinearModelBias(const Campaign& campaign, const TransitChoice& choice, const FitResult& result,
+                       const FitOptions& options);
+
+}  // namespace campaign

@@ -1,0 +1,28 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright the limbtimer and chordspan authors
+#pragma once
+
+#include <ostream>
+
+#include "Reduce.h"
+#include "Text.h"
+
+namespace campaign {
+
+// The report people read: the transit, counts, the AU and parallax with their uncertainties, reference times,
+// and the table of timings with their flags and the findings in words.
+void WriteTextReport(const Reduction& reduction, kit::Language language, std::ostream& out);
+
+// One JSON object with full precision, findings in English; null where a number was not computed.
+void WriteJsonReport(const Reduction& reduction, std::ostream& out);
+
+// The table of timings as CSV, one row per timing in file order, findings in English.
+void WriteCsvReport(const Reduction& reduction, std::ostream& out);
+
+// The picture of a fit as SVG: each timing's time minus its contact's reference time (and its clock's offset)
+// against its site lever; the fitted line through the origin, labelled with its AU, faint lines for 100, 150
+// and 200 million km, one colour per contact, rejected timings hollow and labelled; the title names the
+// transit and the timings used.
+void WritePlotSvg(const Reduction& reduction, kit::Language language, std::ostream& out);
+
+}  // namespace campaign

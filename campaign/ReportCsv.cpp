@@ -1,0 +1,46 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright the limbtimer and chordspan authors
+#include "Report.h"
+
+#include <cmath>
+#include <sstream>
+#include <string>
+
+#include "Format.h"
+#include "Words.h"
+
+namespace campaign {
+namespace {
+
+std::string CsvField(const std::string& text) {
+    if (text.find_first_of(",\"\n\r") == std::string::npos) return text;
+    std::string quoted = "\"";
+    for (const char c : text) quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
+    return quoted + "\"";
+}
+
+}  // namespace
+
+void WriteCsvReport(const Reduction& reduction, std::ostream& out) {
+    const Campaign& campaign = reduction.campaign;
+    const FitResult& result = reduction.fit;
+    std::ostringstream text;
+    text << "file,line,observer,site,contact,used,o_minus_c_s,lever_s,flags,reasons\n";
+    for (std::size_t i = 0; i < campaign.timings.size(); ++i) {
+        const Timing& t = campaign.timings[i];
+        const TimingFit& fit = result.timings[i];
+        std::string reasons;
+        for (const Finding& finding : fit.findings) {
+            if (!reasons.empty()) reasons += "; ";
+            reasons += FindingText(finding, kit::Language::English);
+        }
+        text << CsvField(campaign.files[static_cast<std::size_t>(t.file)]) << ',' << t.line << ','
+             << CsvField(campaign.observers[static_cast<std::size_t>(t.observer)]) << ',' << CsvField(t.site) << ','
+             << ContactName(t.start, t.end) << ',' << (fit.used ? "true" : "false") << ','
+             << (std::isnan(fit.oMinusCS) ? std::string() : Format("%.*f", fit.oMinusCS, 3)) << ','
+             << Format("%.*f", fit.leverS, 3) << ',' << FlagWords(fit.flagBits) << ',' << CsvField(reasons) << '\n';
+    }
+    out << text.str();
+}
+
+}  // namespace campaign

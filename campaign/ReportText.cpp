@@ -1,0 +1,117 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright the limbtimer and chordspan authors
+#include "Report.h"
+
+#include <cmath>
+#include <sstream>
+#include <string>
+
+#include "Format.h"
+#include "Words.h"
+
+namespace campaign {
+namespace {
+
+// The AU, the parallax and their uncertainties, as far as the fit bounds them.
+void WriteAu(const FitResult& result, const TextWords& w, kit::Language language, std::ostream& text) {
+    const double sigma = result.auSigmaKm;
+    if (!result.bounded) {
+        text << w.au << ": " << w.unbounded;
+        // With q = 0 there is no distance to show, only that none is bounded.
+        if (!std::isnan(result.auKm)) {
+            text << " (" << Significant(result.auKm, 6, language) << ' ' << w.millionKm << " \xC2\xB1 "
+                 << Significant(sigma, 6, language) << ')';
+        }
+        text << '\n';
+    } else if (std::isnan(sigma)) {
+        text << w.au << ": " << Significant(result.auKm, 6, language) << ' ' << w.millionKm << " ("
+             << Significant(result.auKm, 0, language) << " km; " << w.noErrorBar << ")\n";
+        text << w.parallax << ": " << Localised(Format("%.*f", result.parallaxArcsec, 3), language) << "\xE2\x80\xB3\n";
+    } else {
+        text << w.au << ": " << RoundToUncertainty(result.auKm, sigma, 6, language) << ' ' << w.millionKm << " ("
+             << RoundToUncertainty(result.auKm, sigma, 0, language) << " km)\n";
+        text << w.parallax << ": " << RoundToUncertainty(result.parallaxArcsec, result.parallaxSigmaArcsec, 0, language)
+             << "\xE2\x80\xB3\n";
+    }
+    text << w.uncertainty << ": " << w.formal << ' ';
+    if (std::isnan(result.auSigmaFormalKm)) text << "-";
+    else text << Localised(Format("%.*f", result.auSigmaFormalKm * 1e-6, 3), language) << ' ' << w.millionKm;
+    text << " (" << result.degreesOfFreedom << ' ' << w.dof << "); ";
+    if (result.resampling.method == "bootstrap") text << w.bootstrap << " (" << result.resampling.runs << ")";
+    else if (result.resampling.method == "jackknife") text << w.jackknife << " (" << result.resampling.runs << ")";
+    else text << w.noResampling;
+    if (!result.resampling.method.empty()) {
+        text << ' ';
+        if (std::isnan(result.auSigmaResampledKm)) text << "-";
+        else text << Localised(Format("%.*f", result.auSigmaResampledKm * 1e-6, 3), language) << ' ' << w.millionKm;
+    }
+    text << '\n';
+}
+
+// The site model and what it does to the AU, the jackknife's AU without each observer, the clock offsets.
+void WriteModel(const Reduction& reduction, const TextWords& w, kit::Language language, std::ostream& text) {
+    const FitResult& result = reduction.fit;
+    const Campaign& campaign = reduction.campaign;
+    text << w.coefficients << ": " << CoefficientsName(reduction.choice, language) << '\n';
+    if (std::isfinite(result.modelBias)) text << ModelBiasNote(result.modelBias, language);
+    if (reduction.choice.planet == "mercury") {
+        // Mercury is twice as far from the Earth at transit as Venus: its contacts hardly move between sites.
+        double reach = 0.0;
+        for (const auto& a : reduction.choice.model.secondsPerUnit) {
+            reach = std::fmax(reach, std::sqrt(a[0] * a[0] + a[1] * a[1] + a[2] * a[2]));
+        }
+        text << MercuryNote(reach, language);
+    }
+    for (const auto& [observer, au] : result.resampling.withoutObserver) {
+        text << "  " << w.without << ' ' << campaign.observers[static_cast<std::size_t>(observer)] << ": "
+             << (std::isnan(au) ? std::string(w.notDetermined) : Significant(au, 6, language) + " " + w.millionKm) << '\n';
+    }
+    if (reduction.clockOffsets) {
+        text << w.clockOffsets << ':';
+        for (std::size_t j = 0; j < result.clockOffsetsS.size(); ++j) {
+            if (std::isnan(result.clockOffsetsS[j])) continue;
+            text << ' ' << campaign.observers[j] << ' ' << Localised(Format("%+.*f", result.clockOffsetsS[j], 1), language) << " s;";
+        }
+        text << '\n';
+    }
+}
+
+// The reference times, then every timing with its O-C, flags and findings.
+void WriteTables(const Reduction& reduction, const TextWords& w, kit::Language language, std::ostream& text) {
+    const FitResult& result = reduction.fit;
+    const Campaign& campaign = reduction.campaign;
+    text << '\n' << w.contactHeader << '\n';
+    for (const ContactFit& c : result.contacts) {
+        const std::string reference = c.end == 0 ? FormatUt(c.referenceS) : FormatUt(c.referenceS) + " " + w.duration;
+        text << Padded(ContactName(c.start, c.end), 9) << Padded(reference, 18)
+             << Localised(Format("%*.1f", c.rmsS, 11), language) << Format("%*.0f", static_cast<double>(c.used), 9) << '\n';
+    }
+    text << '\n' << w.timingHeader << '\n';
+    for (std::size_t i = 0; i < campaign.timings.size(); ++i) {
+        const Timing& t = campaign.timings[i];
+        const TimingFit& fit = result.timings[i];
+        const std::string where = campaign.files[static_cast<std::size_t>(t.file)] + ":" + std::to_string(t.line);
+        text << Padded(where, 22) << ' ' << Padded(campaign.observers[static_cast<std::size_t>(t.observer)].substr(0, 21), 22)
+             << Padded(ContactName(t.start, t.end), 7)
+             << (std::isnan(fit.oMinusCS) ? std::string("          -") : Localised(Format("%+*.1f", fit.oMinusCS, 11), language))
+             << "  " << FlagWords(fit.flagBits) << '\n';
+        for (const Finding& finding : fit.findings) text << "    " << FindingText(finding, language) << '\n';
+    }
+}
+
+}  // namespace
+
+void WriteTextReport(const Reduction& reduction, kit::Language language, std::ostream& out) {
+    const TextWords& w = TextWordsIn(language);
+    const FitResult& result = reduction.fit;
+    std::ostringstream text;
+    text << TransitTitle(reduction.choice, language) << '\n';
+    text << w.timings << ": " << result.read << ' ' << w.read << ", " << result.used << ' ' << w.used << ", "
+         << result.rejected << ' ' << w.rejected << '\n';
+    WriteAu(result, w, language, text);
+    WriteModel(reduction, w, language, text);
+    WriteTables(reduction, w, language, text);
+    out << text.str();
+}
+
+}  // namespace campaign

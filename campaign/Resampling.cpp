@@ -1,0 +1,213 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright the limbtimer and chordspan authors
+#include "Resampling.h"
+
+#include <Eigen/Dense>
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <numeric>
+
+namespace campaign {
+namespace {
+
+constexpr double NaN = std::numeric_limits<double>::quiet_NaN();
+// Fewer observers than this get a jackknife, more a bootstrap.
+constexpr int BootstrapObservers = 20;
+constexpr int BootstrapChunk = 25;
+// Above this many observers each bootstrap run is solved to first order (the error is of the order of one
+// over the number of observers, relative to the spread); below it exactly.
+constexpr int ExactBootstrapObservers = 2000;
+
+// The resampled units: the observers with a row in the fit.
+struct Units {
+    std::vector<int> unitOf;  // per row, -1 when not in the fit
+    int count = 0;
+};
+
+// What the bootstrap's runs give: q of each run that could determine it, and how many could not.
+struct Draws {
+    std::vector<double> qs;
+    int failed = 0;
+};
+
+// Resamples whole observers with replacement. Each run is the weighted fit of the resampled rows; it is solved
+// in the coordinates of the full fit's R factor, where the resample's cross-product matrix is close to the
+// identity, so forming it squares no condition number. Cost: one pass over the rows, then per run the
+// observers times the number of unknowns squared, done as one matrix product per chunk of runs; beyond
+// ExactBootstrapObservers, per run the observers only.
+Draws Bootstrap(const FitProblem& problem, const std::vector<double>& omega, const Solution& full, const Units& units,
+                const ResamplingRun& run) {
+    Draws result;
+    std::vector<double>& qs = result.qs;
+    int& failed = result.failed;
+    const std::vector<int>& unitOf = units.unitOf;
+    const System s = BuildSystem(problem, omega);
+    const auto n = static_cast<Eigen::Index>(s.active.size());
+    const Eigen::Index leverColumn = s.n.cols();
+    // The decomposition works in place, in x; the design's columns are read from s.
+    auto column = [&](Eigen::Index j) -> const Eigen::VectorXd { return j == leverColumn ? s.g : Eigen::VectorXd(s.n.col(j)); };
+    Eigen::MatrixXd x(n, leverColumn + 1);
+    x << s.n, s.g;
+    const Eigen::ColPivHouseholderQR<Eigen::Ref<Eigen::MatrixXd>> qr(x);
+    const Eigen::Index rank = qr.rank();
+    const auto& order = qr.colsPermutation().indices();
+    Eigen::Index leverAt = -1;
+    for (Eigen::Index k = 0; k < rank; ++k) {
+        if (order(k) == leverColumn) leverAt = k;
+    }
+    if (leverAt < 0) {
+        failed = run.resamples;
+        return result;
+    }
+    const Eigen::MatrixXd r = qr.matrixR().topLeftCorner(rank, rank).triangularView<Eigen::Upper>();
+    std::uint64_t state = run.seed;
+    const auto unitCount = static_cast<std::uint64_t>(units.count);
+    // 32 random bits scaled to 0..units-1: no division, and bias below 2^-32 * units.
+    // Each 64-bit number gives two draws, one from each half.
+    std::uint64_t spare = 0;
+    bool haveSpare = false;
+    auto draw = [&]() {
+        std::uint64_t bits = 0;
+        if (haveSpare) {
+            bits = spare & 0xFFFFFFFFull;
+        } else {
+            spare = NextRandom(state);
+            bits = spare >> 32;
+        }
+        haveSpare = !haveSpare;
+        return static_cast<Eigen::Index>((bits * unitCount) >> 32);
+    };
+    if (units.count > ExactBootstrapObservers) {
+        // First order in the resample's departure from the full fit: a run moves q by the sum of its drawn
+        // observers' influences s_j = sum over their rows of (x_i R^-1 R^-T e_q) e_i.
+        Eigen::VectorXd unit = Eigen::VectorXd::Zero(rank);
+        unit(leverAt) = 1.0;
+        const Eigen::VectorXd u = r.transpose().triangularView<Eigen::Lower>().solve(unit);
+        const Eigen::VectorXd v = r.triangularView<Eigen::Upper>().solve(u);
+        Eigen::VectorXd along = Eigen::VectorXd::Zero(n);
+        for (Eigen::Index k = 0; k < rank; ++k) along += v(k) * column(order(k));
+        std::vector<double> influence(static_cast<std::size_t>(units.count), 0.0);
+        for (Eigen::Index i = 0; i < n; ++i) {
+            influence[static_cast<std::size_t>(unitOf[s.active[static_cast<std::size_t>(i)]])] +=
+                along(i) * full.weightedResidual[static_cast<std::size_t>(i)];
+        }
+        for (int b = 0; b < run.resamples; ++b) {
+            // Four sums, so that the additions need not wait for each other.
+            double shift[4] = {0.0, 0.0, 0.0, 0.0};
+            for (int k = 0; k < units.count; ++k) shift[k & 3] += influence[static_cast<std::size_t>(draw())];
+            qs.push_back(full.q + ((shift[0] + shift[1]) + (shift[2] + shift[3])));
+        }
+        return result;
+    }
+    Eigen::MatrixXd selected(n, rank);
+    for (Eigen::Index k = 0; k < rank; ++k) selected.col(k) = column(order(k));
+    // a = selected R^-1, row by row: the full fit's design made orthonormal.
+    const Eigen::MatrixXd a = r.transpose().triangularView<Eigen::Lower>().solve(selected.transpose()).transpose();
+    const Eigen::Index pairs = rank * (rank + 1) / 2;
+    Eigen::MatrixXd stats = Eigen::MatrixXd::Zero(units.count, pairs + rank);
+    for (Eigen::Index i = 0; i < n; ++i) {
+        const int unit = unitOf[s.active[static_cast<std::size_t>(i)]];
+        Eigen::Index at = 0;
+        for (Eigen::Index p = 0; p < rank; ++p) {
+            for (Eigen::Index c = p; c < rank; ++c) stats(unit, at++) += a(i, p) * a(i, c);
+        }
+        for (Eigen::Index p = 0; p < rank; ++p) stats(unit, pairs + p) += a(i, p) * full.weightedResidual[static_cast<std::size_t>(i)];
+    }
+    for (int done = 0; done < run.resamples; done += BootstrapChunk) {
+        const int chunk = std::min(BootstrapChunk, run.resamples - done);
+        Eigen::MatrixXd counts = Eigen::MatrixXd::Zero(units.count, chunk);
+        for (int b = 0; b < chunk; ++b) {
+            for (int k = 0; k < units.count; ++k) counts(draw(), b) += 1.0;
+        }
+        const Eigen::MatrixXd sums = stats.transpose() * counts;
+        for (int b = 0; b < chunk; ++b) {
+            Eigen::MatrixXd gram(rank, rank);
+            Eigen::Index at = 0;
+            for (Eigen::Index p = 0; p < rank; ++p) {
+                for (Eigen::Index c = p; c < rank; ++c) gram(p, c) = gram(c, p) = sums(at++, b);
+            }
+            const Eigen::VectorXd h = sums.col(b).tail(rank);
+            const Eigen::ColPivHouseholderQR<Eigen::MatrixXd> small(gram);
+            if (small.rank() < rank) {
+                ++failed;
+                continue;
+            }
+            const Eigen::VectorXd z = small.solve(h);
+            const Eigen::VectorXd shift = r.triangularView<Eigen::Upper>().solve(z);
+            qs.push_back(full.q + shift(leverAt));
+        }
+    }
+    return result;
+}
+
+double StandardDeviation(const std::vector<double>& values) {
+    if (values.size() < 2) return NaN;
+    const double mean = std::accumulate(values.begin(), values.end(), 0.0) / static_cast<double>(values.size());
+    double sum = 0.0;
+    for (const double v : values) sum += (v - mean) * (v - mean);
+    return std::sqrt(sum / static_cast<double>(values.size() - 1));
+}
+
+}  // namespace
+
+std::uint64_t NextRandom(std::uint64_t& state) {
+    std::uint64_t z = (state += 0x9E3779B97F4A7C15ull);
+    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
+    z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
+    return z ^ (z >> 31);
+}
+
+void Resample(const FitProblem& problem, const std::vector<double>& omega, const Solution& solution,
+              const ResamplingRun& run, FitResult& result) {
+    const std::vector<Row>& rows = problem.rows;
+    Units units;
+    std::vector<int>& unitOf = units.unitOf;
+    unitOf.assign(rows.size(), -1);
+    std::vector<int> unitObserver, unitIndex(static_cast<std::size_t>(problem.observers), -1);
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        if (!(omega[i] > 0.0)) continue;
+        int& unit = unitIndex[static_cast<std::size_t>(rows[i].observer)];
+        if (unit < 0) {
+            unit = static_cast<int>(unitObserver.size());
+            unitObserver.push_back(rows[i].observer);
+        }
+        unitOf[i] = unit;
+    }
+    units.count = static_cast<int>(unitObserver.size());
+    result.qSigmaResampled = NaN;
+    if (units.count >= BootstrapObservers) {
+        const Draws draws = Bootstrap(problem, omega, solution, units, run);
+        const std::vector<double>& qs = draws.qs;
+        result.resampling.failed = draws.failed;
+        result.resampling.method = "bootstrap";
+        result.resampling.runs = run.resamples;
+        // A bootstrap that often cannot determine the AU says that a few observers carry it: no error bar from it.
+        if (result.resampling.failed * 100 <= run.resamples) result.qSigmaResampled = StandardDeviation(qs);
+    } else if (units.count >= 2) {
+        result.resampling.method = "jackknife";
+        result.resampling.runs = units.count;
+        std::vector<double> qs;
+        for (int u = 0; u < units.count; ++u) {
+            std::vector<double> without = omega;
+            for (std::size_t i = 0; i < rows.size(); ++i) {
+                if (unitOf[i] == u) without[i] = 0.0;
+            }
+            const Solution s = Solve(problem, without);
+            result.resampling.withoutObserver.emplace_back(unitObserver[static_cast<std::size_t>(u)],
+                                                           s.determined ? AuOf(s.q) : NaN);
+            if (s.determined) qs.push_back(s.q);
+            else ++result.resampling.failed;
+        }
+        if (result.resampling.failed == 0) {
+            const double mean = std::accumulate(qs.begin(), qs.end(), 0.0) / units.count;
+            double sum = 0.0;
+            for (const double q : qs) sum += (q - mean) * (q - mean);
+            result.qSigmaResampled = std::sqrt(sum * (units.count - 1) / units.count);
+        }
+    }
+}
+
+
+}  // namespace campaign

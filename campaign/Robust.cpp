@@ -1,0 +1,96 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright the limbtimer and chordspan authors
+#include "Robust.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace campaign {
+namespace {
+
+// Below this scale the MAD only measures rounding: timings are read to a fraction of a second.
+constexpr double ScaleFloor = 0.05;
+
+// One kind of reweighting: its weight function, when it has settled, and whether the scale follows it.
+struct Reweighting {
+    double (*weightOf)(double);
+    double tolerance;
+    bool rescale;
+};
+
+// Iteratively reweighted least squares from solution; robust receives each row's last weight.
+Solution Reweight(const FitProblem& problem, const Reweighting& how, Solution solution, double& scale,
+                  std::vector<double>& robust) {
+    const std::vector<Row>& rows = problem.rows;
+    for (int iteration = 0; iteration < 50; ++iteration) {
+        std::vector<double> omega(rows.size());
+        for (std::size_t i = 0; i < rows.size(); ++i) {
+            robust[i] = how.weightOf(solution.residual[i] * std::sqrt(rows[i].w) / scale);
+            omega[i] = rows[i].w * robust[i];
+        }
+        const Solution next = Solve(problem, omega);
+        if (!next.determined) break;
+        // Settled when q moves by less than the tolerance, relative to q or to its own standard error: a
+        // timing at the biweight's edge can keep nudging q in the last digits without end.
+        const double dof = static_cast<double>(std::max(1L, next.active - next.rank));
+        const double standardError = std::sqrt(next.rss / dof * next.inverseLeverNorm);
+        const bool settled = std::fabs(next.q - solution.q) <= how.tolerance * std::max(std::fabs(solution.q), standardError * 1e6);
+        solution = next;
+        if (how.rescale) scale = MadScale(problem, omega, solution);
+        if (settled) break;
+    }
+    return solution;
+}
+
+}  // namespace
+
+double Median(std::vector<double> values) {
+    if (values.empty()) return std::numeric_limits<double>::quiet_NaN();
+    const auto middle = values.begin() + static_cast<std::ptrdiff_t>(values.size() / 2);
+    std::nth_element(values.begin(), middle, values.end());
+    return *middle;
+}
+
+double HuberWeight(double z) { return std::fabs(z) <= HuberC ? 1.0 : HuberC / std::fabs(z); }
+
+double TukeyWeight(double z) {
+    if (!(std::fabs(z) < TukeyC)) return 0.0;
+    const double u = z / TukeyC;
+    return (1.0 - u * u) * (1.0 - u * u);
+}
+
+double MadScale(const FitProblem& problem, const std::vector<double>& omega, const Solution& solution) {
+    const std::vector<Row>& rows = problem.rows;
+    std::vector<double> z;
+    z.reserve(rows.size());
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        if (omega[i] > 0.0) z.push_back(std::fabs(solution.residual[i]) * std::sqrt(rows[i].w));
+    }
+    return std::max(ScaleFloor, MadToSigma * Median(std::move(z)));
+}
+
+void RejectOutliers(const FitProblem& problem, std::vector<double>& omega, Solution& solution, double& scale,
+                    std::vector<char>& rejected) {
+    const std::vector<Row>& rows = problem.rows;
+    rejected.assign(rows.size(), 0);
+    std::vector<double> robust(rows.size(), 1.0);
+    // The Huber fit only places the start of the biweight, to a millionth; the biweight settles to 1e-10.
+    const Solution huber = Reweight(problem, {HuberWeight, 1e-6, true}, solution, scale, robust);
+    Reweight(problem, {TukeyWeight, 1e-10, false}, huber, scale, robust);
+    std::vector<double> kept(rows.size());
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        rejected[i] = robust[i] == 0.0;
+        kept[i] = rejected[i] ? 0.0 : rows[i].w;
+    }
+    // The error bar is that of a plain weighted fit of the timings kept.
+    const Solution final = Solve(problem, kept);
+    if (final.determined) {
+        solution = final;
+        omega = kept;
+    } else {
+        std::fill(rejected.begin(), rejected.end(), 0);
+    }
+}
+
+}  // namespace campaign

@@ -1,0 +1,54 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright the limbtimer and chordspan authors
+#include "SiteModel.h"
+
+#include <limits>
+
+namespace campaign {
+
+SiteModel TableSiteModel() {
+    SiteModel model;
+    const long double toSeconds = EarthRadiusKm / (RateDivisor * static_cast<long double>(ReferenceAuKm));
+    for (int c = FirstContact; c <= LastContact; ++c) {
+        const Vector3 column = ContactColumn(c);
+        double* a = model.secondsPerUnit[c - FirstContact];
+        a[0] = static_cast<double>(column.x * toSeconds);
+        a[1] = static_cast<double>(column.y * toSeconds);
+        a[2] = static_cast<double>(column.z * toSeconds);
+    }
+    return model;
+}
+
+SiteModel EphemerisSiteModel(const Transit& transit) {
+    SiteModel model;
+    double a[ContactCount][3];
+    ContactCoefficients(transit, a);
+    for (int contact = 0; contact < ContactCount; ++contact) {
+        // The ephemeris counts longitude east positive, the table's frame west positive: y turns sign.
+        model.secondsPerUnit[contact][0] = a[contact][0];
+        model.secondsPerUnit[contact][1] = -a[contact][1];
+        model.secondsPerUnit[contact][2] = a[contact][2];
+    }
+    return model;
+}
+
+Vector3 SiteVectorOf(double latitudeDegrees, double longitudeDegrees) {
+    // The table's frame counts longitude west positive.
+    return SiteVector(static_cast<double>(latitudeDegrees * DegToRad), static_cast<double>(-longitudeDegrees * DegToRad));
+}
+
+double SiteLever(const SiteModel& model, int start, int end, const Vector3& v) {
+    auto lever = [&](int contact) {
+        const double* a = model.secondsPerUnit[contact - 1];
+        return a[0] * v.x + a[1] * v.y + a[2] * v.z;
+    };
+    return static_cast<double>(end == 0 ? lever(start) : lever(end) - lever(start));
+}
+
+double AuOf(double q) { return q != 0.0 ? ReferenceAuKm / q : std::numeric_limits<double>::quiet_NaN(); }
+
+double SiteLever(const SiteModel& model, int start, int end, double latitudeDegrees, double longitudeDegrees) {
+    return SiteLever(model, start, end, SiteVectorOf(latitudeDegrees, longitudeDegrees));
+}
+
+}  // namespace campaign

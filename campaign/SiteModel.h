@@ -1,0 +1,45 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright the limbtimer and chordspan authors
+#pragma once
+
+#include "Ephemeris.h"
+#include "Reduction.h"
+
+namespace campaign {
+
+// The astronomical unit the site model is scaled to (IAU 2012), km.
+inline constexpr double ReferenceAuKm = 149597870.7;
+
+// How a site model answers: the linear one alone today. An exact model (each timing's own contact time from
+// the ephemeris, the observer's geocentric vector scaled by q = ReferenceAuKm / AU, q fitted by Gauss-Newton)
+// would answer the same question, linearised at each step's q.
+enum class SiteModelKind { Linear };
+
+// The one seam through which the fit asks when a contact happens at a site and how that moves with the AU.
+// Linear: a timing of contact c reads t = T_c + q (A_c . v), the coefficients A_c in seconds per unit site
+// vector at ReferenceAuKm, in the frame of reduction's SiteVector (longitude west positive); AU = ReferenceAuKm / q.
+struct SiteModel {
+    SiteModelKind kind = SiteModelKind::Linear;
+    double secondsPerUnit[4][3] = {};
+};
+
+// The linear model of the 8 June 2004 table, from reduction, in seconds.
+SiteModel TableSiteModel();
+
+// The linear model of a transit from the ephemeris's own coefficients.
+SiteModel EphemerisSiteModel(const Transit& transit);
+
+// The site vector in reduction's frame from north- and east-positive degrees.
+Vector3 SiteVectorOf(double latitudeDegrees, double longitudeDegrees);
+
+// Seconds by which contact start (end = 0), or the duration from start to end, moves per unit q at site v:
+// the lever A . v of the linear model.
+double SiteLever(const SiteModel& model, int start, int end, const Vector3& v);
+
+// The AU in km for scale q; NaN for q = 0, where timings that agree exactly say the AU is beyond any distance.
+double AuOf(double q);
+
+// The same from north- and east-positive degrees.
+double SiteLever(const SiteModel& model, int start, int end, double latitudeDegrees, double longitudeDegrees);
+
+}  // namespace campaign

@@ -1,0 +1,186 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright the limbtimer and chordspan authors
+#include "WeightedFit.h"
+
+#include <Eigen/Dense>
+
+#include <cmath>
+#include <limits>
+
+namespace campaign {
+namespace {
+
+constexpr double NaN = std::numeric_limits<double>::quiet_NaN();
+
+// The basic least-squares solution, zero in the columns the matrix cannot determine. Eigen counts the pivot of
+// an all-zero matrix (one clock's offset taking out its only contact) as non-zero and divides by it.
+Eigen::VectorXd SolveBasic(const Eigen::ColPivHouseholderQR<Eigen::Ref<Eigen::MatrixXd>>& qr, const Eigen::VectorXd& b) {
+    if (!(qr.maxPivot() > 0.0)) return Eigen::VectorXd::Zero(qr.cols());
+    return qr.solve(b);
+}
+
+}  // namespace
+
+System BuildSystem(const FitProblem& problem, const std::vector<double>& omega) {
+    const std::vector<Row>& rows = problem.rows;
+    const int categories = problem.categories, observers = problem.observers;
+    const bool clockOffsets = problem.clockOffsets;
+    System s;
+    s.columnOf.assign(static_cast<std::size_t>(categories), -1);
+    s.hasOffset.assign(static_cast<std::size_t>(observers), 0);
+    std::vector<int> clockCount(static_cast<std::size_t>(observers), 0);
+    int columns = 0;
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        if (!(omega[i] > 0.0)) continue;
+        s.active.push_back(i);
+        int& column = s.columnOf[static_cast<std::size_t>(rows[i].category)];
+        if (column < 0) column = columns++;
+        if (rows[i].clock) ++clockCount[static_cast<std::size_t>(rows[i].observer)];
+    }
+    for (std::size_t j = 0; j < clockCount.size(); ++j) {
+        s.hasOffset[j] = clockOffsets && clockCount[j] >= 2;
+        s.offsets += s.hasOffset[j];
+    }
+    const auto n = static_cast<Eigen::Index>(s.active.size());
+    s.n = Eigen::MatrixXd::Zero(n, columns);
+    s.g.resize(n);
+    s.y.resize(n);
+    Eigen::VectorXd root(n);
+    for (Eigen::Index r = 0; r < n; ++r) {
+        const std::size_t i = s.active[static_cast<std::size_t>(r)];
+        const Row& row = rows[i];
+        s.n(r, s.columnOf[static_cast<std::size_t>(row.category)]) = 1.0;
+        s.g(r) = row.g;
+        s.y(r) = row.y;
+        root(r) = std::sqrt(omega[i]);
+    }
+    if (s.offsets > 0) {
+        // A free offset per clock takes out that observer's weighted mean: only its differences remain.
+        const auto width = static_cast<Eigen::Index>(columns) + 2;
+        Eigen::MatrixXd sums = Eigen::MatrixXd::Zero(width, observers);
+        Eigen::VectorXd weights = Eigen::VectorXd::Zero(observers);
+        std::vector<int> group(static_cast<std::size_t>(n), -1);
+        for (Eigen::Index r = 0; r < n; ++r) {
+            const Row& row = rows[s.active[static_cast<std::size_t>(r)]];
+            if (!row.clock || !s.hasOffset[static_cast<std::size_t>(row.observer)]) continue;
+            const double w = root(r) * root(r);
+            group[static_cast<std::size_t>(r)] = row.observer;
+            weights(row.observer) += w;
+            sums(s.columnOf[static_cast<std::size_t>(row.category)], row.observer) += w;
+            sums(columns, row.observer) += w * s.g(r);
+            sums(columns + 1, row.observer) += w * s.y(r);
+        }
+        for (Eigen::Index c = 0; c < columns; ++c) {
+            for (Eigen::Index r = 0; r < n; ++r) {
+                const int j = group[static_cast<std::size_t>(r)];
+                if (j >= 0) s.n(r, c) -= sums(c, j) / weights(j);
+            }
+        }
+        for (Eigen::Index r = 0; r < n; ++r) {
+            const int j = group[static_cast<std::size_t>(r)];
+            if (j < 0) continue;
+            s.g(r) -= sums(columns, j) / weights(j);
+            s.y(r) -= sums(columns + 1, j) / weights(j);
+        }
+    }
+    s.n = root.asDiagonal() * s.n;
+    s.g.array() *= root.array();
+    s.y.array() *= root.array();
+    return s;
+}
+
+Solution Solve(const FitProblem& problem, const std::vector<double>& omega) {
+    const std::vector<Row>& rows = problem.rows;
+    const int categories = problem.categories, observers = problem.observers;
+    Solution solution;
+    System s = BuildSystem(problem, omega);
+    solution.active = static_cast<long>(s.active.size());
+    solution.hasOffset = s.hasOffset;
+    solution.reference.assign(static_cast<std::size_t>(categories), NaN);
+    solution.offset.assign(static_cast<std::size_t>(observers), 0.0);
+    solution.residual.assign(rows.size(), NaN);
+    if (s.active.empty()) return solution;
+    // In place: the nuisance columns are needed no more once decomposed. A vector's residual is its image
+    // under Q with the first rank coordinates taken out.
+    const Eigen::ColPivHouseholderQR<Eigen::Ref<Eigen::MatrixXd>> qr(s.n);
+    auto residualOf = [&](const Eigen::VectorXd& v) {
+        Eigen::VectorXd w = v;
+        w.applyOnTheLeft(qr.householderQ().setLength(qr.nonzeroPivots()).adjoint());
+        w.head(qr.rank()).setZero();
+        w.applyOnTheLeft(qr.householderQ().setLength(qr.nonzeroPivots()));
+        return w;
+    };
+    const Eigen::VectorXd rg = residualOf(s.g);
+    const Eigen::VectorXd ry = residualOf(s.y);
+    const double leverNorm = rg.squaredNorm();
+    // What is left of the lever after the references are taken out must stand clear of rounding.
+    if (!(leverNorm > 1e-20 * s.g.squaredNorm()) || !(leverNorm > 0.0)) return solution;
+    solution.determined = true;
+    solution.q = rg.dot(ry) / leverNorm;
+    // Times that agree exactly give q = 0 only up to the rounding of the projection: below what it can resolve,
+    // q is 0, and the AU is not a huge number but none.
+    if (std::fabs(solution.q) <= 64.0 * std::numeric_limits<double>::epsilon() * s.y.norm() / std::sqrt(leverNorm)) {
+        solution.q = 0.0;
+    }
+    solution.inverseLeverNorm = 1.0 / leverNorm;
+    const Eigen::VectorXd weightedResidual = ry - solution.q * rg;
+    solution.rss = weightedResidual.squaredNorm();
+    solution.weightedResidual.assign(weightedResidual.begin(), weightedResidual.end());
+    // An all-zero nuisance matrix has rank 0, whatever the decomposition's count says.
+    solution.rank = (qr.maxPivot() > 0.0 ? static_cast<long>(qr.rank()) : 0L) + 1 + s.offsets;
+    const Eigen::VectorXd beta = SolveBasic(qr, s.y - solution.q * s.g);
+    for (std::size_t c = 0; c < s.columnOf.size(); ++c) {
+        if (s.columnOf[c] >= 0) solution.reference[c] = beta(s.columnOf[c]);
+    }
+    if (s.offsets > 0) {
+        std::vector<double> sum(static_cast<std::size_t>(observers), 0.0), weight(static_cast<std::size_t>(observers), 0.0);
+        bool anchored = false;  // a clock time without an offset of its own fixes the references
+        for (const std::size_t i : s.active) {
+            const Row& row = rows[i];
+            if (!row.clock) continue;
+            const auto j = static_cast<std::size_t>(row.observer);
+            if (!s.hasOffset[j]) {
+                anchored = true;
+                continue;
+            }
+            sum[j] += omega[i] * (row.y - solution.reference[static_cast<std::size_t>(row.category)] - solution.q * row.g);
+            weight[j] += omega[i];
+        }
+        int first = -1;
+        for (std::size_t j = 0; j < sum.size(); ++j) {
+            if (!s.hasOffset[j]) continue;
+            solution.offset[j] = sum[j] / weight[j];
+            if (first < 0) first = static_cast<int>(j);
+        }
+        if (!anchored && first >= 0) {
+            // Only differences between clocks are measured: the first observer's clock is taken as right.
+            const double shift = solution.offset[static_cast<std::size_t>(first)];
+            for (std::size_t j = 0; j < sum.size(); ++j) {
+                if (s.hasOffset[j]) solution.offset[j] -= shift;
+            }
+            for (std::size_t c = 0; c < 4; ++c) {
+                if (s.columnOf[c] >= 0) solution.reference[c] += shift;
+            }
+        }
+    }
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        const Row& row = rows[i];
+        const auto j = static_cast<std::size_t>(row.observer);
+        const double offset = row.clock && solution.hasOffset[j] ? solution.offset[j] : 0.0;
+        solution.residual[i] = row.y - solution.reference[static_cast<std::size_t>(row.category)] - solution.q * row.g - offset;
+    }
+    return solution;
+}
+
+double Fold(double seconds, double around) { return seconds + DaySeconds * std::round((around - seconds) / DaySeconds); }
+
+double ResidualFor(const Solution& solution, const Row& row, int category, double lever) {
+    const double reference = solution.reference[static_cast<std::size_t>(category)];
+    const auto j = static_cast<std::size_t>(row.observer);
+    // A clock time's offset in the solution; none for a duration or an observer without one.
+    const double offset = row.clock && solution.hasOffset[j] ? solution.offset[j] : 0.0;
+    const double r = row.y - reference - solution.q * lever - offset;
+    return row.clock ? Fold(r, 0.0) : r;
+}
+
+}  // namespace campaign

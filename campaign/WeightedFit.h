@@ -1,0 +1,83 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright the limbtimer and chordspan authors
+#pragma once
+
+#include <Eigen/Core>
+
+#include <cstddef>
+#include <limits>
+#include <vector>
+
+#include "Campaign.h"
+
+namespace campaign {
+
+// One timing as the fit sees it.
+struct Row {
+    std::size_t timing;  // index into the campaign's timings
+    int category;        // contact 1..4 at 0..3, durations after them
+    int observer;
+    bool clock;
+    double y;            // seconds; clock times folded to within half a day of their contact's median
+    double g;            // site lever A . v
+    double w;            // 1 / (sigma^2 + floor^2)
+};
+
+// What the weighted fit solves: every timing a row, a reference per category, a clock offset per observer
+// with two or more clock times when clockOffsets is set, and the scale q.
+struct FitProblem {
+    std::vector<Row> rows;
+    int categories = 0;
+    int observers = 0;
+    bool clockOffsets = false;
+};
+
+struct Solution {
+    bool determined = false;
+    double q = std::numeric_limits<double>::quiet_NaN();
+    double inverseLeverNorm = std::numeric_limits<double>::quiet_NaN();  // 1 / |g off the nuisance|^2: q's variance per unit scatter
+    double rss = std::numeric_limits<double>::quiet_NaN();
+    long rank = 0, active = 0;
+    std::vector<double> reference;         // per category, NaN where it has no active row
+    std::vector<double> offset;            // per observer, 0 without one
+    std::vector<char> hasOffset;
+    std::vector<double> residual;          // per row, s
+    std::vector<double> weightedResidual;  // per active row, in the system's scaling
+};
+
+// The weighted linear system of the active rows: nuisance columns n (references, with clock offsets taken out
+// by demeaning within each observer), the lever g and the times y, all scaled by sqrt(weight).
+struct System {
+    std::vector<std::size_t> active;   // rows in the system
+    std::vector<int> columnOf;         // per category, -1 when it has no active row
+    std::vector<char> hasOffset;       // per observer
+    long offsets = 0;
+    Eigen::MatrixXd n;
+    Eigen::VectorXd g, y;
+};
+
+// What a fit leaves for the diagnoses: its problem, the weights of its last solution, that solution, the
+// robust scale of its residuals, and per row whether the robust fit rejected it.
+struct FitState {
+    FitProblem problem;
+    std::vector<double> omega;
+    Solution solution;
+    double scale = 0.0;
+    std::vector<char> rejected;
+};
+
+// The system of the rows with omega > 0 (omega parallel to the rows).
+System BuildSystem(const FitProblem& problem, const std::vector<double>& omega);
+
+// Weighted least squares for the rows with omega > 0. q comes from the lever and times projected off the
+// nuisance space (a pivoted QR), so references and offsets that the data cannot separate do no harm; not
+// determined when nothing of the lever is left after that projection.
+Solution Solve(const FitProblem& problem, const std::vector<double>& omega);
+
+// seconds moved by whole days to within half a day of around.
+double Fold(double seconds, double around);
+
+// Residual of a row against any category and lever, folded to within half a day for clock times.
+double ResidualFor(const Solution& solution, const Row& row, int category, double lever);
+
+}  // namespace campaign

@@ -1,0 +1,197 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright the limbtimer and chordspan authors
+#include "Words.h"
+
+#include <cmath>
+#include <cstdio>
+
+#include "Format.h"
+
+namespace campaign {
+namespace {
+
+const TextWords TextEnglish = {
+    "Timings", "read", "used", "rejected", "Astronomical Unit", "million km", "Solar parallax",
+    "no error bar: there are as many unknowns as timings",
+    "the data do not bound the AU: its uncertainty reaches an infinite distance",
+    "Uncertainty", "formal", "degrees of freedom", "bootstrap over observers", "jackknife by observer",
+    "no resampling", "Coefficients", "Clock offsets", "Contact  Reference (UT)   rms O-C (s)  Timings",
+    "duration", "Timing                 Observer              Contact    O-C (s)  Flags", "AU without observer",
+    "not determined"};
+
+const TextWords TextGerman = {
+    "Zeiten", "gelesen", "verwendet", "verworfen", "Astronomische Einheit", "Mio. km", "Sonnenparallaxe",
+    "kein Fehlerbalken: so viele Unbekannte wie Zeiten",
+    "die Daten begrenzen die AE nicht: ihre Unsicherheit reicht bis ins Unendliche",
+    "Unsicherheit", "formal", "Freiheitsgrade", "Bootstrap \xC3\xBC" "ber Beobachter", "Jackknife nach Beobachter",
+    "keine Wiederholungsstichprobe", "Koeffizienten", "Uhrfehler", "Kontakt  Bezug (UT)       rms B-R (s)  Zeiten",
+    "Dauer", "Zeit                   Beobachter            Kontakt    B-R (s)  Kennzeichen", "AE ohne Beobachter",
+    "nicht bestimmt"};
+
+const PlotWords PlotEnglish = {
+    " timings", "site lever A\xC2\xB7v (s at 1 AU = 149.6 million km)", "time \xE2\x88\x92 contact's reference time (s)",
+    " million km", "slope: AU = ", "contact ", "duration", "rejected"};
+
+const PlotWords PlotGerman = {
+    " Zeiten", "Hebel des Ortes A\xC2\xB7v (s bei 1 AE = 149,6 Mio. km)", "Zeit \xE2\x88\x92 Bezugszeit des Kontakts (s)",
+    " Mio. km", "Steigung: AE = ", "Kontakt ", "Dauer", "verworfen"};
+
+const char* const MonthEnglish[] = {"January", "February", "March",     "April",   "May",      "June",
+                                    "July",    "August",   "September", "October", "November", "December"};
+const char* const MonthGerman[] = {"Januar", "Februar", "M\xC3\xA4rz",  "April",    "Mai",      "Juni",
+                                   "Juli",   "August",  "September", "Oktober", "November", "Dezember"};
+
+bool IsGerman(kit::Language language) { return language == kit::Language::German; }
+
+std::string TimeZoneText(const TimeZone& f, bool german) {
+    const std::string hours = HoursText(f.hours), size = HoursText(std::fabs(f.hours)).substr(1);
+    if (german) {
+        return "B-R ist " + hours + ", ein Vielfaches einer halben Stunde: Ortszeit als UT eingetragen? Die Zeit " +
+               (f.hours > 0 ? "minus " : "plus ") + size + " w\xC3\xBC" "rde passen";
+    }
+    return "O-C is " + hours + ", a whole number of half hours: local time typed as UT? The time " +
+           (f.hours > 0 ? "less " : "plus ") + size + " would fit";
+}
+
+std::string BelowHorizonText(const BelowHorizon& f, bool german) {
+    char text[200];
+    if (german) {
+        std::snprintf(text, sizeof text,
+                      "die Sonne stand an diesem Ort zu dieser Zeit %.1f Grad unter dem Horizont: Zeit, Datum und "
+                      "Koordinaten des Ortes pr\xC3\xBC" "fen", -f.sunAltitudeDeg);
+        // The German sentence has no full stop but the number's.
+        return kit::WithDecimalComma(text);
+    }
+    std::snprintf(text, sizeof text,
+                  "the Sun was %.1f degrees below the horizon at this site and time: check the time, the date "
+                  "and the site's coordinates", -f.sunAltitudeDeg);
+    return text;
+}
+
+}  // namespace
+
+const TextWords& TextWordsIn(kit::Language language) { return IsGerman(language) ? TextGerman : TextEnglish; }
+
+const PlotWords& PlotWordsIn(kit::Language language) { return IsGerman(language) ? PlotGerman : PlotEnglish; }
+
+std::string FindingText(const Finding& finding, kit::Language language) {
+    const bool german = IsGerman(language);
+    if (std::holds_alternative<Duplicate>(finding)) {
+        return german ? "derselbe Beobachter, Kontakt und dieselbe Zeit wie in einer fr\xC3\xBC" "heren Zeile; einmal verwendet"
+                      : "the same observer, contact and time as an earlier row; used once";
+    }
+    if (const auto* f = std::get_if<TimeZone>(&finding)) return TimeZoneText(*f, german);
+    if (const auto* f = std::get_if<WrongContact>(&finding)) {
+        if (german) {
+            return "passt zu Kontakt " + std::to_string(f->other) + " (B-R dort " + kit::WithDecimalComma(Signed(f->oMinusC, 1)) +
+                   " s): unter der falschen Kontaktnummer eingetragen?";
+        }
+        return "fits contact " + std::to_string(f->other) + " (O-C " + Signed(f->oMinusC, 1) +
+               " s there): posted under the wrong contact number?";
+    }
+    if (const auto* f = std::get_if<CoordinateSign>(&finding)) {
+        const bool latitude = f->which == 'N';
+        if (german) {
+            return std::string("passt, wenn das Vorzeichen ") + (latitude ? "der Breite" : "der L\xC3\xA4nge") +
+                   " umgekehrt w\xC3\xA4re (B-R dann " + kit::WithDecimalComma(Signed(f->oMinusC, 1)) + " s)";
+        }
+        return std::string("fits if the sign of its ") + (latitude ? "latitude" : "longitude") + " were flipped (O-C " +
+               Signed(f->oMinusC, 1) + " s then)";
+    }
+    if (const auto* f = std::get_if<ContactOrder>(&finding)) {
+        if (german) {
+            return "Kontakt " + std::to_string(f->first) + " liegt nicht vor Kontakt " + std::to_string(f->second) +
+                   " desselben Beobachters";
+        }
+        return "contact " + std::to_string(f->first) + " is not before contact " + std::to_string(f->second) +
+               " of the same observer";
+    }
+    if (const auto* f = std::get_if<Outlier>(&finding)) {
+        if (german) return "von der robusten Anpassung verworfen: B-R " + kit::WithDecimalComma(Signed(f->oMinusC, 1)) + " s";
+        return "rejected by the robust fit: O-C " + Signed(f->oMinusC, 1) + " s";
+    }
+    return BelowHorizonText(std::get<BelowHorizon>(finding), german);
+}
+
+std::string TransitTitle(const TransitChoice& choice, kit::Language language) {
+    const bool venus = choice.transit.planet == Planet::Venus;
+    if (IsGerman(language)) {
+        return std::string(venus ? "Venustransit " : "Merkurtransit ") + std::to_string(choice.day) + ". " +
+               MonthGerman[choice.month - 1] + " " + std::to_string(choice.year);
+    }
+    return std::string(venus ? "Transit of Venus, " : "Transit of Mercury, ") + std::to_string(choice.day) + " " +
+           MonthEnglish[choice.month - 1] + " " + std::to_string(choice.year);
+}
+
+std::string CoefficientsName(const TransitChoice& choice, kit::Language language) {
+    const bool german = IsGerman(language);
+    if (choice.table) return german ? "Tafel vom 8. Juni 2004" : "table of 8 June 2004";
+    char name[160];
+    if (!german) {
+        std::snprintf(name, sizeof name, "ephemeris (libnova, VSOP87), %s %s, NASA radii, Delta T %.1f s", choice.planet.c_str(),
+                      choice.date.c_str(), choice.transit.deltaTSeconds);
+        return name;
+    }
+    std::snprintf(name, sizeof name, "Ephemeride (libnova, VSOP87), %s %s, Radien der NASA, Delta T %.1f s",
+                  choice.transit.planet == Planet::Venus ? "Venus" : "Merkur", choice.date.c_str(), choice.transit.deltaTSeconds);
+    std::string text = name;
+    text.replace(text.rfind('.'), 1, ",");  // the decimal comma of Delta T
+    return text;
+}
+
+std::string ModelBiasNote(double bias, kit::Language language) {
+    const std::string exactAu = Localised(Format("%.*f", ReferenceAuKm * (1.0 + bias) * 1e-6, 1), language);
+    const std::string referenceAu = Localised(Format("%.*f", ReferenceAuKm * 1e-6, 1), language);
+    const std::string percent = Localised(Format("%.*f", std::fabs(bias) * 100.0, 2), language);
+    const bool high = bias > 0.0;
+    if (IsGerman(language)) {
+        return "Lineares Ortsmodell: die exakten Kontakte an diesen Orten ergeben " + exactAu + " statt " + referenceAu +
+               " Mio. km; die AE oben kann deshalb um " + percent + " % zu " + (high ? "hoch" : "niedrig") +
+               " sein (nicht in der Unsicherheit).\n";
+    }
+    return "Linear site model: the exact contacts at these sites give " + exactAu + " million km for " + referenceAu +
+           "; the AU above may be " + percent + " % too " + (high ? "high" : "low") + " for that reason (not in the uncertainty).\n";
+}
+
+std::string MercuryNote(double reachS, kit::Language language) {
+    char note[200];
+    std::snprintf(note, sizeof note,
+                  IsGerman(language) ? "Die Kontakte Merkurs verschieben sich zwischen Orten um h\xC3\xB6" "chstens %.0f s (Venus: "
+                                       "etwa 400 s): seine AE ist weit ungenauer.\n"
+                                     : "Mercury's contacts move by at most %.0f s between sites (Venus's by about 400 s): its AU "
+                                       "is far less precise.\n",
+                  reachS);
+    return note;
+}
+
+std::string RefusalText(const TransitRefusal& refusal) {
+    char text[160];
+    switch (refusal.kind) {
+        case TransitRefusal::NotADate:
+            std::snprintf(text, sizeof text, "%04d-%02d-%02d is not a date from %d to %d", refusal.year, refusal.month,
+                          refusal.day, FirstCatalogueYear, LastCatalogueYear);
+            return text;
+        case TransitRefusal::NoTransit:
+            std::snprintf(text, sizeof text, "no transit of Venus or Mercury touches %04d-%02d-%02d (UT)", refusal.year,
+                          refusal.month, refusal.day);
+            return text;
+        case TransitRefusal::TableOnlyFor2004: break;
+    }
+    return "the coefficient table is that of 8 June 2004; other transits take --coefficients ephemeris";
+}
+
+std::string NoFitText(NoFit why) {
+    switch (why) {
+        case NoFit::OffsetsTakeAll:
+            return "the timings cannot determine the AU: once each clock's offset and each contact's reference time are "
+                   "taken out, nothing depends on where the sites are";
+        case NoFit::SitesAlike:
+            return "the timings cannot determine the AU: every contact was timed at one site only, or at sites that lie "
+                   "alike to the Sun";
+        case NoFit::NoTiming:
+        case NoFit::None: break;
+    }
+    return "there is no usable timing";
+}
+
+}  // namespace campaign

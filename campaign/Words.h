@@ -1,0 +1,76 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright the limbtimer and chordspan authors
+#pragma once
+
+#include <string>
+
+#include "Diagnoses.h"
+#include "Fit.h"
+#include "Text.h"
+#include "Transit.h"
+
+namespace campaign {
+
+// The fixed words of the text report, in UTF-8.
+struct TextWords {
+    const char* timings;
+    const char* read;
+    const char* used;
+    const char* rejected;
+    const char* au;
+    const char* millionKm;
+    const char* parallax;
+    const char* noErrorBar;
+    const char* unbounded;
+    const char* uncertainty;
+    const char* formal;
+    const char* dof;
+    const char* bootstrap;
+    const char* jackknife;
+    const char* noResampling;
+    const char* coefficients;
+    const char* clockOffsets;
+    const char* contactHeader;
+    const char* duration;
+    const char* timingHeader;
+    const char* without;
+    const char* notDetermined;
+};
+
+// The fixed words of the picture, in UTF-8.
+struct PlotWords {
+    const char* timings;       // after the title and the count: " timings"
+    const char* leverAxis;
+    const char* timeAxis;
+    const char* millionKm;     // after a number: " million km"
+    const char* slope;         // before the fitted AU: "slope: AU = "
+    const char* contact;       // before a contact's number: "contact "
+    const char* duration;
+    const char* rejected;
+};
+
+const TextWords& TextWordsIn(kit::Language language);
+const PlotWords& PlotWordsIn(kit::Language language);
+
+// A finding as one plain sentence, without a full stop.
+std::string FindingText(const Finding& finding, kit::Language language);
+
+// "Transit of Venus, 8 June 2004", "Venustransit 8. Juni 2004".
+std::string TransitTitle(const TransitChoice& choice, kit::Language language);
+
+// Where the site model's coefficients come from: "table of 8 June 2004", or the ephemeris with its Delta T.
+std::string CoefficientsName(const TransitChoice& choice, kit::Language language);
+
+// The line on what the linear site model does to the AU (bias as LinearModelBias gives it).
+std::string ModelBiasNote(double bias, kit::Language language);
+
+// The line on Mercury's small levers, reachS the largest a contact moves between sites.
+std::string MercuryNote(double reachS, kit::Language language);
+
+// Why no transit could be chosen, in English for a message.
+std::string RefusalText(const TransitRefusal& refusal);
+
+// Why no fit was made, in English for a message.
+std::string NoFitText(NoFit why);
+
+}  // namespace campaign

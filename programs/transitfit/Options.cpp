@@ -1,0 +1,73 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright the limbtimer and chordspan authors
+#include "Options.h"
+
+#include <CLI/CLI.hpp>
+
+#include <cstdlib>
+
+#include "Fields.h"
+
+namespace {
+
+constexpr const char* Version = "transitfit 1.0.0";
+
+const char* const Description =
+    "Fits one Astronomical Unit, with its uncertainty, to a campaign of timings of a transit of Venus or\n"
+    "Mercury (by default that of 8 June 2004). FILE is CSV with a header row: one timing per row (site,\n"
+    "latitude, longitude, contact, time) or one observer per row (site, latitude, longitude, T1..T4).\n"
+    "Degrees north and east positive, or with N/S/E/W (O for east); times in UT as hh:mm:ss[.s]; a\n"
+    "contact 2-3 marks a duration. With no FILE, or when FILE is -, standard input is read.\n";
+
+}  // namespace
+
+int ParseFitCommand(int argc, const char* const* argv, FitCommand& command, std::ostream& out, std::ostream& err) {
+    CLI::App app{Description, "transitfit"};
+    app.set_version_flag("--version", Version);
+    std::string format = "text", language;
+    app.add_option("FILE", command.files, "CSV files of timings (- for standard input)");
+    app.add_flag("--clock-offsets", command.reduce.fit.clockOffsets,
+                 "fit one clock offset per observer with two or more timings: only each observer's differences count");
+    app.add_flag("--keep-all", command.reduce.fit.keepAll, "reject no outliers: fit every readable timing");
+    app.add_option("--format", format, "output: text (default), json or csv (the table of timings)")
+        ->check(CLI::IsMember({"text", "json", "csv"}));
+    app.add_option("--plot", command.plotFile, "also draw the fit as an SVG picture into this file");
+    app.add_option("--language", language, "report language: en or de (default: from LC_ALL, LC_MESSAGES, LANG)")
+        ->check(CLI::IsMember({"en", "de"}));
+    std::string coefficients, transitDate;
+    app.add_option("--transit", transitDate,
+                   "the transit the timings belong to: any UT date it touches, YYYY-MM-DD (default: the date column, "
+                   "or 2004-06-08)");
+    app.add_option("--coefficients", coefficients,
+                   "table (the 2004 table, the default for 2004) or ephemeris (computed; the default for other transits)")
+        ->check(CLI::IsMember({"table", "ephemeris"}));
+    app.add_option("--seed", command.reduce.fit.seed, "seed of the bootstrap (default 20040608; the same seed repeats a run)");
+    // CLI11 reports by exception; here they become exit statuses.
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::CallForHelp&) {
+        out << app.help();
+        return 0;
+    } catch (const CLI::CallForVersion&) {
+        out << Version << '\n';
+        return 0;
+    } catch (const CLI::ParseError& error) {
+        err << "transitfit: " << error.what() << "\nTry 'transitfit --help'.\n";
+        return 2;
+    }
+    if (command.files.empty()) command.files.push_back("-");
+    if (!transitDate.empty() && !fields::ParseDate(transitDate, command.reduce.transitYear, command.reduce.transitMonth,
+                                                     command.reduce.transitDay)) {
+        err << "transitfit: --transit " << transitDate << " is not a date such as 2012-06-05\nTry 'transitfit --help'.\n";
+        return 2;
+    }
+    using campaign::CoefficientSource;
+    command.reduce.coefficients = coefficients == "table"       ? CoefficientSource::Table
+                                  : coefficients == "ephemeris" ? CoefficientSource::Ephemeris
+                                                                : CoefficientSource::Default;
+    command.format = format == "json" ? OutputFormat::Json : format == "csv" ? OutputFormat::Csv : OutputFormat::Text;
+    command.language = language.empty() ? kit::LanguageFromLocale(std::getenv("LC_ALL"), std::getenv("LC_MESSAGES"), std::getenv("LANG"))
+                       : language == "de"  ? kit::Language::German
+                                           : kit::Language::English;
+    return -1;
+}
