@@ -15,7 +15,7 @@ namespace campaign {
 namespace {
 
 // An uncertainty beyond a day cannot belong to a clock time.
-constexpr double MaxSigmaS = 86400.0;
+constexpr double MaxSigmaS = DaySeconds;
 
 enum Column { Site, Observer, Latitude, Longitude, Contact, Time, Sigma, Altitude, Date, T1, T2, T3, T4, ColumnCount };
 
@@ -178,8 +178,10 @@ bool ReadSite(RowReader& reader, const CsvRecord& record, const Layout& layout, 
     }
     const std::string altitude = fields::Trim(Field(record.fields, layout.at[Altitude]));
     if (!altitude.empty() &&
-        (!fields::ParseNumber(altitude, style, timing.altitudeM) || timing.altitudeM < -500.0 || timing.altitudeM > 9000.0)) {
-        Complain(reader, line, "altitude " + Quoted(altitude) + " is not a height in metres (-500..9000)");
+        (!fields::ParseNumber(altitude, style, timing.altitudeM) || timing.altitudeM < ephemeris::MinSiteHeightM || timing.altitudeM > ephemeris::MaxSiteHeightM)) {
+        Complain(reader, line, "altitude " + Quoted(altitude) + " is not a height in metres (" +
+                                   std::to_string(static_cast<int>(ephemeris::MinSiteHeightM)) + ".." +
+                                   std::to_string(static_cast<int>(ephemeris::MaxSiteHeightM)) + ")");
         return false;
     }
     const std::string date = fields::Trim(Field(record.fields, layout.at[Date]));
@@ -187,9 +189,9 @@ bool ReadSite(RowReader& reader, const CsvRecord& record, const Layout& layout, 
         Complain(reader, line, "date " + Quoted(date) + " is not a date such as 2012-06-05 or 05.06.2012");
         return false;
     }
-    if (!date.empty() && (timing.year < FirstCatalogueYear || timing.year > LastCatalogueYear)) {
-        Complain(reader, line, "date " + Quoted(date) + " is outside the years " + std::to_string(FirstCatalogueYear) +
-                                   "-" + std::to_string(LastCatalogueYear));
+    if (!date.empty() && (timing.year < ephemeris::FirstCatalogueYear || timing.year > ephemeris::LastCatalogueYear)) {
+        Complain(reader, line, "date " + Quoted(date) + " is outside the years " + std::to_string(ephemeris::FirstCatalogueYear) +
+                                   "-" + std::to_string(ephemeris::LastCatalogueYear));
         timing.year = timing.month = timing.day = 0;
         return false;
     }

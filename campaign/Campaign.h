@@ -7,9 +7,11 @@
 #include <string>
 #include <vector>
 
+#include "Units.h"
+
 namespace campaign {
 
-inline constexpr double DaySeconds = 86400.0;
+inline constexpr double DaySeconds = kit::SecondsPerDayDouble;
 
 // One timing as read: a contact's UT clock time, or a duration between two contacts.
 struct Timing {

@@ -151,9 +151,9 @@ void FindContactOrder(const Campaign& campaign, const FitState& state, FitResult
 // contact; a duration at the geocentric times of both contacts.
 void FindBelowHorizon(const Campaign& campaign, const TransitChoice& choice, FitResult& result) {
     // One subsolar point per contact serves every site: the contacts of a transit span hours, not days.
-    SubsolarPoint points[ContactCount];
-    for (int c = 0; c < ContactCount; ++c) {
-        if (choice.transit.contactHappens[c]) points[c] = SubsolarPointAt(choice.transit.contactJdUt[c]);
+    ephemeris::SubsolarPoint points[ephemeris::ContactCount];
+    for (int c = 0; c < ephemeris::ContactCount; ++c) {
+        if (choice.transit.contactHappens[c]) points[c] = ephemeris::SubsolarPointAt(choice.transit.contactJdUt[c]);
     }
     for (std::size_t i = 0; i < campaign.timings.size(); ++i) {
         const Timing& t = campaign.timings[i];
@@ -163,7 +163,7 @@ void FindBelowHorizon(const Campaign& campaign, const TransitChoice& choice, Fit
             if (contact == 0) continue;
             const double reference = choice.transit.contactJdUt[contact - 1];
             const double jd = t.end == 0 ? JdOf(t, t.seconds, reference) : reference;
-            lowest = std::fmin(lowest, SunAltitudeFrom(points[contact - 1], jd, t.latitudeDegrees, t.longitudeDegrees));
+            lowest = std::fmin(lowest, ephemeris::SunAltitudeFrom(points[contact - 1], jd, t.latitudeDegrees, t.longitudeDegrees));
         }
         if (!(lowest < BelowHorizonDegrees)) continue;
         Raise(fit, BelowHorizon{lowest});

@@ -62,19 +62,19 @@ double LinearModelBias(const Campaign& campaign, const TransitChoice& choice, co
     Campaign exact;
     exact.files = campaign.files;
     exact.observers = campaign.observers;
-    std::map<std::pair<double, double>, LocalCircumstances> sites;
+    std::map<std::pair<double, double>, ephemeris::LocalCircumstances> sites;
     for (std::size_t k = 0; k < used.size(); k += stride) {
         const Timing& t = campaign.timings[used[k]];
         const auto key = std::pair{t.latitudeDegrees, t.longitudeDegrees};
         auto found = sites.find(key);
         if (found == sites.end()) {
-            LocalCircumstances local;
-            if (sites.size() >= MostSites || !LocalContacts(choice.transit, t.latitudeDegrees, t.longitudeDegrees, t.altitudeM, local)) {
+            ephemeris::LocalCircumstances local;
+            if (sites.size() >= MostSites || !ephemeris::LocalContacts(choice.transit, t.latitudeDegrees, t.longitudeDegrees, t.altitudeM, local)) {
                 continue;
             }
             found = sites.emplace(key, local).first;
         }
-        const LocalCircumstances& local = found->second;
+        const ephemeris::LocalCircumstances& local = found->second;
         if (!local.contactHappens[t.start - 1] || (t.end != 0 && !local.contactHappens[t.end - 1])) continue;
         Timing model = t;
         model.year = 0;

@@ -19,11 +19,11 @@ SiteModel TableSiteModel() {
     return model;
 }
 
-SiteModel EphemerisSiteModel(const Transit& transit) {
+SiteModel EphemerisSiteModel(const ephemeris::Transit& transit) {
     SiteModel model;
-    double a[ContactCount][3];
-    ContactCoefficients(transit, a);
-    for (int contact = 0; contact < ContactCount; ++contact) {
+    double a[ephemeris::ContactCount][3];
+    ephemeris::ContactCoefficients(transit, a);
+    for (int contact = 0; contact < ephemeris::ContactCount; ++contact) {
         // The ephemeris counts longitude east positive, the table's frame west positive: y turns sign.
         model.secondsPerUnit[contact][0] = a[contact][0];
         model.secondsPerUnit[contact][1] = -a[contact][1];

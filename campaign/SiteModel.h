@@ -4,11 +4,12 @@
 
 #include "Ephemeris.h"
 #include "Reduction.h"
+#include "Units.h"
 
 namespace campaign {
 
 // The astronomical unit the site model is scaled to (IAU 2012), km.
-inline constexpr double ReferenceAuKm = 149597870.7;
+inline constexpr double ReferenceAuKm = kit::AuKmDouble;
 
 // How a site model answers: the linear one alone today. An exact model (each timing's own contact time from
 // the ephemeris, the observer's geocentric vector scaled by q = ReferenceAuKm / AU, q fitted by Gauss-Newton)
@@ -27,7 +28,7 @@ struct SiteModel {
 SiteModel TableSiteModel();
 
 // The linear model of a transit from the ephemeris's own coefficients.
-SiteModel EphemerisSiteModel(const Transit& transit);
+SiteModel EphemerisSiteModel(const ephemeris::Transit& transit);
 
 // The site vector in reduction's frame from north- and east-positive degrees.
 Vector3 SiteVectorOf(double latitudeDegrees, double longitudeDegrees);

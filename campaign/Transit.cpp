@@ -11,7 +11,7 @@
 namespace campaign {
 
 double JdOf(const Timing& t, double seconds, double referenceJd) {
-    if (t.year != 0) return JulianDayAtMidnight(t.year, t.month, t.day) + seconds / DaySeconds;
+    if (t.year != 0) return ephemeris::JulianDayAtMidnight(t.year, t.month, t.day) + seconds / DaySeconds;
     const double midnight = std::floor(referenceJd - 0.5) + 0.5;
     const double jd = midnight + seconds / DaySeconds;
     return jd + std::round(referenceJd - jd);
@@ -20,22 +20,22 @@ double JdOf(const Timing& t, double seconds, double referenceJd) {
 bool ChooseTransit(int year, int month, int day, CoefficientSource source, TransitChoice& choice,
                    TransitRefusal& refusal) {
     refusal = {TransitRefusal::NotADate, year, month, day};
-    if (year < FirstCatalogueYear || year > LastCatalogueYear || !fields::IsCalendarDate(year, month, day)) {
+    if (year < ephemeris::FirstCatalogueYear || year > ephemeris::LastCatalogueYear || !fields::IsCalendarDate(year, month, day)) {
         return false;
     }
     TransitChoice c;
-    if (!FindTransit(std::nullopt, year, month, day, EphemerisOptions{}, c.transit)) {
+    if (!ephemeris::FindTransit(std::nullopt, year, month, day, ephemeris::EphemerisOptions{}, c.transit)) {
         refusal.kind = TransitRefusal::NoTransit;
         return false;
     }
-    const CalendarTime greatest = CalendarFromJd(c.transit.greatestJdUt);
-    const bool of2004 = c.transit.planet == Planet::Venus && greatest.year == 2004;
+    const ephemeris::CalendarTime greatest = ephemeris::CalendarFromJd(c.transit.greatestJdUt);
+    const bool of2004 = c.transit.planet == ephemeris::Planet::Venus && greatest.year == 2004;
     if (source == CoefficientSource::Table && !of2004) {
         refusal.kind = TransitRefusal::TableOnlyFor2004;
         return false;
     }
     c.table = of2004 && source != CoefficientSource::Ephemeris;
-    c.planet = c.transit.planet == Planet::Venus ? "venus" : "mercury";
+    c.planet = c.transit.planet == ephemeris::Planet::Venus ? "venus" : "mercury";
     char date[16];
     std::snprintf(date, sizeof date, "%04d-%02d-%02d", greatest.year, greatest.month, greatest.day);
     c.date = date;
@@ -46,7 +46,7 @@ bool ChooseTransit(int year, int month, int day, CoefficientSource source, Trans
 }
 
 void DropForeignTimings(const TransitChoice& choice, Campaign& campaign, std::ostream& err) {
-    const Transit& transit = choice.transit;
+    const ephemeris::Transit& transit = choice.transit;
     // Kept timings move forward in place: a copy of a million timings would double the memory.
     std::size_t kept = 0;
     for (Timing& t : campaign.timings) {

@@ -15,7 +15,7 @@ enum class CoefficientSource { Default, Table, Ephemeris };
 
 // The transit a campaign's timings belong to and the site model they are reduced with.
 struct TransitChoice {
-    Transit transit;               // from the ephemeris, geocentric
+    ephemeris::Transit transit;               // from the ephemeris, geocentric
     SiteModel model;
     bool table = false;            // the 8 June 2004 table rather than the ephemeris
     std::string planet;            // "venus" or "mercury"

@@ -114,7 +114,7 @@ std::string FindingText(const Finding& finding, kit::Language language) {
 }
 
 std::string TransitTitle(const TransitChoice& choice, kit::Language language) {
-    const bool venus = choice.transit.planet == Planet::Venus;
+    const bool venus = choice.transit.planet == ephemeris::Planet::Venus;
     if (IsGerman(language)) {
         return std::string(venus ? "Venustransit " : "Merkurtransit ") + std::to_string(choice.day) + ". " +
                MonthGerman[choice.month - 1] + " " + std::to_string(choice.year);
@@ -133,7 +133,7 @@ std::string CoefficientsName(const TransitChoice& choice, kit::Language language
         return name;
     }
     std::snprintf(name, sizeof name, "Ephemeride (libnova, VSOP87), %s %s, Radien der NASA, Delta T %.1f s",
-                  choice.transit.planet == Planet::Venus ? "Venus" : "Merkur", choice.date.c_str(), choice.transit.deltaTSeconds);
+                  choice.transit.planet == ephemeris::Planet::Venus ? "Venus" : "Merkur", choice.date.c_str(), choice.transit.deltaTSeconds);
     std::string text = name;
     text.replace(text.rfind('.'), 1, ",");  // the decimal comma of Delta T
     return text;
@@ -169,7 +169,7 @@ std::string RefusalText(const TransitRefusal& refusal) {
     switch (refusal.kind) {
         case TransitRefusal::NotADate:
             std::snprintf(text, sizeof text, "%04d-%02d-%02d is not a date from %d to %d", refusal.year, refusal.month,
-                          refusal.day, FirstCatalogueYear, LastCatalogueYear);
+                          refusal.day, ephemeris::FirstCatalogueYear, ephemeris::LastCatalogueYear);
             return text;
         case TransitRefusal::NoTransit:
             std::snprintf(text, sizeof text, "no transit of Venus or Mercury touches %04d-%02d-%02d (UT)", refusal.year,

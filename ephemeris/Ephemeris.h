@@ -120,23 +120,3 @@ SubsolarPoint SubsolarPointAt(double jdUt);
 double SunAltitudeFrom(const SubsolarPoint& point, double jdUt, double latitudeDegrees, double longitudeEastDegrees);
 
 }  // namespace ephemeris
-
-// The names as the programs used them before the namespace; transitfit still does. Delete this block
-// once every caller writes ephemeris::.
-using ephemeris::CalendarFromJd;
-using ephemeris::CalendarTime;
-using ephemeris::ContactCoefficients;
-using ephemeris::ContactCount;
-using ephemeris::EphemerisOptions;
-using ephemeris::FindTransit;
-using ephemeris::FirstCatalogueYear;
-using ephemeris::JulianDayAtMidnight;
-using ephemeris::LastCatalogueYear;
-using ephemeris::LocalCircumstances;
-using ephemeris::LocalContacts;
-using ephemeris::Planet;
-using ephemeris::SubsolarPoint;
-using ephemeris::SubsolarPointAt;
-using ephemeris::SunAltitudeDegrees;
-using ephemeris::SunAltitudeFrom;
-using ephemeris::Transit;

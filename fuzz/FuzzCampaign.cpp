@@ -38,7 +38,7 @@ void CheckTiming(const Campaign& campaign, const Timing& t, long lines) {
     Check(t.end == 0 || (t.start < t.end && t.end <= 4));
     Check(std::isfinite(t.seconds) && t.seconds >= 0.0 && t.seconds < 48 * 3600.0);
     Check(t.sigmaS >= 0.0 && t.sigmaS <= 86400.0);
-    Check(t.altitudeM >= -500.0 && t.altitudeM <= 9000.0);
+    Check(t.altitudeM >= ephemeris::MinSiteHeightM && t.altitudeM <= ephemeris::MaxSiteHeightM);
     Check(t.observer >= 0 && static_cast<std::size_t>(t.observer) < campaign.observers.size());
     // The header takes line 1 at least, so a timing comes from line 2 or later.
     Check(t.line >= 2 && t.line <= lines);

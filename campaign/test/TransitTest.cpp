@@ -75,8 +75,8 @@ TEST(ChooseTransit, EphemerisCoefficientsRecoverTheAuOfTheirOwnModel) {
     TransitChoice choice;
     TransitRefusal why;
     ASSERT_TRUE(ChooseTransit(2012, 6, 5, CoefficientSource::Default, choice, why));
-    double east[ContactCount][3];  // as the ephemeris gives them: longitude east positive
-    ContactCoefficients(choice.transit, east);
+    double east[ephemeris::ContactCount][3];  // as the ephemeris gives them: longitude east positive
+    ephemeris::ContactCoefficients(choice.transit, east);
     const double sites[][2] = {{19.8, -155.5}, {-33.9, 151.2}, {35.7, 139.5}, {64.8, -147.7}, {1.3, 103.9},
                                {52.3, 104.3}, {-36.9, 174.8}, {37.3, -121.6}};
     std::vector<Timing> timings;

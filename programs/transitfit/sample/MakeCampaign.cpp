@@ -89,8 +89,8 @@ int main(int argc, char** argv) {
     const campaign::SiteModel table = campaign::TableSiteModel();
     if (mode == "local" && argc >= 3) {
         int year = 0, month = 0, day = 0;
-        Transit transit;
-        if (!fields::ParseDate(argv[2], year, month, day) || !FindTransit(std::nullopt, year, month, day, EphemerisOptions{}, transit)) {
+        ephemeris::Transit transit;
+        if (!fields::ParseDate(argv[2], year, month, day) || !ephemeris::FindTransit(std::nullopt, year, month, day, ephemeris::EphemerisOptions{}, transit)) {
             std::fprintf(stderr, "make_campaign: no transit touches %s\n", argv[2]);
             return 2;
         }
@@ -98,12 +98,12 @@ int main(int argc, char** argv) {
         std::mt19937_64 random(2012);
         std::normal_distribution<double> normal(0.0, 1.0);
         for (const Observatory& o : World) {
-            LocalCircumstances local;
-            if (!LocalContacts(transit, o.latitude, o.longitude, 0.0, local)) continue;
+            ephemeris::LocalCircumstances local;
+            if (!ephemeris::LocalContacts(transit, o.latitude, o.longitude, 0.0, local)) continue;
             for (int contact = 1; contact <= 4; ++contact) {
                 if (!local.contactHappens[contact - 1] || local.contactSunAltitudeDegrees[contact - 1] < 2.0) continue;
                 const double jd = local.contactJdUt[contact - 1] + o.sigmaS * normal(random) / 86400.0;
-                const CalendarTime when = CalendarFromJd(jd);
+                const ephemeris::CalendarTime when = ephemeris::CalendarFromJd(jd);
                 std::printf("%s,%.4f,%.4f,%04d-%02d-%02d,%d,%02d:%02d:%02d.%d,%g\n", o.name, o.latitude, o.longitude,
                             when.year, when.month, when.day, contact, when.hour, when.minute, when.tenthsOfSecond / 10,
                             when.tenthsOfSecond % 10, o.sigmaS);
@@ -115,13 +115,13 @@ int main(int argc, char** argv) {
     if (mode == "sample") {
         std::mt19937_64 random(2004);
         std::normal_distribution<double> normal(0.0, 1.0);
-        Transit transit;
-        FindTransit(Planet::Venus, 2004, 6, 8, EphemerisOptions{}, transit);
+        ephemeris::Transit transit;
+        ephemeris::FindTransit(ephemeris::Planet::Venus, 2004, 6, 8, ephemeris::EphemerisOptions{}, transit);
         for (const Observatory& o : Observatories) {
             for (int contact = 1; contact <= 4; ++contact) {
                 // Only what could be seen: the Sun up at the site when the contact came.
                 const double jd = transit.contactJdUt[contact - 1];
-                if (SunAltitudeDegrees(jd, o.latitude, o.longitude, 0.0) < 2.0) continue;
+                if (ephemeris::SunAltitudeDegrees(jd, o.latitude, o.longitude, 0.0) < 2.0) continue;
                 Row row{o.name, o.latitude, o.longitude, contact,
                         Timed(table, contact, o.latitude, o.longitude, o.sigmaS * normal(random)), o.sigmaS, ""};
                 const std::string name = o.name;
