@@ -28,6 +28,7 @@ struct Timing {
     double sigmaS = 0.0;           // the observer's own uncertainty; 0 when not given
     int year = 0, month = 0, day = 0;  // the UT date of a clock time, from a date column; 0 when not given
     bool duplicate = false;        // the same observer, contact and time as an earlier timing
+    int copiedFrom = -1;           // the observer whose timing at the same site, contact and time came first
 };
 
 struct Campaign {
@@ -45,7 +46,8 @@ enum class ReadStatus { Read, NoTimings, Unreadable };
 // is not text.
 ReadStatus ReadCampaign(const std::string& name, std::istream& in, Campaign& campaign, std::ostream& err);
 
-// Marks as duplicate every timing whose observer, contacts and time repeat an earlier one.
+// Marks as duplicate every timing whose observer, contacts and time repeat an earlier one, and as copied
+// (copiedFrom) every other timing that repeats the site, contacts and time of another observer's.
 void MarkDuplicates(Campaign& campaign);
 
 // "1", "2", or "2-3": a timing's contact as written in the input.

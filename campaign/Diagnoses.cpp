@@ -21,10 +21,12 @@ constexpr double NaN = std::numeric_limits<double>::quiet_NaN();
 // below the geometric horizon; a degree leaves room for the site's height and the hour's rounding.
 constexpr double BelowHorizonDegrees = -1.0;
 
-// A duplicate is used once: its first is fitted, itself weighs nothing.
+// A duplicate or a copy is used once: its first is fitted, itself weighs nothing.
 void FindDuplicates(const Campaign& campaign, FitResult& result) {
     for (std::size_t i = 0; i < campaign.timings.size(); ++i) {
-        if (campaign.timings[i].duplicate) Raise(result.timings[i], Duplicate{});
+        const Timing& t = campaign.timings[i];
+        if (t.duplicate) Raise(result.timings[i], Duplicate{});
+        if (t.copiedFrom >= 0) Raise(result.timings[i], Copied{campaign.observers[static_cast<std::size_t>(t.copiedFrom)]});
     }
 }
 
@@ -48,7 +50,7 @@ void FindMisfits(const Campaign& campaign, const SiteModel& model, const FitStat
         const Timing& t = campaign.timings[i];
         TimingFit& fit = result.timings[i];
         // A duplicate's first is diagnosed; a weight of 0 would make the tolerance infinite.
-        if (t.duplicate || !(row.w > 0.0)) continue;
+        if (t.duplicate || t.copiedFrom >= 0 || !(row.w > 0.0)) continue;
         const double sigma = std::sqrt(1.0 / row.w);
         const double tolerance = TukeyC * scale * sigma;
         const double oc = fit.oMinusCS;
@@ -107,7 +109,7 @@ void FindContactOrder(const Campaign& campaign, const FitState& state, FitResult
     }
     // The clock times of each observer, gathered by counting: one list for all, not one allocation per observer.
     std::vector<std::size_t> start(observers + 1, 0), byObserver;
-    auto ordered = [&](const Timing& t) { return t.end == 0 && !t.duplicate && !std::isnan(unwrapped[t.start - 1]); };
+    auto ordered = [&](const Timing& t) { return t.end == 0 && !t.duplicate && t.copiedFrom < 0 && !std::isnan(unwrapped[t.start - 1]); };
     for (const Timing& t : campaign.timings) {
         if (ordered(t)) ++start[static_cast<std::size_t>(t.observer) + 1];
     }
@@ -174,7 +176,7 @@ void FindBelowHorizon(const Campaign& campaign, const TransitChoice& choice, Fit
 
 const char* FlagWord(Flag flag) {
     static const char* const Words[FlagCount] = {"duplicate", "time-zone", "wrong-contact", "coordinate-sign",
-                                                 "contact-order", "outlier", "below-horizon"};
+                                                 "contact-order", "outlier", "below-horizon", "copied"};
     return Words[flag];
 }
 

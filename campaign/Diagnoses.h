@@ -29,11 +29,14 @@ struct Outlier {
 struct BelowHorizon {
     double sunAltitudeDeg;           // the Sun's centre at the site and time, degrees (negative)
 };
+struct Copied {
+    std::string from;                // the observer whose timing at the same site, contact and time came first
+};
 
 // In the order of the flags' fixed words.
-using Finding = std::variant<Duplicate, TimeZone, WrongContact, CoordinateSign, ContactOrder, Outlier, BelowHorizon>;
+using Finding = std::variant<Duplicate, TimeZone, WrongContact, CoordinateSign, ContactOrder, Outlier, BelowHorizon, Copied>;
 enum Flag { DuplicateFlag, TimeZoneFlag, WrongContactFlag, CoordinateSignFlag, ContactOrderFlag, OutlierFlag,
-            BelowHorizonFlag, FlagCount };
+            BelowHorizonFlag, CopiedFlag, FlagCount };
 
 // The fixed word of a flag, the same in every output format and language: "time-zone".
 const char* FlagWord(Flag flag);

@@ -15,8 +15,6 @@ namespace campaign {
 namespace {
 
 constexpr double NaN = std::numeric_limits<double>::quiet_NaN();
-// Every timing carries at least the reaction and seeing error of a visual contact.
-constexpr double FloorSigmaS = 5.0;
 
 }  // namespace
 
@@ -39,12 +37,12 @@ FitResult FitCampaign(const Campaign& campaign, const SiteModel& model, const Fi
     };
     std::vector<std::vector<double>> clockTimes(4);
     for (const Timing& t : campaign.timings) {
-        if (t.end == 0 && !t.duplicate) clockTimes[static_cast<std::size_t>(t.start - 1)].push_back(t.seconds);
+        if (t.end == 0 && !t.duplicate && t.copiedFrom < 0) clockTimes[static_cast<std::size_t>(t.start - 1)].push_back(t.seconds);
     }
     std::vector<double> median(4);
     for (std::size_t c = 0; c < 4; ++c) median[c] = Median(clockTimes[c]);
 
-    // Every timing is a row; a duplicate's weight is 0, so no fit sees it.
+    // Every timing is a row; a duplicate's or a copy's weight is 0, so no fit sees it.
     FitProblem& problem = state.problem;
     problem.observers = observers;
     problem.clockOffsets = options.clockOffsets;
@@ -63,7 +61,7 @@ FitResult FitCampaign(const Campaign& campaign, const SiteModel& model, const Fi
                 1.0 / (t.sigmaS * t.sigmaS + FloorSigmaS * FloorSigmaS)};
         if (row.clock) row.y = Fold(t.seconds, median[static_cast<std::size_t>(t.start - 1)]);
         result.timings[i].leverS = row.g;
-        if (t.duplicate) row.w = 0.0;
+        if (t.duplicate || t.copiedFrom >= 0) row.w = 0.0;
         rows[i] = row;
     }
     problem.categories = static_cast<int>(categories.size());

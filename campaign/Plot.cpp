@@ -65,7 +65,7 @@ void WritePlotSvg(const Reduction& reduction, kit::Language language, std::ostre
     for (std::size_t i = 0; i < campaign.timings.size(); ++i) {
         const Timing& t = campaign.timings[i];
         const TimingFit& fit = result.timings[i];
-        if (t.duplicate || std::isnan(fit.oMinusCS)) continue;
+        if (t.duplicate || t.copiedFrom >= 0 || std::isnan(fit.oMinusCS)) continue;
         const int colour = t.end == 0 ? t.start - 1 : 4;
         points.push_back({fit.leverS, fit.oMinusCS + result.q * fit.leverS, colour, fit.used,
                           campaign.observers[static_cast<std::size_t>(t.observer)]});

@@ -9,8 +9,6 @@
 namespace campaign {
 namespace {
 
-// Below this scale the MAD only measures rounding: timings are read to a fraction of a second.
-constexpr double ScaleFloor = 0.05;
 
 // One kind of reweighting: its weight function, when it has settled, and whether the scale follows it.
 struct Reweighting {
@@ -67,7 +65,14 @@ double MadScale(const FitProblem& problem, const std::vector<double>& omega, con
     for (std::size_t i = 0; i < rows.size(); ++i) {
         if (omega[i] > 0.0) z.push_back(std::fabs(solution.residual[i]) * std::sqrt(rows[i].w));
     }
-    return std::max(ScaleFloor, MadToSigma * Median(std::move(z)));
+    // The scale never falls below the floor every weight assumes (FloorSigmaS, in the units of the most
+    // precise timing): timings that agree closer than that, copied or rounded alike, would otherwise make
+    // a normal timing an outlier.
+    double heaviest = 0.0;
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        if (omega[i] > 0.0) heaviest = std::max(heaviest, rows[i].w);
+    }
+    return std::max(FloorSigmaS * std::sqrt(heaviest), MadToSigma * Median(std::move(z)));
 }
 
 void RejectOutliers(const FitProblem& problem, std::vector<double>& omega, Solution& solution, double& scale,

@@ -12,6 +12,10 @@
 
 namespace campaign {
 
+// Every timing carries at least the reaction and seeing error of a visual contact: its weight is
+// 1 / (sigma^2 + FloorSigmaS^2).
+inline constexpr double FloorSigmaS = 5.0;
+
 // One timing as the fit sees it.
 struct Row {
     std::size_t timing;  // index into the campaign's timings

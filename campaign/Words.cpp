@@ -110,6 +110,13 @@ std::string FindingText(const Finding& finding, kit::Language language) {
         if (german) return "von der robusten Anpassung verworfen: B-R " + kit::WithDecimalComma(Signed(f->oMinusC, 1)) + " s";
         return "rejected by the robust fit: O-C " + Signed(f->oMinusC, 1) + " s";
     }
+    if (const auto* f = std::get_if<Copied>(&finding)) {
+        if (german) {
+            return "dieselbe Zeit am selben Ort f\xC3\xBCr denselben Kontakt wie bei " + f->from +
+                   ": abgeschrieben? einmal verwendet";
+        }
+        return "the same site, contact and time as " + f->from + "'s timing: copied? used once";
+    }
     return BelowHorizonText(std::get<BelowHorizon>(finding), german);
 }
 

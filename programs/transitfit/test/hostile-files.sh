@@ -11,25 +11,31 @@ trap 'rm -rf "$work"' EXIT
 failures=0 checks=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 
+# Sixty "students" who copied Bochum's four timings under their own names.
+copy_bochum() { cat "$sample"; for i in $(seq "$1"); do grep '^Bochum,' "$sample" | sed "s/^Bochum/Student $i/"; done; }
+
 # Each case: NAME | how the file is made from the sample (a shell command reading $sample) | options |
-# exit status | text on standard error ("" for none) | timings read ("-" when no report is written).
+# exit status | text on standard error ("" for none) | text in the report ("" for any) | timings read ("-"
+# when no report is written).
 cases=(
-  "stray-quote|sed '6s/\$/\"/' \"\$sample\"||0|f.csv:6: a quote opened here is not closed; lines 7-100 were read again as rows|99"
-  "two-stray-quotes|sed '6s/\$/\"/; 50s/\$/\"/' \"\$sample\"||0|f.csv:6: a quote opened here is not closed; lines 7-50|99"
-  "quoted-note|sed '6s/,\$/,\"first line\nsecond, line\"/' \"\$sample\"||0||99"
-  "cr-only|tr '\n' '\r' < \"\$sample\"||0||99"
-  "lone-cr|sed '6{N;s/\n/\r/}' \"\$sample\"||0||99"
-  "wide-rows|sed '4s/\$/,extra,x/; 9s/\$/,y/' \"\$sample\"||0|f.csv:4: 2 rows have fields beyond the header's 7 columns|99"
-  "duplicate-header|sed '1s/latitude,longitude/latitude,latitude/' \"\$sample\"||2|the header names one column twice: \"latitude\" (column 2) and \"latitude\" (column 3)|-"
-  "both-layouts|sed '1s/\$/,T1/' \"\$sample\"||2|both contact and time columns and T1 to T4|-"
-  "semicolon-row|sed '3s/,/;/g' \"\$sample\"||0|f.csv:3: the row is one field where the header has 7 columns separated by ','; it uses ';'|98"
-  "huge-sigma|sed '2s/,3,\$/,99999,/' \"\$sample\"||0|sigma \"99999\" is too large|98"
-  "marks-out-of-order|sed \"2s/51.4800/10\\\"30'/\" \"\$sample\"||0|f.csv:2: latitude|98"
-  "year-zero-cell|sed '1s/\$/,date/; 2,\$s/\$/,2004-06-08/; 3s/2004-06-08\$/0000-01-01/' \"\$sample\"||0|f.csv:3: date \"0000-01-01\" is outside the years 1600-2200|98"
+  "five-copies|printf 'observer,latitude,longitude,contact,time\\nA,51.5,7,1,05:19:51\\nB,51.5,7,1,05:19:51\\nC,51.5,7,1,05:19:51\\nD,51.5,7,1,05:19:51\\nE,51.5,7,1,05:19:51\\nF,-26.18,28,1,05:17:21\\nG,-26.18,28,1,05:17:25.6\\nH,40,-3.7,1,05:19:04\\n'||0||Timings: 8 read, 4 used, 0 rejected|8"
+  "copied-by-sixty|copy_bochum 60||0||Astronomical Unit: 149.3 |339"
+  "stray-quote|sed '6s/\$/\"/' \"\$sample\"||0|f.csv:6: a quote opened here is not closed; lines 7-100 were read again as rows||99"
+  "two-stray-quotes|sed '6s/\$/\"/; 50s/\$/\"/' \"\$sample\"||0|f.csv:6: a quote opened here is not closed; lines 7-50||99"
+  "quoted-note|sed '6s/,\$/,\"first line\nsecond, line\"/' \"\$sample\"||0|||99"
+  "cr-only|tr '\n' '\r' < \"\$sample\"||0|||99"
+  "lone-cr|sed '6{N;s/\n/\r/}' \"\$sample\"||0|||99"
+  "wide-rows|sed '4s/\$/,extra,x/; 9s/\$/,y/' \"\$sample\"||0|f.csv:4: 2 rows have fields beyond the header's 7 columns||99"
+  "duplicate-header|sed '1s/latitude,longitude/latitude,latitude/' \"\$sample\"||2|the header names one column twice: \"latitude\" (column 2) and \"latitude\" (column 3)||-"
+  "both-layouts|sed '1s/\$/,T1/' \"\$sample\"||2|both contact and time columns and T1 to T4||-"
+  "semicolon-row|sed '3s/,/;/g' \"\$sample\"||0|f.csv:3: the row is one field where the header has 7 columns separated by ','; it uses ';'||98"
+  "huge-sigma|sed '2s/,3,\$/,99999,/' \"\$sample\"||0|sigma \"99999\" is too large||98"
+  "marks-out-of-order|sed \"2s/51.4800/10\\\"30'/\" \"\$sample\"||0|f.csv:2: latitude||98"
+  "year-zero-cell|sed '1s/\$/,date/; 2,\$s/\$/,2004-06-08/; 3s/2004-06-08\$/0000-01-01/' \"\$sample\"||0|f.csv:3: date \"0000-01-01\" is outside the years 1600-2200||98"
 )
 
 for entry in "${cases[@]}"; do
-  IFS='|' read -r name make options expected message count <<< "$entry"
+  IFS='|' read -r name make options expected message report count <<< "$entry"
   mkdir -p "$work/$name"
   (cd "$work/$name" && eval "$make") > "$work/$name/f.csv"
   # shellcheck disable=SC2086
@@ -39,6 +45,7 @@ for entry in "${cases[@]}"; do
   if [ "$got" != "$expected" ]; then fail "$name: status $got, expected $expected: $(head -3 "$work/$name/err")"; continue; fi
   if [ -n "$message" ] && ! grep -qF -- "$message" "$work/$name/err"; then fail "$name: no '$message' in: $(head -3 "$work/$name/err")"; continue; fi
   if [ -z "$message" ] && [ -s "$work/$name/err" ]; then fail "$name: unexpected words: $(head -3 "$work/$name/err")"; continue; fi
+  if [ -n "$report" ] && ! grep -qF -- "$report" "$work/$name/out"; then fail "$name: no '$report' in: $(head -4 "$work/$name/out")"; continue; fi
   if [ "$read_count" != "$count" ]; then fail "$name: $read_count timings read, expected $count"; continue; fi
 done
 
