@@ -77,9 +77,11 @@ void WritePlotSvg(const Reduction& reduction, kit::Language language, std::ostre
         if (p.used) yLow = std::min(yLow, p.y), yHigh = std::max(yHigh, p.y);
     }
     const double slopeHigh = ReferenceAuKm / 100e6;
+    // An unbounded fit draws no line, so its slope takes no room.
+    const double slope = result.bounded ? result.q : 0.0;
     for (const double x : {xLow, xHigh}) {
-        yLow = std::min(yLow, std::min(slopeHigh * x, result.q * x));
-        yHigh = std::max(yHigh, std::max(slopeHigh * x, result.q * x));
+        yLow = std::min(yLow, std::min(slopeHigh * x, slope * x));
+        yHigh = std::max(yHigh, std::max(slopeHigh * x, slope * x));
     }
     const double xPad = std::max(1.0, 0.05 * (xHigh - xLow)), yPad = std::max(1.0, 0.05 * (yHigh - yLow));
     xLow -= xPad, xHigh += xPad, yLow -= yPad, yHigh += yPad;
@@ -120,7 +122,7 @@ void WritePlotSvg(const Reduction& reduction, kit::Language language, std::ostre
             << "\" y2=\"" << Number(py(slope * xHigh)) << "\" stroke=\"#bbb\" stroke-dasharray=\"4 4\"/>\n"
             ;
     }
-    if (std::isfinite(result.q)) {
+    if (result.bounded) {
         svg << "<line x1=\"" << Number(px(xLow)) << "\" y1=\"" << Number(py(result.q * xLow)) << "\" x2=\"" << Number(px(xHigh))
             << "\" y2=\"" << Number(py(result.q * xHigh)) << "\" stroke=\"black\" stroke-width=\"2\"/>\n";
     }
@@ -147,11 +149,12 @@ void WritePlotSvg(const Reduction& reduction, kit::Language language, std::ostre
     }
     // Labels of the fitted line and the legend, bottom right: a line of positive slope leaves that corner free.
     const double labelY = Top + plotHeight - 42, legendStart = Left + plotWidth - 560;
-    if (std::isfinite(result.q)) {
-        const std::string au = result.bounded ? RoundToUncertainty(result.auKm, result.auSigmaKm, 6, language)
-                                              : Number(result.auKm * 1e-6, 1);
+    if (result.bounded) {
         svg << "<text x=\"" << legendStart << "\" y=\"" << labelY << "\" font-size=\"15\" font-weight=\"bold\">"
-            << words.slope << au << words.millionKm << "</text>\n";
+            << words.slope << RoundToUncertainty(result.auKm, result.auSigmaKm, 6, language) << words.millionKm << "</text>\n";
+    } else {
+        svg << "<text x=\"" << legendStart << "\" y=\"" << labelY << "\" font-size=\"15\" font-weight=\"bold\">"
+            << UnboundedText(result, language) << "</text>\n";
     }
     const char* const names[] = {"1", "2", "3", "4", nullptr};
     double legendX = legendStart + 4;

@@ -2,33 +2,79 @@
 // Copyright the limbtimer and chordspan authors
 #include "Reduce.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <map>
+#include <string>
+#include <tuple>
+#include <vector>
 #include <utility>
 
 #include "WeightedFit.h"
 
 namespace campaign {
 
+namespace {
+
+// The transit most of the dated timings belong to: one wrong date cannot outvote the rest, and the rows of
+// other days are reported one by one as foreign. With no date at all, the 2004 transit, whose table the
+// two-site programs share. false, with the refusal of the most frequent date and its first timing's line,
+// when no date belongs to a transit.
+bool ChooseByDates(const Campaign& campaign, CoefficientSource source, Reduction& r) {
+    struct Date {
+        int year, month, day;
+        long count;
+        std::size_t first;
+    };
+    std::vector<Date> dates;
+    std::map<std::tuple<int, int, int>, std::size_t> index;
+    for (std::size_t i = 0; i < campaign.timings.size(); ++i) {
+        const Timing& t = campaign.timings[i];
+        if (t.year == 0) continue;
+        const auto [it, added] = index.try_emplace({t.year, t.month, t.day}, dates.size());
+        if (added) dates.push_back({t.year, t.month, t.day, 0, i});
+        ++dates[it->second].count;
+    }
+    if (dates.empty()) return ChooseTransit(2004, 6, 8, source, r.choice, r.refusal);
+    std::stable_sort(dates.begin(), dates.end(), [](const Date& a, const Date& b) { return a.count > b.count; });
+    // Each date asks the ephemeris (milliseconds); the most frequent dates decide, so a file of a million
+    // different typos costs no more than a few dozen.
+    constexpr std::size_t MostDates = 24;
+    std::map<std::string, long> votes;
+    std::map<std::string, TransitChoice> choices;
+    for (std::size_t k = 0; k < std::min(dates.size(), MostDates); ++k) {
+        TransitChoice choice;
+        TransitRefusal refusal;
+        if (!ChooseTransit(dates[k].year, dates[k].month, dates[k].day, source, choice, refusal)) continue;
+        votes[choice.date] += dates[k].count;
+        choices.try_emplace(choice.date, std::move(choice));
+    }
+    if (votes.empty()) {
+        const Timing& t = campaign.timings[dates.front().first];
+        ChooseTransit(t.year, t.month, t.day, source, r.choice, r.refusal);
+        r.refusedFile = t.file, r.refusedLine = t.line;
+        return false;
+    }
+    const auto best = std::max_element(votes.begin(), votes.end(), [](const auto& a, const auto& b) { return a.second < b.second; });
+    r.choice = choices.at(best->first);
+    return true;
+}
+
+}  // namespace
+
 Reduction Reduce(Campaign campaign, const ReduceOptions& options, std::ostream& err) {
     Reduction r;
     r.clockOffsets = options.fit.clockOffsets;
     r.seed = options.fit.seed;
-    // The transit: as asked, else the first date in the data, else that of the coefficient table.
-    int year = 2004, month = 6, day = 8;
-    if (options.transitYear != 0) {
-        year = options.transitYear, month = options.transitMonth, day = options.transitDay;
-    } else {
-        for (const Timing& t : campaign.timings) {
-            if (t.year != 0) {
-                year = t.year, month = t.month, day = t.day;
-                r.refusedFile = t.file, r.refusedLine = t.line;
-                break;
-            }
+    if (options.transitGiven) {
+        if (!ChooseTransit(options.transitYear, options.transitMonth, options.transitDay, options.coefficients, r.choice,
+                           r.refusal)) {
+            r.outcome = Outcome::NoTransit;
+            r.campaign = std::move(campaign);
+            return r;
         }
-    }
-    if (!ChooseTransit(year, month, day, options.coefficients, r.choice, r.refusal)) {
+    } else if (!ChooseByDates(campaign, options.coefficients, r)) {
         r.outcome = Outcome::NoTransit;
         r.campaign = std::move(campaign);
         return r;

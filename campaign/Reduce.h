@@ -13,7 +13,8 @@ namespace campaign {
 
 struct ReduceOptions {
     FitOptions fit;
-    int transitYear = 0, transitMonth = 0, transitDay = 0;  // a UT date the transit touches; 0: not given
+    bool transitGiven = false;                              // a UT date the transit touches, as asked
+    int transitYear = 0, transitMonth = 0, transitDay = 0;
     CoefficientSource coefficients = CoefficientSource::Default;
 };
 
@@ -32,7 +33,7 @@ struct Reduction {
     std::uint64_t seed = 0;       // of the bootstrap
 };
 
-// The pipeline: chooses the transit (as asked, else the first date in the data, else 8 June 2004), drops the
+// The pipeline: chooses the transit (as asked, else the one most dated timings belong to, else 8 June 2004), drops the
 // timings foreign to it (reported on err), marks duplicates, fits, diagnoses and measures what the linear site
 // model does to the AU. The result is complete when it returns; outcome says how far it came.
 Reduction Reduce(Campaign campaign, const ReduceOptions& options, std::ostream& err);

@@ -16,6 +16,9 @@ void WriteTextReport(const Reduction& reduction, kit::Language language, std::os
 // One JSON object with full precision, findings in English; null where a number was not computed.
 void WriteJsonReport(const Reduction& reduction, std::ostream& out);
 
+// The JSON of a run that found no AU: {"au_km": null, "au_bounded": false, "reason": ...}.
+void WriteJsonRefusal(const std::string& reason, std::ostream& out);
+
 // The table of timings as CSV, one row per timing in file order, findings in English.
 void WriteCsvReport(const Reduction& reduction, std::ostream& out);
 

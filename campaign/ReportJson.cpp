@@ -51,6 +51,11 @@ void AppendJsonNumber(std::string& text, double value) {
 
 }  // namespace
 
+void WriteJsonRefusal(const std::string& reason, std::ostream& out) {
+    const nlohmann::json report = {{"au_km", nullptr}, {"au_bounded", false}, {"reason", reason}};
+    out << report.dump(2) << '\n';
+}
+
 void WriteJsonReport(const Reduction& reduction, std::ostream& out) {
     const Campaign& campaign = reduction.campaign;
     const TransitChoice& choice = reduction.choice;
@@ -74,6 +79,15 @@ void WriteJsonReport(const Reduction& reduction, std::ostream& out) {
         without.push_back({{"observer", campaign.observers[static_cast<std::size_t>(observer)]}, {"au_km", Number(au)}});
     }
     report["au_without_observer"] = without;
+    if (!result.bounded) {
+        // No figure of an AU the data do not bound; the reason in its place.
+        for (const char* key : {"au_km", "au_sigma_km", "au_sigma_formal_km", "au_sigma_resampled_km", "parallax_arcsec",
+                                "parallax_sigma_arcsec"}) {
+            report[key] = nullptr;
+        }
+        report["au_without_observer"] = nlohmann::json::array();
+        report["reason"] = UnboundedText(result, kit::Language::English);
+    }
     report["coefficients"] = CoefficientsName(choice, kit::Language::English);
     report["model_bias_fraction"] = Number(result.modelBias);
     report["transit"] = {{"planet", choice.planet},

@@ -16,13 +16,9 @@ namespace {
 void WriteAu(const FitResult& result, const TextWords& w, kit::Language language, std::ostream& text) {
     const double sigma = result.auSigmaKm;
     if (!result.bounded) {
-        text << w.au << ": " << w.unbounded;
-        // With q = 0 there is no distance to show, only that none is bounded.
-        if (!std::isnan(result.auKm)) {
-            text << " (" << Significant(result.auKm, 6, language) << ' ' << w.millionKm << " \xC2\xB1 "
-                 << Significant(sigma, 6, language) << ')';
-        }
-        text << '\n';
+        // No figure at all: a negative, infinite or unbounded AU is no result, whatever its digits.
+        text << w.au << ": " << UnboundedText(result, language) << '\n';
+        return;
     } else if (std::isnan(sigma)) {
         text << w.au << ": " << Significant(result.auKm, 6, language) << ' ' << w.millionKm << " ("
              << Significant(result.auKm, 0, language) << " km; " << w.noErrorBar << ")\n";
@@ -63,6 +59,7 @@ void WriteModel(const Reduction& reduction, const TextWords& w, kit::Language la
         text << MercuryNote(reach, language);
     }
     for (const auto& [observer, au] : result.resampling.withoutObserver) {
+        if (!result.bounded) break;
         text << "  " << w.without << ' ' << campaign.observers[static_cast<std::size_t>(observer)] << ": "
              << (std::isnan(au) ? std::string(w.notDetermined) : Significant(au, 6, language) + " " + w.millionKm) << '\n';
     }

@@ -56,7 +56,17 @@ void DropForeignTimings(const TransitChoice& choice, Campaign& campaign, std::os
         if (!startHappens || !endHappens) {
             why = "contact " + std::to_string(startHappens ? t.end : t.start) + " does not happen in the transit of " +
                   choice.date;
-        } else if (t.year != 0 && t.end == 0) {
+        } else if (t.end != 0) {
+            // A site's duration differs from the geocentric one by minutes (Venus, at most about 15); an hour more
+            // than the transit lasts is a typing slip, not an observation.
+            const double geocentric = (transit.contactJdUt[t.end - 1] - transit.contactJdUt[t.start - 1]) * DaySeconds;
+            if (t.seconds > geocentric + 3600.0) {
+                char text[200];
+                std::snprintf(text, sizeof text, "a duration of %.0f s from contact %d to %d is longer than the transit "
+                              "allows (%.0f s from the Earth's centre)", t.seconds, t.start, t.end, geocentric);
+                why = text;
+            }
+        } else if (t.year != 0) {
             const double jd = JdOf(t, t.seconds, transit.contactJdUt[t.start - 1]);
             if (std::fabs(jd - transit.contactJdUt[t.start - 1]) > 1.0) {
                 char text[160];

@@ -74,6 +74,20 @@ const TextWords& TextWordsIn(kit::Language language) { return IsGerman(language)
 
 const PlotWords& PlotWordsIn(kit::Language language) { return IsGerman(language) ? PlotGerman : PlotEnglish; }
 
+std::string UnboundedText(const FitResult& result, kit::Language language) {
+    const bool german = IsGerman(language);
+    if (!std::isfinite(result.q) || result.q == 0.0) {
+        return german ? "die Zeiten ergeben keine Entfernung: sie stimmen \xC3\xBC" "berein, als l\xC3\xA4gen alle Orte an einer Stelle"
+                      : "the timings give no distance: they agree as if every site stood at one place";
+    }
+    if (result.q < 0.0) {
+        return german ? "die Zeiten ergeben eine negative Entfernung: ein falscher Kontakt, ein falsches Datum, eine "
+                        "falsche Dauer oder ein falsches Vorzeichen einer Koordinate?"
+                      : "the timings give a negative distance: a wrong contact, date, duration or coordinate sign?";
+    }
+    return TextWordsIn(language).unbounded;
+}
+
 std::string FindingText(const Finding& finding, kit::Language language) {
     const bool german = IsGerman(language);
     if (std::holds_alternative<Duplicate>(finding)) {

@@ -55,6 +55,10 @@ const PlotWords& PlotWordsIn(kit::Language language);
 // A finding as one plain sentence, without a full stop.
 std::string FindingText(const Finding& finding, kit::Language language);
 
+// Why a fit does not bound the AU (result.bounded is false): no distance, a negative one, or an uncertainty
+// that reaches infinity; one sentence without a figure of the AU.
+std::string UnboundedText(const FitResult& result, kit::Language language);
+
 // "Transit of Venus, 8 June 2004", "Venustransit 8. Juni 2004".
 std::string TransitTitle(const TransitChoice& choice, kit::Language language);
 

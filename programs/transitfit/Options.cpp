@@ -4,7 +4,10 @@
 
 #include <CLI/CLI.hpp>
 
+#include <charconv>
+#include <cstdint>
 #include <cstdlib>
+#include <string>
 
 #include "Fields.h"
 
@@ -19,6 +22,13 @@ const char* const Description =
     "Degrees north and east positive, or with N/S/E/W (O for east); times in UT as hh:mm:ss[.s]; a\n"
     "contact 2-3 marks a duration. With no FILE, or when FILE is -, standard input is read.\n";
 
+// A seed as written: digits only, within 64 bits (no sign, no wrap-around).
+bool ReadSeed(const std::string& text, std::uint64_t& seed) {
+    if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos) return false;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), seed);
+    return error == std::errc() && end == text.data() + text.size();
+}
+
 }  // namespace
 
 int ParseFitCommand(int argc, const char* const* argv, FitCommand& command, std::ostream& out, std::ostream& err) {
@@ -31,7 +41,8 @@ int ParseFitCommand(int argc, const char* const* argv, FitCommand& command, std:
     app.add_flag("--keep-all", command.reduce.fit.keepAll, "reject no outliers: fit every readable timing");
     app.add_option("--format", format, "output: text (default), json or csv (the table of timings)")
         ->check(CLI::IsMember({"text", "json", "csv"}));
-    app.add_option("--plot", command.plotFile, "also draw the fit as an SVG picture into this file");
+    CLI::Option* plot = app.add_option("--plot", command.plotFile, "also draw the fit as an SVG picture into this file")
+                            ->type_name("FILE");
     app.add_option("--language", language, "report language: en or de (default: from LC_ALL, LC_MESSAGES, LANG)")
         ->check(CLI::IsMember({"en", "de"}));
     std::string coefficients, transitDate;
@@ -41,7 +52,8 @@ int ParseFitCommand(int argc, const char* const* argv, FitCommand& command, std:
     app.add_option("--coefficients", coefficients,
                    "table (the 2004 table, the default for 2004) or ephemeris (computed; the default for other transits)")
         ->check(CLI::IsMember({"table", "ephemeris"}));
-    app.add_option("--seed", command.reduce.fit.seed, "seed of the bootstrap (default 20040608; the same seed repeats a run)");
+    std::string seed;
+    app.add_option("--seed", seed, "seed of the bootstrap (default 20040608; the same seed repeats a run)")->type_name("UINT");
     // CLI11 reports by exception; here they become exit statuses.
     try {
         app.parse(argc, argv);
@@ -56,8 +68,19 @@ int ParseFitCommand(int argc, const char* const* argv, FitCommand& command, std:
         return 2;
     }
     if (command.files.empty()) command.files.push_back("-");
-    if (!transitDate.empty() && !fields::ParseDate(transitDate, command.reduce.transitYear, command.reduce.transitMonth,
-                                                     command.reduce.transitDay)) {
+    if (plot->count() > 0 && (command.plotFile.empty() || command.plotFile == "-")) {
+        err << "transitfit: --plot needs the name of a file for the picture (the report goes to standard output)\n"
+               "Try 'transitfit --help'.\n";
+        return 2;
+    }
+    if (!seed.empty() && !ReadSeed(seed, command.reduce.fit.seed)) {
+        err << "transitfit: --seed " << seed << " is not a whole number from 0 to 18446744073709551615\n"
+               "Try 'transitfit --help'.\n";
+        return 2;
+    }
+    command.reduce.transitGiven = !transitDate.empty();
+    if (command.reduce.transitGiven && !fields::ParseDate(transitDate, command.reduce.transitYear, command.reduce.transitMonth,
+                                                            command.reduce.transitDay)) {
         err << "transitfit: --transit " << transitDate << " is not a date such as 2012-06-05\nTry 'transitfit --help'.\n";
         return 2;
     }

@@ -2,12 +2,16 @@
 // Copyright the limbtimer and chordspan authors
 #include "Transitfit.h"
 
+#include <algorithm>
+#include <cstddef>
 #include <filesystem>
+#include <new>
 #include <fstream>
 #include <string>
 #include <utility>
 
 #include "Campaign.h"
+#include "Output.h"
 #include "Report.h"
 #include "Words.h"
 
@@ -49,48 +53,85 @@ bool ReadFiles(const FitCommand& command, std::istream& in, campaign::Campaign& 
     return true;
 }
 
-// Why the reduction stopped, as a message; the exit status.
-int Refuse(const campaign::Reduction& reduction, std::ostream& err) {
-    if (reduction.outcome == campaign::Outcome::NoTransit) {
-        const std::string why = campaign::RefusalText(reduction.refusal);
-        if (reduction.refusedFile >= 0) {
-            err << "transitfit: " << reduction.campaign.files[static_cast<std::size_t>(reduction.refusedFile)] << ':'
-                << reduction.refusedLine << ": " << why << ".\n";
-            return 1;
-        }
-        err << "transitfit: " << why << ".\nTry 'transitfit --help'.\n";
-        return 2;
-    }
-    err << "transitfit: no fit: "
-        << (reduction.campaign.timings.empty() ? "no file holds a readable timing" : campaign::NoFitText(reduction.fit.whyNot))
-        << ".\n";
-    return 1;
+// The sentence that says why no AU came from timings that were read.
+std::string WhyNoFit(const campaign::Reduction& reduction) {
+    if (reduction.outcome == campaign::Outcome::NoFit) return campaign::NoFitText(reduction.fit.whyNot);
+    return campaign::UnboundedText(reduction.fit, kit::Language::English);
 }
 
-}  // namespace
-
-int RunFitCommand(const FitCommand& command, std::istream& in, std::ostream& out, std::ostream& err) {
-    campaign::Campaign read;
-    if (!ReadFiles(command, in, read, err)) return 2;
-    const campaign::Reduction reduction = campaign::Reduce(std::move(read), command.reduce, err);
-    if (reduction.outcome != campaign::Outcome::Reduced) return Refuse(reduction, err);
+// Writes the report in the format asked for.
+void WriteReport(const FitCommand& command, const campaign::Reduction& reduction, std::ostream& out) {
     switch (command.format) {
         case OutputFormat::Text: campaign::WriteTextReport(reduction, command.language, out); break;
         case OutputFormat::Json: campaign::WriteJsonReport(reduction, out); break;
         case OutputFormat::Csv: campaign::WriteCsvReport(reduction, out); break;
     }
-    if (!command.plotFile.empty()) {
-        std::ofstream plot(command.plotFile, std::ios::binary);
-        if (plot) campaign::WritePlotSvg(reduction, command.language, plot);
-        if (!plot || !plot.flush()) {
-            err << "transitfit: " << command.plotFile << ": cannot write the plot\n";
-            return 2;
+}
+
+// How far a run came: what out of memory can still tell.
+struct Progress {
+    campaign::Campaign read;   // while the files are read
+    std::size_t timingsRead = 0;  // once they are
+};
+
+// Reads, reduces and writes; the exit status.
+int Run(const FitCommand& command, std::istream& in, std::ostream& out, std::ostream& err, Progress& progress) {
+    // Before anything is read or written: a plot must never land on a campaign.
+    if (!command.plotFile.empty() && IsAnInput(command.plotFile, command.files)) {
+        err << "transitfit: --plot " << command.plotFile << " is one of the input files; choose another name\n";
+        return ExitBadInput;
+    }
+    campaign::Campaign& read = progress.read;
+    if (!ReadFiles(command, in, read, err)) return ExitBadInput;
+    progress.timingsRead = read.timings.size();
+    if (read.timings.empty()) {
+        err << "transitfit: no file holds a readable timing\n";
+        return ExitBadInput;
+    }
+    const campaign::Reduction reduction = campaign::Reduce(std::move(read), command.reduce, err);
+    if (reduction.outcome == campaign::Outcome::NoTransit) {
+        const std::string why = campaign::RefusalText(reduction.refusal);
+        if (reduction.refusedFile >= 0) {
+            err << "transitfit: " << reduction.campaign.files[static_cast<std::size_t>(reduction.refusedFile)] << ':'
+                << reduction.refusedLine << ": " << why << ".\n";
+        } else {
+            err << "transitfit: " << why << ".\nTry 'transitfit --help'.\n";
+        }
+        return ExitBadInput;
+    }
+    const bool au = reduction.outcome == campaign::Outcome::Reduced && reduction.fit.bounded;
+    if (!au) {
+        const std::string why = WhyNoFit(reduction);
+        err << "transitfit: no AU: " << why << (why.back() == '?' ? "\n" : ".\n");
+    }
+    if (reduction.outcome == campaign::Outcome::NoFit) {
+        if (command.format == OutputFormat::Json) campaign::WriteJsonRefusal(WhyNoFit(reduction), out);
+    } else {
+        WriteReport(command, reduction, out);
+        if (!command.plotFile.empty() &&
+            !WriteWhole(command.plotFile, "plot", [&](std::ostream& plot) { campaign::WritePlotSvg(reduction, command.language, plot); },
+                        err)) {
+            return ExitBadInput;
         }
     }
     out.flush();
     if (!out) {
         err << "transitfit: cannot write the report\n";
-        return 1;
+        return ExitBadInput;
     }
-    return 0;
+    return au ? ExitAu : ExitNoAu;
+}
+
+}  // namespace
+
+int RunFitCommand(const FitCommand& command, std::istream& in, std::ostream& out, std::ostream& err) {
+    Progress progress;
+    // Memory is the one resource a campaign can exhaust: the program's edge says so in a sentence.
+    try {
+        return Run(command, in, out, err, progress);
+    } catch (const std::bad_alloc&) {
+        err << "transitfit: out of memory after reading " << std::max(progress.timingsRead, progress.read.timings.size())
+            << " timings; reduce the campaign in parts or on a machine with more memory\n";
+        return ExitBadInput;
+    }
 }

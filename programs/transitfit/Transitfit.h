@@ -7,6 +7,11 @@
 
 #include "Options.h"
 
-// Reads the files, reduces the campaign and writes the report. Returns the exit status: 0 a fit was made, 1 no
-// fit is possible, 2 a file could not be read or the plot not written.
+// The exit statuses, one rule for every case: an AU (with its uncertainty where the timings allow one); no AU
+// from timings that were read (one timing site, timings that agree exactly, an AU the data do not bound: the
+// reason on standard error and, with --format json, in the JSON); bad input (a file that cannot be read or
+// holds no readable timing, a date no transit touches, a plot onto an input) or output that cannot be written.
+inline constexpr int ExitAu = 0, ExitNoAu = 1, ExitBadInput = 2;
+
+// Reads the files, reduces the campaign and writes the report and the plot; returns the exit status.
 int RunFitCommand(const FitCommand& command, std::istream& in, std::ostream& out, std::ostream& err);

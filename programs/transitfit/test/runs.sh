@@ -128,10 +128,10 @@ status bad-format 2 "Try 'transitfit --help'" --format xml "$sample"
 status missing 2 'missing.csv: cannot open (no such file)' "$work/missing.csv"
 status directory 2 'is a directory' "$work"
 status random-bytes 2 'not a text file' "$work/random.bin"
-status empty 1 'the file is empty; expected a header row' "$work/empty.csv"
-status header-only 1 'no timings below the header' "$work/header-only.csv"
-status empty-stdin 1 '-: the file is empty'
-status one-site 1 'no fit: the timings cannot determine the AU' "$work/one-site.csv"
+status empty 2 'the file is empty; expected a header row' "$work/empty.csv"
+status header-only 2 'no timings below the header' "$work/header-only.csv"
+status empty-stdin 2 '-: the file is empty'
+status one-site 1 'no AU: the timings cannot determine the AU' "$work/one-site.csv"
 status long-line 1 'long-line.csv:2: the row is longer than 1 MiB' "$work/long-line.csv"
 status no-transit 2 'no transit of Venus or Mercury touches 2010-01-01' --transit 2010-01-01 "$sample"
 status impossible-date 2 "--transit 2012-02-30 is not a date" --transit 2012-02-30 "$sample"
@@ -139,9 +139,20 @@ status outside-catalogue 2 'is not a date from 1600 to 2200' --transit 1500-06-0
 status table-for-2012 2 'the coefficient table is that of 8 June 2004' --transit 2012-06-05 --coefficients table "$sample"
 status unwritable-plot 2 'cannot write the plot' --plot "$work/no/such/folder.svg" "$sample"
 
+status plot-empty 2 '--plot needs the name of a file' --plot "" "$sample"
+status plot-stdout 2 '--plot needs the name of a file' --plot - "$sample"
+
+# Out of memory is a sentence and status 2, not an abort (not under the sanitizers, which need far more
+# address space than a limit leaves).
+if ! ldd "$transitfit" 2> /dev/null | grep -q libasan; then
+  "$maker" random 200000 > "$work/big.csv"
+  err=$(ulimit -v 60000; "$transitfit" "$work/big.csv" 2>&1 > /dev/null); got=$?
+  if [ "$got" -eq 2 ] && [[ $err == *"out of memory after reading"* ]]; then pass; else fail "out of memory: exit status $got: $err"; fi
+fi
+
 # A report that cannot be written is not a success.
 err=$("$transitfit" "$sample" 2>&1 > /dev/full); got=$?
-if [ "$got" -eq 1 ] && [[ $err == *"cannot write the report"* ]]; then pass; else fail "full disc: exit status $got: $err"; fi
+if [ "$got" -eq 2 ] && [[ $err == *"cannot write the report"* ]]; then pass; else fail "full disc: exit status $got: $err"; fi
 
 echo "transitfit runs: $checks passed, $failures failed"
 [ "$failures" -eq 0 ]
