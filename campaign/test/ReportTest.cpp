@@ -22,8 +22,8 @@ std::string Contents(const std::string& path) {
 }  // namespace
 
 TEST(WriteTextReport, SampleCampaignAsBefore) {
-    // The golden files are the reports transitfit wrote of the sample campaign before the campaign library
-    // took its present form; reading, fitting, diagnosing and writing must give them byte for byte.
+    // The golden files are the reports of the sample campaign as they were read and checked (the AU, the three
+    // planted errors named); reading, fitting, diagnosing and writing must give them byte for byte.
     std::ifstream csv(SAMPLE_FOLDER "/campaign-2004.csv", std::ios::binary);
     ASSERT_TRUE(csv);
     Campaign read;

@@ -12,12 +12,13 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <random>
 #include <string>
 
 #include "Ephemeris.h"
-#include "SiteModel.h"
 #include "Fields.h"
+#include "Resampling.h"
+#include "SiteModel.h"
+#include "Units.h"
 
 namespace {
 
@@ -82,6 +83,36 @@ double Timed(const campaign::SiteModel& model, int contact, double latitude, dou
     return ReferenceS[contact - 1] + campaign::SiteLever(model, contact, 0, latitude, longitude) + noise;
 }
 
+// Random numbers drawn the same way on every platform and library: splitmix64 and transforms written out
+// here (the standard's distributions leave their algorithms to each library, so a new one would change the
+// committed samples).
+struct Noise {
+    std::uint64_t state;
+    bool haveSpare = false;
+    double spare = 0.0;
+};
+
+// Uniform in [0, 1), from the top 53 bits.
+double Uniform(Noise& noise) { return static_cast<double>(campaign::NextRandom(noise.state) >> 11) * 0x1.0p-53; }
+
+// Uniform in [low, high).
+double Uniform(Noise& noise, double low, double high) { return low + (high - low) * Uniform(noise); }
+
+// Standard normal, by Box and Muller's transform: two uniforms give two independent normals.
+double Normal(Noise& noise) {
+    if (noise.haveSpare) {
+        noise.haveSpare = false;
+        return noise.spare;
+    }
+    const double u1 = 1.0 - Uniform(noise);  // in (0, 1]: the logarithm stays finite
+    const double u2 = Uniform(noise);
+    const double radius = std::sqrt(-2.0 * std::log(u1));
+    const double angle = 2.0 * static_cast<double>(kit::Pi) * u2;
+    noise.spare = radius * std::sin(angle);
+    noise.haveSpare = true;
+    return radius * std::cos(angle);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -95,14 +126,13 @@ int main(int argc, char** argv) {
             return 2;
         }
         std::puts("observer,latitude,longitude,date,contact,time,sigma");
-        std::mt19937_64 random(2012);
-        std::normal_distribution<double> normal(0.0, 1.0);
+        Noise noise{2012};
         for (const Observatory& o : World) {
             ephemeris::LocalCircumstances local;
             if (!ephemeris::LocalContacts(transit, o.latitude, o.longitude, 0.0, local)) continue;
             for (int contact = 1; contact <= 4; ++contact) {
                 if (!local.contactHappens[contact - 1] || local.contactSunAltitudeDegrees[contact - 1] < 2.0) continue;
-                const double jd = local.contactJdUt[contact - 1] + o.sigmaS * normal(random) / 86400.0;
+                const double jd = local.contactJdUt[contact - 1] + o.sigmaS * Normal(noise) / kit::SecondsPerDayDouble;
                 const ephemeris::CalendarTime when = ephemeris::CalendarFromJd(jd);
                 std::printf("%s,%.4f,%.4f,%04d-%02d-%02d,%d,%02d:%02d:%02d.%d,%g\n", o.name, o.latitude, o.longitude,
                             when.year, when.month, when.day, contact, when.hour, when.minute, when.tenthsOfSecond / 10,
@@ -113,8 +143,7 @@ int main(int argc, char** argv) {
     }
     std::puts("observer,latitude,longitude,contact,time,sigma,note");
     if (mode == "sample") {
-        std::mt19937_64 random(2004);
-        std::normal_distribution<double> normal(0.0, 1.0);
+        Noise noise{2004};
         ephemeris::Transit transit;
         ephemeris::FindTransit(ephemeris::Planet::Venus, 2004, 6, 8, ephemeris::EphemerisOptions{}, transit);
         for (const Observatory& o : Observatories) {
@@ -123,7 +152,7 @@ int main(int argc, char** argv) {
                 const double jd = transit.contactJdUt[contact - 1];
                 if (ephemeris::SunAltitudeDegrees(jd, o.latitude, o.longitude, 0.0) < 2.0) continue;
                 Row row{o.name, o.latitude, o.longitude, contact,
-                        Timed(table, contact, o.latitude, o.longitude, o.sigmaS * normal(random)), o.sigmaS, ""};
+                        Timed(table, contact, o.latitude, o.longitude, o.sigmaS * Normal(noise)), o.sigmaS, ""};
                 const std::string name = o.name;
                 if (name == "Vienna" && contact == 4) {
                     row.seconds += 2 * 3600;
@@ -142,10 +171,7 @@ int main(int argc, char** argv) {
     }
     if (mode == "random" && argc >= 3) {
         const long count = std::strtol(argv[2], nullptr, 10);
-        std::mt19937_64 random(argc > 3 ? std::strtoull(argv[3], nullptr, 10) : 1);
-        std::normal_distribution<double> normal(0.0, 1.0);
-        // Where the Sun was up for all four contacts.
-        std::uniform_real_distribution<double> latitude(20.0, 60.0), longitude(10.0, 60.0);
+        Noise noise{argc > 3 ? std::strtoull(argv[3], nullptr, 10) : 1};
         // An observer's timings go round the four contacts: 40 are ten timings of each, as a team at one site.
         const long perObserver = argc > 4 ? std::strtol(argv[4], nullptr, 10) : 4;
         if (perObserver < 1) {
@@ -153,11 +179,12 @@ int main(int argc, char** argv) {
             return 2;
         }
         for (long i = 0; i < count; i += perObserver) {
-            const double lat = latitude(random), lon = longitude(random);
+            // Where the Sun was up for all four contacts.
+            const double lat = Uniform(noise, 20.0, 60.0), lon = Uniform(noise, 10.0, 60.0);
             for (long k = 0; k < perObserver && i + k < count; ++k) {
                 const int contact = static_cast<int>(k % 4) + 1;
                 Write({"observer " + std::to_string(i / perObserver), lat, lon, contact,
-                       Timed(table, contact, lat, lon, 5.0 * normal(random)), 5.0, ""});
+                       Timed(table, contact, lat, lon, 5.0 * Normal(noise)), 5.0, ""});
             }
         }
         return 0;

@@ -27,7 +27,7 @@ cases=(
   "seed-negative|cat \"\$sample\"|--seed -1|2|--seed -1 is not a whole number||-"
   "plot-onto-input|cat \"\$sample\"|--plot f.csv|2|--plot f.csv is one of the input files||-"
   "plot-onto-input-by-link|ln -s f.csv l.csv; cat \"\$sample\"|--plot l.csv|2|--plot l.csv is one of the input files||-"
-  "copied-by-sixty|copy_bochum 60||0||Astronomical Unit: 149.3 |339"
+  "copied-by-sixty|copy_bochum 60||0||Astronomical Unit: 148.5 ± 0.6 million km|339"
   "stray-quote|sed '6s/\$/\"/' \"\$sample\"||0|f.csv:6: a quote opened here is not closed; lines 7-100 were read again as rows||99"
   "two-stray-quotes|sed '6s/\$/\"/; 50s/\$/\"/' \"\$sample\"||0|f.csv:6: a quote opened here is not closed; lines 7-50||99"
   "quoted-note|sed '6s/,\$/,\"first line\nsecond, line\"/' \"\$sample\"||0|||99"
