@@ -33,6 +33,8 @@ bool ReadSeed(const std::string& text, std::uint64_t& seed) {
 
 int ParseFitCommand(int argc, const char* const* argv, FitCommand& command, std::ostream& out, std::ostream& err) {
     CLI::App app{Description, "transitfit"};
+    app.footer("Exit status: 0 an AU; 1 no AU from the timings read (the reason on standard error, and in the JSON);\n"
+               "2 bad input, or output that cannot be written.");
     app.set_version_flag("--version", Version);
     std::string format = "text", language;
     app.add_option("FILE", command.files, "CSV files of timings (- for standard input)");
