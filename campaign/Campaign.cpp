@@ -327,54 +327,6 @@ ReadStatus ReadCampaign(const std::string& name, std::istream& in, Campaign& cam
     return campaign.timings.size() > before ? ReadStatus::Read : ReadStatus::NoTimings;
 }
 
-void MarkDuplicates(Campaign& campaign) {
-    // Sorted copies of the keys, the index breaking ties so that the first of equal timings comes first: a
-    // million timings take a third of the time a tree of them did, and a tenth of the memory blocks.
-    struct Key {
-        int observer, start, end;
-        double seconds;
-        std::size_t index;
-    };
-    std::vector<Key> keys;
-    keys.reserve(campaign.timings.size());
-    for (std::size_t i = 0; i < campaign.timings.size(); ++i) {
-        const Timing& t = campaign.timings[i];
-        keys.push_back({t.observer, t.start, t.end, t.seconds, i});
-    }
-    auto tied = [](const Key& k) { return std::tie(k.observer, k.start, k.end, k.seconds, k.index); };
-    std::sort(keys.begin(), keys.end(), [&](const Key& a, const Key& b) { return tied(a) < tied(b); });
-    for (std::size_t k = 0; k < keys.size(); ++k) {
-        const Key& key = keys[k];
-        const bool repeat = k > 0 && std::tie(key.observer, key.start, key.end, key.seconds) ==
-                                         std::tie(keys[k - 1].observer, keys[k - 1].start, keys[k - 1].end, keys[k - 1].seconds);
-        campaign.timings[key.index].duplicate = repeat;
-    }
-    // The same site, contact and time under another name is a copy, not a second observation: counted once,
-    // it cannot outvote the rest or shrink the scatter the robust fit measures.
-    struct Place {
-        double latitude, longitude, seconds;
-        int start, end;
-        std::size_t index;
-    };
-    std::vector<Place> places;
-    places.reserve(campaign.timings.size());
-    for (std::size_t i = 0; i < campaign.timings.size(); ++i) {
-        const Timing& t = campaign.timings[i];
-        if (!t.duplicate) places.push_back({t.latitudeDegrees, t.longitudeDegrees, t.seconds, t.start, t.end, i});
-    }
-    auto at = [](const Place& p) { return std::tie(p.latitude, p.longitude, p.start, p.end, p.seconds); };
-    std::sort(places.begin(), places.end(), [&](const Place& a, const Place& b) {
-        return std::tie(a.latitude, a.longitude, a.start, a.end, a.seconds, a.index) <
-               std::tie(b.latitude, b.longitude, b.start, b.end, b.seconds, b.index);
-    });
-    for (std::size_t k = 0, first = 0; k < places.size(); ++k) {
-        if (k == 0 || at(places[k]) != at(places[k - 1])) first = k;
-        Timing& t = campaign.timings[places[k].index];
-        const int original = campaign.timings[places[first].index].observer;
-        t.copiedFrom = k != first && t.observer != original ? original : -1;
-    }
-}
-
 std::string ContactName(int start, int end) {
     return end == 0 ? std::to_string(start) : std::to_string(start) + "-" + std::to_string(end);
 }
