@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <tuple>
 #include <unordered_map>
 
 #include "Csv.h"
