@@ -33,7 +33,11 @@ void WriteAu(const FitResult& result, const TextWords& w, kit::Language language
     if (std::isnan(result.auSigmaFormalKm)) text << "-";
     else text << Localised(Format("%.*f", result.auSigmaFormalKm * 1e-6, 3), language) << ' ' << w.millionKm;
     text << " (" << result.degreesOfFreedom << ' ' << w.dof << "); ";
-    if (result.resampling.method == "bootstrap") text << w.bootstrap << " (" << result.resampling.runs << ")";
+    if (result.resampling.method == "bootstrap") {
+        text << w.bootstrap << " (" << result.resampling.runs;
+        if (result.resampling.failed > 0) text << ", " << result.resampling.failed << ' ' << w.notSolved;
+        text << ")";
+    }
     else if (result.resampling.method == "jackknife") text << w.jackknife << " (" << result.resampling.runs << ")";
     else text << w.noResampling;
     if (!result.resampling.method.empty()) {

@@ -142,6 +142,32 @@ Draws Bootstrap(const FitProblem& problem, const std::vector<double>& omega, con
     return result;
 }
 
+// The AU without each observer in turn, and the spread of q that follows from them.
+void Jackknife(const FitProblem& problem, const std::vector<double>& omega, const Units& units,
+               const std::vector<int>& unitObserver, FitResult& result) {
+    const std::vector<Row>& rows = problem.rows;
+    result.resampling = {};
+    result.resampling.method = "jackknife";
+    result.resampling.runs = units.count;
+    std::vector<double> qs;
+    for (int u = 0; u < units.count; ++u) {
+        std::vector<double> without = omega;
+        for (std::size_t i = 0; i < rows.size(); ++i) {
+            if (units.unitOf[i] == u) without[i] = 0.0;
+        }
+        const Solution s = Solve(problem, without);
+        result.resampling.withoutObserver.emplace_back(unitObserver[static_cast<std::size_t>(u)], s.determined ? AuOf(s.q) : NaN);
+        if (s.determined) qs.push_back(s.q);
+        else ++result.resampling.failed;
+    }
+    if (result.resampling.failed == 0) {
+        const double mean = std::accumulate(qs.begin(), qs.end(), 0.0) / units.count;
+        double sum = 0.0;
+        for (const double q : qs) sum += (q - mean) * (q - mean);
+        result.qSigmaResampled = std::sqrt(sum * (units.count - 1) / units.count);
+    }
+}
+
 double StandardDeviation(const std::vector<double>& values) {
     if (values.size() < 2) return NaN;
     const double mean = std::accumulate(values.begin(), values.end(), 0.0) / static_cast<double>(values.size());
@@ -179,34 +205,19 @@ void Resample(const FitProblem& problem, const std::vector<double>& omega, const
     result.qSigmaResampled = NaN;
     if (units.count >= BootstrapObservers) {
         const Draws draws = Bootstrap(problem, omega, solution, units, run);
-        const std::vector<double>& qs = draws.qs;
         result.resampling.failed = draws.failed;
         result.resampling.method = "bootstrap";
         result.resampling.runs = run.resamples;
-        // A bootstrap that often cannot determine the AU says that a few observers carry it: no error bar from it.
-        if (result.resampling.failed * 100 <= run.resamples) result.qSigmaResampled = StandardDeviation(qs);
-    } else if (units.count >= 2) {
-        result.resampling.method = "jackknife";
-        result.resampling.runs = units.count;
-        std::vector<double> qs;
-        for (int u = 0; u < units.count; ++u) {
-            std::vector<double> without = omega;
-            for (std::size_t i = 0; i < rows.size(); ++i) {
-                if (unitOf[i] == u) without[i] = 0.0;
-            }
-            const Solution s = Solve(problem, without);
-            result.resampling.withoutObserver.emplace_back(unitObserver[static_cast<std::size_t>(u)],
-                                                           s.determined ? AuOf(s.q) : NaN);
-            if (s.determined) qs.push_back(s.q);
-            else ++result.resampling.failed;
-        }
-        if (result.resampling.failed == 0) {
-            const double mean = std::accumulate(qs.begin(), qs.end(), 0.0) / units.count;
-            double sum = 0.0;
-            for (const double q : qs) sum += (q - mean) * (q - mean);
-            result.qSigmaResampled = std::sqrt(sum * (units.count - 1) / units.count);
+        // Resamples that lack every timing of a contact cannot determine the AU; the rest still measure its
+        // spread. Only when many fail do a few observers carry the AU, and the jackknife says which.
+        if (draws.failed * 10 <= run.resamples) {
+            result.qSigmaResampled = StandardDeviation(draws.qs);
+            return;
         }
     }
+    // Each observer left out is a fit of its own: beyond a few hundred the jackknife costs more than it tells.
+    constexpr int MostJackknifeObservers = 200;
+    if (units.count >= 2 && units.count <= MostJackknifeObservers) Jackknife(problem, omega, units, unitObserver, result);
 }
 
 

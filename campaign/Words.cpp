@@ -17,7 +17,7 @@ const TextWords TextEnglish = {
     "Uncertainty", "formal", "degrees of freedom", "bootstrap over observers", "jackknife by observer",
     "no resampling", "Coefficients", "Clock offsets", "Contact  Reference (UT)   rms O-C (s)  Timings",
     "duration", "Timing                 Observer              Contact    O-C (s)  Flags", "AU without observer",
-    "not determined"};
+    "not determined", "not solved"};
 
 const TextWords TextGerman = {
     "Zeiten", "gelesen", "verwendet", "verworfen", "Astronomische Einheit", "Mio. km", "Sonnenparallaxe",
@@ -26,7 +26,7 @@ const TextWords TextGerman = {
     "Unsicherheit", "formal", "Freiheitsgrade", "Bootstrap \xC3\xBC" "ber Beobachter", "Jackknife nach Beobachter",
     "keine Wiederholungsstichprobe", "Koeffizienten", "Uhrfehler", "Kontakt  Bezug (UT)       rms B-R (s)  Zeiten",
     "Dauer", "Zeit                   Beobachter            Kontakt    B-R (s)  Kennzeichen", "AE ohne Beobachter",
-    "nicht bestimmt"};
+    "nicht bestimmt", "nicht gel\xC3\xB6st"};
 
 const PlotWords PlotEnglish = {
     " timings", "site lever A\xC2\xB7v (s at 1 AU = 149.6 million km)", "time \xE2\x88\x92 contact's reference time (s)",

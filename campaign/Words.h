@@ -35,6 +35,7 @@ struct TextWords {
     const char* timingHeader;
     const char* without;
     const char* notDetermined;
+    const char* notSolved;     // after a count of bootstrap runs that could not determine the AU
 };
 
 // The fixed words of the picture, in UTF-8.

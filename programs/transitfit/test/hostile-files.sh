@@ -14,6 +14,13 @@ fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 # Sixty "students" who copied Bochum's four timings under their own names.
 copy_bochum() { cat "$sample"; for i in $(seq "$1"); do grep '^Bochum,' "$sample" | sed "s/^Bochum/Student $i/"; done; }
 
+# The 1769 transit from the ephemeris at the world's observatories, with only four timings of contact 4: a
+# few of the bootstrap's resamples lack them all, the rest still measure the spread.
+few_fourth_contacts() {
+  "$(dirname "$transitfit")/make_campaign" local 1769-06-03 > all.csv
+  head -1 all.csv; tail -n +2 all.csv | awk -F, '$5 != 4'; tail -n +2 all.csv | awk -F, '$5 == 4' | head -4
+}
+
 # Each case: NAME | how the file is made from the sample (a shell command reading $sample) | options |
 # exit status | text on standard error ("" for none) | text in the report ("" for any) | timings read ("-"
 # when no report is written).
@@ -27,6 +34,7 @@ cases=(
   "seed-negative|cat \"\$sample\"|--seed -1|2|--seed -1 is not a whole number||-"
   "plot-onto-input|cat \"\$sample\"|--plot f.csv|2|--plot f.csv is one of the input files||-"
   "plot-onto-input-by-link|ln -s f.csv l.csv; cat \"\$sample\"|--plot l.csv|2|--plot l.csv is one of the input files||-"
+  "bootstrap-keeps-what-it-has|few_fourth_contacts||0||not solved) 0.|36"
   "copied-by-sixty|copy_bochum 60||0||Astronomical Unit: 148.5 ± 0.6 million km|339"
   "stray-quote|sed '6s/\$/\"/' \"\$sample\"||0|f.csv:6: a quote opened here is not closed; lines 7-100 were read again as rows||99"
   "two-stray-quotes|sed '6s/\$/\"/; 50s/\$/\"/' \"\$sample\"||0|f.csv:6: a quote opened here is not closed; lines 7-50||99"
