@@ -26,11 +26,22 @@ nlohmann::ordered_json EventsJson(const TransitsEntry& entry, bool local) {
     return events;
 }
 
+const char* DeltaTSourceName(ephemeris::DeltaTSource source) {
+    switch (source) {
+        case ephemeris::DeltaTSource::Given: return "given";
+        case ephemeris::DeltaTSource::Measured: return "measured";
+        case ephemeris::DeltaTSource::Reconstructed: return "reconstructed";
+        case ephemeris::DeltaTSource::Extrapolated: return "extrapolated";
+    }
+    return "measured";
+}
+
 nlohmann::ordered_json TransitHeadJson(const ephemeris::Transit& t) {
     nlohmann::ordered_json head;
     head["planet"] = PlanetName(t.planet);
     head["date"] = DateText(ephemeris::CalendarFromJd(t.greatestJdUt));
     head["delta_t_s"] = t.deltaTSeconds;
+    head["delta_t_source"] = DeltaTSourceName(t.deltaTSource);
     head["radii"] = t.radii == ephemeris::Radii::Nasa ? "nasa" : "iau";
     return head;
 }

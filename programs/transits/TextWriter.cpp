@@ -22,8 +22,7 @@ namespace {
 std::string DeltaTLine(const TransitsOptions& options, const Transit& t) {
     const Texts& texts = TextsFor(options.language);
     return Fill(texts.deltaTLine, Number(options.language, t.deltaTSeconds, 1),
-                options.ephemeris.deltaTSeconds ? texts.deltaTGiven : texts.deltaTPolynomials,
-                t.radii == Radii::Nasa ? texts.radiiNasa : texts.radiiIau);
+                DeltaTSourceWord(texts, t.deltaTSource), t.radii == Radii::Nasa ? texts.radiiNasa : texts.radiiIau);
 }
 
 std::string SiteText(const TransitsOptions& options) {
@@ -37,7 +36,7 @@ void WriteList(const TransitsOptions& options, const TransitsReport& report, std
     const std::string which = !options.planet                 ? texts.bothGenitive
                               : *options.planet == Planet::Venus ? texts.venusGenitive
                                                                  : texts.mercuryGenitive;
-    const std::string deltaT = options.ephemeris.deltaTSeconds ? texts.deltaTGiven : texts.deltaTPolynomials;
+    const std::string deltaT = options.ephemeris.deltaTSeconds ? texts.deltaTGiven : texts.deltaTWhereKnown;
     out << Fill(texts.listTitle, which, std::to_string(options.fromYear), std::to_string(options.toYear),
                 "Delta T " + deltaT + ", " + (options.ephemeris.radii == Radii::Nasa ? texts.radiiNasa : texts.radiiIau))
         << '\n'

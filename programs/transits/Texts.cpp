@@ -20,7 +20,7 @@ const Texts English{
     "  --planet venus|mercury   only this planet (default: both)\n"
     "  --from YEAR, --to YEAR   the years of list (default: 1600 and 2200)\n"
     "  --site LAT,LON[,HEIGHT]  for contacts: degrees, north and east positive, height in m (WGS84)\n"
-    "  --delta-t SECONDS        TT - UT instead of the Espenak-Meeus polynomials\n"
+    "  --delta-t SECONDS        TT - UT instead of the measured values (USNO; Stephenson et al. 2016)\n"
     "  --radii nasa|iau         NASA's radii (default) or the IAU's solid planets, as the IMCCE\n"
     "  --format text|json       for people (default) or for scripts\n"
     "  --language en|de         English or German (default: from LC_ALL, LC_MESSAGES, LANG)\n"
@@ -60,7 +60,10 @@ const Texts English{
     "seen from %s, UT",
     "Delta T %s s (%s), %s",
     "given",
-    "Espenak-Meeus",
+    "measured",
+    "reconstructed",
+    "extrapolated",
+    "measured where known",
     "NASA radii",
     "IAU radii",
     "greatest",
@@ -90,7 +93,7 @@ const Texts German{
     "  --planet venus|mercury   nur dieser Planet (Vorgabe: beide)\n"
     "  --from JAHR, --to JAHR   die Jahre von list (Vorgabe: 1600 und 2200)\n"
     "  --site BREITE,L\xC4NGE[,H\xD6HE]  f\xFCr contacts: Grad, Nord und Ost positiv, H\xF6he in m (WGS84)\n"
-    "  --delta-t SEKUNDEN       TT - UT statt der Polynome von Espenak und Meeus\n"
+    "  --delta-t SEKUNDEN       TT - UT statt der gemessenen Werte (USNO; Stephenson u. a. 2016)\n"
     "  --radii nasa|iau         die Radien der NASA (Vorgabe) oder die festen Planeten der IAU (IMCCE)\n"
     "  --format text|json       f\xFCr Menschen (Vorgabe) oder f\xFCr Skripte\n"
     "  --language en|de         Englisch oder Deutsch (Vorgabe: aus LC_ALL, LC_MESSAGES, LANG)\n"
@@ -130,7 +133,10 @@ const Texts German{
     "gesehen von %s, UT",
     "Delta T %s s (%s), %s",
     "vorgegeben",
-    "Espenak-Meeus",
+    "gemessen",
+    "rekonstruiert",
+    "extrapoliert",
+    "gemessen, wo bekannt",
     "Radien der NASA",
     "Radien der IAU",
     "Mitte",
@@ -161,6 +167,16 @@ std::string Fill(const char* pattern, const std::string& a, const std::string& b
         }
     }
     return out;
+}
+
+std::string DeltaTSourceWord(const Texts& texts, ephemeris::DeltaTSource source) {
+    switch (source) {
+        case ephemeris::DeltaTSource::Given: return texts.deltaTGiven;
+        case ephemeris::DeltaTSource::Measured: return texts.deltaTMeasured;
+        case ephemeris::DeltaTSource::Reconstructed: return texts.deltaTReconstructed;
+        case ephemeris::DeltaTSource::Extrapolated: return texts.deltaTExtrapolated;
+    }
+    return texts.deltaTMeasured;
 }
 
 std::string PlanetWord(const Texts& texts, ephemeris::Planet planet) {
