@@ -62,6 +62,33 @@ struct LocalCircumstances {
     double greatestSunAltitudeDegrees = 0.0;
 };
 
+// Terms of the Chebyshev series of each Besselian element over its span.
+inline constexpr int ElementTerms = 12;
+
+// The Besselian elements of a transit, as for a solar eclipse: the fundamental plane passes through the
+// Earth's centre perpendicular to the axis through the centres of the planet and the Sun; x (east) and y
+// (north) are the axis's coordinates on it in Earth equatorial radii (6378.137 km), d and mu the declination
+// and the Greenwich hour angle of the axis's direction towards the Sun (rad), l1 and l2 the radii on the
+// plane of the cones of the external (1 and 4) and internal (2 and 3) contacts, f1 and f2 their half-angles.
+// Frame: the equator of date and the apparent sidereal time that LocalContacts turns the site by. Each
+// element is a Chebyshev series in UT over [startJdUt, endJdUt], coefficient k of T_k((t - mid) / half).
+struct BesselianElements {
+    Planet planet = Planet::Venus;
+    Radii radii = Radii::Nasa;
+    double deltaTSeconds = 0.0;
+    double startJdUt = 0.0, endJdUt = 0.0;
+    double contactJdUt[ContactCount] = {0.0, 0.0, 0.0, 0.0};  // geocentric: the first guesses
+    bool contactHappens[ContactCount] = {false, false, false, false};
+    double greatestJdUt = 0.0;
+    double x[ElementTerms], y[ElementTerms], d[ElementTerms], mu[ElementTerms];
+    double l1[ElementTerms], l2[ElementTerms], tanF1[ElementTerms], tanF2[ElementTerms];
+};
+
+// The elements at one instant (d and mu in rad, mu not brought into a turn).
+struct ElementValues {
+    double x, y, d, mu, l1, l2, tanF1, tanF2;
+};
+
 // A UT instant split for printing, the seconds rounded to tenths with the carry taken into the date.
 struct CalendarTime {
     int year, month, day, hour, minute;
@@ -119,6 +146,22 @@ bool LocalContacts(const Transit& transit, double latitudeDegrees, double longit
 // EarthRadiusKm at v = (cos lat cos lon, cos lat sin lon, sin lat), east positive, comes at
 // t_c(geocentre) + A_c . v. A contact that does not happen there gets NaN.
 void ContactCoefficients(const Transit& transit, double coefficientsSeconds[ContactCount][3]);
+
+// Besselian elements (Elements.cpp)
+
+// The elements of transit over its contacts 1 to 4 and 1.5 h either side; false for a transit without
+// contacts 1 and 4 (a default-made one).
+bool ElementsOf(const Transit& transit, BesselianElements& out);
+
+// The elements at a UT JD within their span (beyond it the series run off).
+ElementValues ElementsAt(const BesselianElements& elements, double jdUt);
+
+// Contact 1..4 at a WGS84 site (as LocalContacts) whose geocentric vector is scaled by q = AU_ref / AU
+// (q = 1: the AU of the ephemeris; the solar parallax is q times the reference one): its UT JD and
+// d(jdUt)/dq in days. Agrees with LocalContacts to 0.01 s where the Sun is up. False when the site does
+// not see that contact within the span, or contact is not 1..4.
+bool PredictContact(const BesselianElements& elements, int contact, double latitudeDegrees,
+                    double longitudeEastDegrees, double heightMetres, double q, double& jdUt, double& jdUtPerQ);
 
 // The Sun (Sun.cpp)
 
