@@ -15,6 +15,8 @@ const Texts English{
     "                           the Earth's centre or, with --site, from a site with the Sun's altitude\n"
     "  coefficients DATE        the site coefficients A_c of each contact, in seconds per unit site\n"
     "                           vector on the 6364 km sphere, longitude east positive\n"
+    "  elements DATE            the Besselian elements of the transit every hour: x, y, d, mu, l1, l2,\n"
+    "                           tan f1, tan f2 (as for a solar eclipse; the Sun's and planet's cones)\n"
     "\n"
     "Options:\n"
     "  --planet venus|mercury   only this planet (default: both)\n"
@@ -44,7 +46,7 @@ const Texts English{
     "format \"%s\" is neither text nor json",
     "language \"%s\" is neither en nor de",
     "%s needs a DATE (YYYY-MM-DD)",
-    "no command given: list, contacts or coefficients",
+    "no command given: list, contacts, coefficients or elements",
     "cannot read the command line: %s",
     "no transit of Venus or Mercury touches %s",
     "no transit of %s touches %s",
@@ -74,6 +76,8 @@ const Texts English{
     "Site coefficients A_c, transit of %s, %s (s per unit site vector, sphere of 6364 km)",
     "x: lon 0 on the equator, y: 90 E on the equator, z: north pole",
     "contact",
+    "Besselian elements, transit of %s, %s, every hour of UT",
+    "x, y, l1, l2 in Earth equatorial radii (6378.137 km); d, mu in degrees (equator of date)",
 };
 
 // German letters as Windows-1252 escapes; a following hex digit needs a split literal.
@@ -88,6 +92,8 @@ const Texts German{
     "                           Erdmittelpunkt oder, mit --site, von einem Ort mit der Sonnenh\xF6he\n"
     "  coefficients DATUM       die Ortskoeffizienten A_c jedes Kontakts, in Sekunden je Einheit des\n"
     "                           Ortsvektors auf der Kugel von 6364 km, L\xE4nge nach Osten positiv\n"
+    "  elements DATUM           die Besselschen Elemente des Durchgangs zu jeder Stunde: x, y, d, mu,\n"
+    "                           l1, l2, tan f1, tan f2 (wie bei einer Sonnenfinsternis)\n"
     "\n"
     "Optionen:\n"
     "  --planet venus|mercury   nur dieser Planet (Vorgabe: beide)\n"
@@ -117,7 +123,7 @@ const Texts German{
     "das Format \"%s\" ist weder text noch json",
     "die Sprache \"%s\" ist weder en noch de",
     "%s braucht ein DATUM (JJJJ-MM-TT)",
-    "kein Befehl: list, contacts oder coefficients",
+    "kein Befehl: list, contacts, coefficients oder elements",
     "die Befehlszeile ist unverst\xE4ndlich: %s",
     "kein Durchgang von Venus oder Merkur ber\xFChrt den %s",
     "kein Durchgang %s ber\xFChrt den %s",
@@ -147,6 +153,8 @@ const Texts German{
     "Ortskoeffizienten A_c, Durchgang %s, %s (s je Einheit des Ortsvektors, Kugel von 6364 km)",
     "x: L\xE4nge 0 am \xC4quator, y: 90 Ost am \xC4quator, z: Nordpol",
     "Kontakt",
+    "Besselsche Elemente, Durchgang %s, %s, zu jeder vollen Stunde UT",
+    "x, y, l1, l2 in \xC4quatorradien der Erde (6378,137 km); d, mu in Grad (\xC4quator des Datums)",
 };
 
 }  // namespace

@@ -57,6 +57,8 @@ struct Texts {
     const char* coefficientsTitle;
     const char* coefficientsAxes;
     const char* contactWord;
+    const char* elementsTitle;
+    const char* elementsUnits;
 };
 
 // The words in language.

@@ -140,3 +140,30 @@ TEST(WriteTransitsText, WritesForPeopleInEitherLanguage) {
                                            kit::Language::German);
     EXPECT_EQ(germanList.rfind("Durchg\xE4nge des Merkur, 2019..2019", 0), 0u) << germanList;
 }
+
+TEST(WriteTransitsText, WritesTheElementsEveryHour) {
+    // 2012: contact 1 at 22:09, contact 4 at 04:49 UT: rows from 22:00 to 05:00.
+    const std::string english = RunText({"elements", "2012-06-06"});
+    EXPECT_EQ(english.rfind("Besselian elements, transit of Venus, 2012-06-06", 0), 0u) << english;
+    EXPECT_NE(english.find("Delta T 66.8 s (measured), NASA radii"), std::string::npos) << english;
+    EXPECT_NE(english.find("\n2012-06-05 22:00 "), std::string::npos) << english;
+    EXPECT_NE(english.find("\n2012-06-06 05:00 "), std::string::npos) << english;
+    EXPECT_EQ(english.find("\n2012-06-05 21:00 "), std::string::npos) << english;
+    const std::string german = RunText({"elements", "2012-06-06"}, kit::Language::German);
+    EXPECT_NE(german.find("Besselsche Elemente, Durchgang der Venus"), std::string::npos) << german;
+    EXPECT_EQ(german.find('.', german.find("\n2012-06-05 22:00 ") + 1), std::string::npos) << german;
+}
+
+TEST(WriteTransitsJson, GivesTheElementsAsSeriesAndHourly) {
+    const nlohmann::json j = RunJson({"elements", "2019-11-11", "--format", "json"});
+    ASSERT_TRUE(j.contains("elements")) << j.dump();
+    const nlohmann::json& e = j["elements"];
+    EXPECT_EQ(j["planet"], "mercury");
+    for (const char* key : {"x", "y", "d", "mu", "l1", "l2", "tan_f1", "tan_f2"}) {
+        EXPECT_EQ(e["chebyshev"][key].size(), static_cast<std::size_t>(ephemeris::ElementTerms)) << key;
+    }
+    // 12:35 to 18:04 UT: rows 12:00 to 19:00; the penumbral cone is wider than the internal one.
+    ASSERT_EQ(e["hourly"].size(), 8u);
+    EXPECT_EQ(e["hourly"][0]["ut"], "2019-11-11T12:00:00.0Z");
+    for (const auto& row : e["hourly"]) EXPECT_GT(row["l1"].get<double>(), row["l2"].get<double>());
+}

@@ -27,6 +27,8 @@ expect 0 list --planet venus
 expect 0 contacts 2004-06-08
 expect 0 contacts 2012-06-05 --site 51.4779,-0.0015,46
 expect 0 coefficients 2019-11-11 --planet mercury
+expect 0 elements 2012-06-06
+expect 2 elements
 expect 0 --language de contacts 2004-06-08 --radii iau
 expect 1 contacts 2005-06-08
 expect 2 contacts 2004-02-30
@@ -60,6 +62,7 @@ check_json "len(j['transits']) == 10 and all(set(t) >= {'planet','date','events'
 check_json "[t['date'] for t in j['transits']] == ['2003-05-07','2004-06-08','2006-11-08','2012-06-06','2016-05-09','2019-11-11']" list --from 2000 --to 2020
 check_json "j['delta_t_source'] == 'given' and j['delta_t_s'] == 69.4" contacts 2019-11-11 --delta-t 69.4
 check_json "[t['delta_t_source'] for t in j['transits']] == ['measured','extrapolated']" list --planet venus --from 2012 --to 2117
+check_json "len(j['elements']['hourly']) == 8 and len(j['elements']['chebyshev']['x']) == 12" elements 2012-06-06
 
 # The list shows whole seconds rounded, not cut: contact 4 of 2004 came at 11:25:58.9.
 "$transits" list --from 2004 --to 2004 --planet venus | grep -q ' 11:25:59 ' || fail "transits list cuts the tenths off"
