@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright the limbtimer and chordspan authors
 // Pace of the ephemeris: one transit's contacts and site coefficients (found from its date, as
-// `transits coefficients` does), and the whole catalogue 1600-2200 of both planets. Medians of ROUNDS runs.
+// `transits coefficients` does), the whole catalogue 1600-2200 of both planets, and one site's contact from
+// the Besselian elements against the direct solver. Medians of ROUNDS runs.
 // Usage: bench_transits [ROUNDS]
 #include <algorithm>
 #include <chrono>
@@ -52,5 +53,26 @@ int main(int argc, char** argv) {
     std::size_t count = 0;
     const double ms = MedianMilliseconds(rounds, [&] { count = ListTransits(std::nullopt, 1600, 2200, options).size(); });
     std::printf("%-20s whole catalogue (%zu)     %8.1f ms\n", "1600-2200", count, ms);
+    for (const auto& c : cases) {
+        Transit t;
+        BesselianElements e;
+        if (!FindTransit(c.planet, c.year, c.month, c.day, options, t) || !ElementsOf(t, e)) return 1;
+        const double elementsMs = MedianMilliseconds(rounds, [&] { sink += static_cast<std::size_t>(ElementsOf(t, e)); });
+        // 10000 predictions over sites spread across the day side, all four contacts.
+        constexpr int Predictions = 10000;
+        const double predictMs = MedianMilliseconds(rounds, [&] {
+            for (int i = 0; i < Predictions; ++i) {
+                double jd = 0.0, perQ = 0.0;
+                const double lat = -60.0 + 120.0 * (i % 97) / 96.0, lon = -180.0 + 360.0 * (i % 89) / 89.0;
+                sink += static_cast<std::size_t>(PredictContact(e, 1 + i % 4, lat, lon, 0.0, 1.0, jd, perQ));
+            }
+        });
+        const double solverMs = MedianMilliseconds(rounds, [&] {
+            LocalCircumstances local;
+            sink += static_cast<std::size_t>(LocalContacts(t, 10.0, 20.0, 0.0, local));
+        });
+        std::printf("%-20s elements %8.3f ms, one contact %8.3f us, direct solver (4 contacts) %8.3f ms\n", c.name,
+                    elementsMs, predictMs * 1000.0 / Predictions, solverMs);
+    }
     return sink == 0 ? 1 : 0;
 }

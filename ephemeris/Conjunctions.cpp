@@ -156,7 +156,8 @@ bool NearConjunction(Planet planet, long double guessJdTt, long double& jdTt, He
     return true;
 }
 
-long double DeltaTFor(const EphemerisOptions& options, long double jdTt) {
+long double DeltaTFor(const EphemerisOptions& options, long double jdTt, DeltaTSource& source) {
+    source = options.deltaTSeconds ? DeltaTSource::Given : DeltaTSourceAt(static_cast<double>(DecimalYear(jdTt)));
     if (options.deltaTSeconds) return *options.deltaTSeconds;
     return DeltaTSeconds(static_cast<double>(DecimalYear(jdTt)));
 }
@@ -169,7 +170,8 @@ bool TransitAtConjunction(Planet planet, long double conjunctionJdTt, const Heli
     const long double reach =
         SunRadiusArcsec(Norm(g.sun)) + PlanetRadiusArcsec(planet, options.radii, Norm(g.planet));
     if (SeparationArcsec(g.planet, g.sun) > CandidateFactor * reach) return false;
-    const long double deltaT = DeltaTFor(options, conjunctionJdTt);
+    DeltaTSource source = DeltaTSource::Given;
+    const long double deltaT = DeltaTFor(options, conjunctionJdTt, source);
     const Window window = OpenWindow(planet, options.radii, static_cast<double>(conjunctionJdTt), deltaT);
     const Solution s = Solve(window, Observer{{0, 0, 0}, {0, 0, 0}, true});
     if (!s.happens[0]) return false;
@@ -184,6 +186,7 @@ bool TransitAtConjunction(Planet planet, long double conjunctionJdTt, const Heli
     out.greatestJdUt = static_cast<double>(centreUt + s.greatestTau);
     out.minSeparationArcsec = static_cast<double>(s.minSeparation);
     out.deltaTSeconds = static_cast<double>(deltaT);
+    out.deltaTSource = source;
     return true;
 }
 

@@ -88,19 +88,18 @@ long double ContactRoot(const Window& window, const Observer& observer, int cont
     return (a + b) / 2.0L;
 }
 
-// The window of a transit already found, centred on its greatest transit.
-Window WindowOf(const Transit& transit) {
-    const long double deltaT = transit.deltaTSeconds;
-    const long double centre = static_cast<long double>(transit.greatestJdUt) + deltaT / kit::SecondsPerDay;
-    return OpenWindow(transit.planet, transit.radii, static_cast<double>(centre), deltaT);
-}
-
 long double AltitudeDegrees(const View& view, const Observer& observer) {
     const Vector zenith = EarthFixedToJ2000(observer.zenith, view.jdUt, view.jdTt);
     return std::asin(Dot(view.sun, zenith) / Norm(view.sun)) / DegToRad;
 }
 
 }  // namespace
+
+Window WindowOf(const Transit& transit) {
+    const long double deltaT = transit.deltaTSeconds;
+    const long double centre = static_cast<long double>(transit.greatestJdUt) + deltaT / kit::SecondsPerDay;
+    return OpenWindow(transit.planet, transit.radii, static_cast<double>(centre), deltaT);
+}
 
 Solution Solve(const Window& window, const Observer& observer) {
     Solution s{};

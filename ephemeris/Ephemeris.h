@@ -16,8 +16,8 @@ enum class Planet { Venus, Mercury };
 // bodies of the IAU (Venus 6051.8 km, Mercury 2439.7 km) that the IMCCE used, with the same Sun.
 enum class Radii { Nasa, Iau };
 
-// The years the catalogue covers; the Delta T polynomials and the positions are checked against
-// published predictions inside them.
+// The years the catalogue covers; Delta T and the positions are checked against published predictions
+// inside them.
 inline constexpr int FirstCatalogueYear = 1600;
 inline constexpr int LastCatalogueYear = 2200;
 
@@ -29,9 +29,14 @@ inline constexpr double MaxSiteHeightM = 20000.0;
 // Contact 1..4 are stored at index contact - 1.
 inline constexpr int ContactCount = 4;
 
+// Where a Delta T comes from: given by the user; measured (the USNO's monthly values from 1973, the
+// telescopic record of Stephenson, Morrison and Hohenkerk 2016 from 1620); reconstructed from eclipses
+// (their spline before 1620); extrapolated past the last measurement.
+enum class DeltaTSource { Given, Measured, Reconstructed, Extrapolated };
+
 struct EphemerisOptions {
     Radii radii = Radii::Nasa;
-    std::optional<double> deltaTSeconds;  // TT - UT; unset: the Espenak-Meeus polynomials
+    std::optional<double> deltaTSeconds;  // TT - UT; unset: DeltaTSeconds at the transit
 };
 
 // One transit as seen from the Earth's centre.
@@ -43,6 +48,7 @@ struct Transit {
     double greatestJdUt = 0.0;                                         // minimum geocentric separation
     double minSeparationArcsec = 0.0;                                  // of the centres
     double deltaTSeconds = 0.0;                                        // the TT - UT used
+    DeltaTSource deltaTSource = DeltaTSource::Measured;                // and where it came from
 };
 
 // A transit seen from one site: contacts, greatest transit (the minimum separation there) and the Sun's
@@ -54,6 +60,33 @@ struct LocalCircumstances {
     double greatestJdUt = 0.0;
     double minSeparationArcsec = 0.0;
     double greatestSunAltitudeDegrees = 0.0;
+};
+
+// Terms of the Chebyshev series of each Besselian element over its span.
+inline constexpr int ElementTerms = 12;
+
+// The Besselian elements of a transit, as for a solar eclipse: the fundamental plane passes through the
+// Earth's centre perpendicular to the axis through the centres of the planet and the Sun; x (east) and y
+// (north) are the axis's coordinates on it in Earth equatorial radii (6378.137 km), d and mu the declination
+// and the Greenwich hour angle of the axis's direction towards the Sun (rad), l1 and l2 the radii on the
+// plane of the cones of the external (1 and 4) and internal (2 and 3) contacts, f1 and f2 their half-angles.
+// Frame: the equator of date and the apparent sidereal time that LocalContacts turns the site by. Each
+// element is a Chebyshev series in UT over [startJdUt, endJdUt], coefficient k of T_k((t - mid) / half).
+struct BesselianElements {
+    Planet planet = Planet::Venus;
+    Radii radii = Radii::Nasa;
+    double deltaTSeconds = 0.0;
+    double startJdUt = 0.0, endJdUt = 0.0;
+    double contactJdUt[ContactCount] = {0.0, 0.0, 0.0, 0.0};  // geocentric: the first guesses
+    bool contactHappens[ContactCount] = {false, false, false, false};
+    double greatestJdUt = 0.0;
+    double x[ElementTerms], y[ElementTerms], d[ElementTerms], mu[ElementTerms];
+    double l1[ElementTerms], l2[ElementTerms], tanF1[ElementTerms], tanF2[ElementTerms];
+};
+
+// The elements at one instant (d and mu in rad, mu not brought into a turn).
+struct ElementValues {
+    double x, y, d, mu, l1, l2, tanF1, tanF2;
 };
 
 // A UT instant split for printing, the seconds rounded to tenths with the carry taken into the date.
@@ -70,10 +103,18 @@ struct SubsolarPoint {
     double latitudeRateDegPerDay = 0.0, longitudeRateDegPerDay = 0.0;
 };
 
-// Calendar and Delta T (Calendar.cpp)
+// Delta T (DeltaT.cpp)
 
-// TT - UT in seconds at decimalYear (2004.5 is mid-2004), Espenak and Meeus (2006), for any year.
+// TT - UT1 in seconds at decimalYear (2000.0 at J2000, mean Gregorian years), for any year: the USNO's
+// monthly measurements from 1973 February to their end (linear between months), the spline of
+// Stephenson, Morrison and Hohenkerk (2016) from -720 to 1973, the parabola -20 + 32 u^2 (u in centuries
+// from 1820) before -720; past the last measurement its value, bent by a cubic into the parabola by 2150.
 double DeltaTSeconds(double decimalYear);
+
+// Where DeltaTSeconds takes its value at decimalYear from (never Given).
+DeltaTSource DeltaTSourceAt(double decimalYear);
+
+// Calendar (Calendar.cpp)
 
 // JD of 0h UT on a Gregorian date, years -32767..32767; a day past the month's end rolls into the next month.
 double JulianDayAtMidnight(int year, int month, int day);
@@ -106,13 +147,29 @@ bool LocalContacts(const Transit& transit, double latitudeDegrees, double longit
 // t_c(geocentre) + A_c . v. A contact that does not happen there gets NaN.
 void ContactCoefficients(const Transit& transit, double coefficientsSeconds[ContactCount][3]);
 
+// Besselian elements (Elements.cpp)
+
+// The elements of transit over its contacts 1 to 4 and 1.5 h either side; false for a transit without
+// contacts 1 and 4 (a default-made one).
+bool ElementsOf(const Transit& transit, BesselianElements& out);
+
+// The elements at a UT JD within their span (beyond it the series run off).
+ElementValues ElementsAt(const BesselianElements& elements, double jdUt);
+
+// Contact 1..4 at a WGS84 site (as LocalContacts) whose geocentric vector is scaled by q = AU_ref / AU
+// (q = 1: the AU of the ephemeris; the solar parallax is q times the reference one): its UT JD and
+// d(jdUt)/dq in days. Agrees with LocalContacts to 0.01 s where the Sun is up. False when the site does
+// not see that contact within the span, or contact is not 1..4.
+bool PredictContact(const BesselianElements& elements, int contact, double latitudeDegrees,
+                    double longitudeEastDegrees, double heightMetres, double q, double& jdUt, double& jdUtPerQ);
+
 // The Sun (Sun.cpp)
 
-// Geometric altitude of the Sun's centre at a UT JD and a WGS84 site (as for LocalContacts), with the
-// Espenak-Meeus Delta T. Unchecked: a site out of range gives a meaningless angle.
+// Geometric altitude of the Sun's centre at a UT JD and a WGS84 site (as for LocalContacts), with
+// DeltaTSeconds. Unchecked: a site out of range gives a meaningless angle.
 double SunAltitudeDegrees(double jdUt, double latitudeDegrees, double longitudeEastDegrees, double heightMetres);
 
-// The subsolar point at a UT JD, with the Espenak-Meeus Delta T.
+// The subsolar point at a UT JD, with DeltaTSeconds.
 SubsolarPoint SubsolarPointAt(double jdUt);
 
 // Geometric altitude of the Sun's centre at a UT JD and a site (geodetic latitude, east longitude) from a

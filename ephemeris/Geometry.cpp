@@ -17,7 +17,6 @@ namespace {
 constexpr long double MercuryRadiusArcsecAt1Au = 3.36L;
 constexpr long double VenusRadiusKm = 6051.8L;
 constexpr long double MercuryRadiusKm = 2439.7L;
-constexpr long double WgsEquatorKm = 6378.137L;
 constexpr long double WgsFlattening = 1.0L / 298.257223563L;
 
 Vector FromRaDec(long double raDegrees, long double decDegrees, long double length) {

@@ -5,7 +5,7 @@
 // Time scales inside the ephemeris.
 namespace ephemeris {
 
-// The decimal year (2000.0 at J2000) of a JD, in mean Gregorian years: what the Delta T polynomials take.
+// The decimal year (2000.0 at J2000) of a JD, in mean Gregorian years: what DeltaTSeconds takes.
 long double DecimalYear(long double jd);
 
 }  // namespace ephemeris

@@ -23,6 +23,9 @@ struct Solution {
     long double minSeparation;
 };
 
+// The window of a transit already found, centred on its greatest transit.
+Window WindowOf(const Transit& transit);
+
 // The contacts the observer sees within the window; a contact whose limb is not crossed there does not happen.
 Solution Solve(const Window& window, const Observer& observer);
 

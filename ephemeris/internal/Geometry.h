@@ -9,6 +9,9 @@
 // Vectors, frames and positions inside the ephemeris: J2000 equator and equinox, AU, long double.
 namespace ephemeris {
 
+// The WGS84 equatorial radius, the unit of the Besselian elements.
+inline constexpr long double WgsEquatorKm = 6378.137L;
+
 // NASA's radii at 1 AU, arcsec; the conjunction search measures its reach with them too.
 inline constexpr long double SunRadiusArcsecAt1Au = 959.63L;
 inline constexpr long double VenusRadiusArcsecAt1Au = 8.41L;

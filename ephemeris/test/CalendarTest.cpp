@@ -6,25 +6,6 @@
 
 using namespace ephemeris;
 
-TEST(DeltaTSeconds, MeetsTheMeasuredValues) {
-    // Measured Delta T at the start of each year: Morrison and Stephenson (2004) before 1955, the IERS after,
-    // as NASA's "Historical Values of Delta T" lists them (rounded to 0.1 s); and NASA's Delta T for the 2004
-    // transit. The telescopic record of the 19th century is known to about a second.
-    const struct {
-        double year, seconds, tolerance;
-    } table[] = {{1800.0, 13.7, 1.0}, {1850.0, 7.1, 1.0}, {1900.0, -2.7, 0.2}, {1950.0, 29.1, 0.2},
-                 {1960.0, 33.2, 0.2}, {1990.0, 56.9, 0.2}, {2000.0, 63.8, 0.2}, {2004.43, 64.6, 0.1}};
-    for (const auto& row : table) EXPECT_NEAR(DeltaTSeconds(row.year), row.seconds, row.tolerance) << row.year;
-}
-
-TEST(DeltaTSeconds, JoinsItsSpansWithoutJumps) {
-    // The spans were fitted to meet: a wrong coefficient shows as a step at a boundary.
-    for (const double boundary : {1700.0, 1800.0, 1860.0, 1900.0, 1920.0, 1941.0, 1961.0, 1986.0, 2005.0, 2050.0,
-                                  2150.0}) {
-        EXPECT_NEAR(DeltaTSeconds(boundary - 1e-6), DeltaTSeconds(boundary + 1e-6), 1.0) << boundary;
-    }
-}
-
 TEST(JulianDayAtMidnight, MatchesMeeus) {
     // Meeus, Astronomical Algorithms, chapter 7: 2000 January 1.5 is JD 2451545.0, 1600 January 1.0 is 2305447.5.
     EXPECT_EQ(JulianDayAtMidnight(2000, 1, 1), 2451544.5);

@@ -2,7 +2,10 @@
 // Copyright the limbtimer and chordspan authors
 #include "Format.h"
 
+#include <cmath>
 #include <cstdio>
+
+#include "Units.h"
 
 std::string PlanetName(ephemeris::Planet planet) { return planet == ephemeris::Planet::Venus ? "venus" : "mercury"; }
 
@@ -51,4 +54,18 @@ std::vector<Event> Events(const TransitsEntry& entry, bool local) {
                           l.contactSunAltitudeDegrees[c - 1], c});
     }
     return events;
+}
+
+std::vector<double> ElementHours(const ephemeris::BesselianElements& elements) {
+    std::vector<double> hours;
+    const double first = std::floor(elements.contactJdUt[0] * 24.0 - 12.0);
+    const double last = std::ceil(elements.contactJdUt[ephemeris::ContactCount - 1] * 24.0 - 12.0);
+    // JD starts at noon: whole hours of UT are whole hours of JD - 0.5.
+    for (double h = first; h <= last; h += 1.0) hours.push_back((h + 12.0) / 24.0);
+    return hours;
+}
+
+double TurnDegrees(double radians) {
+    const double degrees = std::fmod(radians * 180.0 / static_cast<double>(kit::Pi), 360.0);
+    return degrees < 0.0 ? degrees + 360.0 : degrees;
 }

@@ -37,3 +37,10 @@ struct Event {
 
 // The events of entry that happen, geocentric or (local) at the site, in time order.
 std::vector<Event> Events(const TransitsEntry& entry, bool local);
+
+// The whole hours of UT from the one before contact 1 to the one after contact 4: where the elements are
+// shown.
+std::vector<double> ElementHours(const ephemeris::BesselianElements& elements);
+
+// An angle in degrees brought into [0, 360).
+double TurnDegrees(double radians);

@@ -5,9 +5,12 @@
 #include <nlohmann/json.hpp>
 
 #include <cmath>
+#include <utility>
+#include <vector>
 
 #include "Format.h"
 #include "Reduction.h"
+#include "Units.h"
 
 namespace {
 
@@ -26,13 +29,56 @@ nlohmann::ordered_json EventsJson(const TransitsEntry& entry, bool local) {
     return events;
 }
 
+const char* DeltaTSourceName(ephemeris::DeltaTSource source) {
+    switch (source) {
+        case ephemeris::DeltaTSource::Given: return "given";
+        case ephemeris::DeltaTSource::Measured: return "measured";
+        case ephemeris::DeltaTSource::Reconstructed: return "reconstructed";
+        case ephemeris::DeltaTSource::Extrapolated: return "extrapolated";
+    }
+    return "measured";
+}
+
 nlohmann::ordered_json TransitHeadJson(const ephemeris::Transit& t) {
     nlohmann::ordered_json head;
     head["planet"] = PlanetName(t.planet);
     head["date"] = DateText(ephemeris::CalendarFromJd(t.greatestJdUt));
     head["delta_t_s"] = t.deltaTSeconds;
+    head["delta_t_source"] = DeltaTSourceName(t.deltaTSource);
     head["radii"] = t.radii == ephemeris::Radii::Nasa ? "nasa" : "iau";
     return head;
+}
+
+nlohmann::ordered_json ElementsJson(const ephemeris::BesselianElements& e) {
+    nlohmann::ordered_json j;
+    j["earth_radius_km"] = 6378.137;
+    j["start_ut"] = IsoText(e.startJdUt);
+    j["end_ut"] = IsoText(e.endJdUt);
+    j["start_jd_ut"] = e.startJdUt;
+    j["end_jd_ut"] = e.endJdUt;
+    // Coefficient k of T_k(s), s = (jd - (start + end) / 2) / ((end - start) / 2); d and mu in rad.
+    nlohmann::ordered_json series;
+    const std::pair<const char*, const double*> named[] = {{"x", e.x},   {"y", e.y},   {"d", e.d},
+                                                           {"mu", e.mu}, {"l1", e.l1}, {"l2", e.l2},
+                                                           {"tan_f1", e.tanF1}, {"tan_f2", e.tanF2}};
+    for (const auto& [name, coefficients] : named) {
+        series[name] = std::vector<double>(coefficients, coefficients + ephemeris::ElementTerms);
+    }
+    j["chebyshev"] = series;
+    j["hourly"] = nlohmann::ordered_json::array();
+    for (const double jd : ElementHours(e)) {
+        const ephemeris::ElementValues v = ephemeris::ElementsAt(e, jd);
+        j["hourly"].push_back({{"ut", IsoText(jd)},
+                               {"x", v.x},
+                               {"y", v.y},
+                               {"d_deg", v.d * 180.0 / static_cast<double>(kit::Pi)},
+                               {"mu_deg", TurnDegrees(v.mu)},
+                               {"l1", v.l1},
+                               {"l2", v.l2},
+                               {"tan_f1", v.tanF1},
+                               {"tan_f2", v.tanF2}});
+    }
+    return j;
 }
 
 }  // namespace
@@ -61,6 +107,8 @@ bool WriteTransitsJson(const TransitsOptions& options, const TransitsReport& rep
             document["min_separation_arcsec"] =
                 options.siteGiven ? entry.local.minSeparationArcsec : entry.transit.minSeparationArcsec;
             document["events"] = EventsJson(entry, options.siteGiven);
+        } else if (options.command == TransitsCommand::Elements) {
+            document["elements"] = ElementsJson(entry.elements);
         } else {
             document["earth_radius_km"] = static_cast<double>(EarthRadiusKm);
             document["coefficients"] = nlohmann::ordered_json::array();

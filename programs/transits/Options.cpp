@@ -165,7 +165,8 @@ int ParseTransitsOptions(const std::vector<std::string>& args, kit::Language lan
     CLI::App* list = app.add_subcommand("list");
     CLI::App* contacts = app.add_subcommand("contacts");
     CLI::App* coefficients = app.add_subcommand("coefficients");
-    for (CLI::App* command : {list, contacts, coefficients}) {
+    CLI::App* elements = app.add_subcommand("elements");
+    for (CLI::App* command : {list, contacts, coefficients, elements}) {
         command->fallthrough();
         command->set_help_flag();
         command->add_option("--planet", planet);
@@ -175,6 +176,7 @@ int ParseTransitsOptions(const std::vector<std::string>& args, kit::Language lan
     contacts->add_option("date", date);
     contacts->add_option("--site", site);
     coefficients->add_option("date", date);
+    elements->add_option("date", date);
     app.require_subcommand(0, 1);
 
     std::vector<const char*> argv;
@@ -225,10 +227,15 @@ int ParseTransitsOptions(const std::vector<std::string>& args, kit::Language lan
         if (options.fromYear > options.toYear) return UsageError(texts, Fill(texts.fromAfterTo, from, to), err);
         return -1;
     }
-    if (!contacts->parsed() && !coefficients->parsed()) return UsageError(texts, texts.noCommand, err);
-    options.command = contacts->parsed() ? TransitsCommand::Contacts : TransitsCommand::Coefficients;
+    if (!contacts->parsed() && !coefficients->parsed() && !elements->parsed()) {
+        return UsageError(texts, texts.noCommand, err);
+    }
+    options.command = contacts->parsed()       ? TransitsCommand::Contacts
+                      : coefficients->parsed() ? TransitsCommand::Coefficients
+                                               : TransitsCommand::Elements;
     if (date.empty()) {
-        return UsageError(texts, Fill(texts.needsDate, contacts->parsed() ? "contacts" : "coefficients"), err);
+        const char* name = contacts->parsed() ? "contacts" : coefficients->parsed() ? "coefficients" : "elements";
+        return UsageError(texts, Fill(texts.needsDate, name), err);
     }
     if (const int status = ParseDateArgument(texts, date, options, err); status >= 0) return status;
     if (!site.empty() || contacts->count("--site") > 0) {

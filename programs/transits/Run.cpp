@@ -39,6 +39,10 @@ bool RunTransits(const TransitsOptions& options, std::ostream& err, TransitsRepo
     if (options.command == TransitsCommand::Coefficients) {
         ephemeris::ContactCoefficients(entry.transit, entry.coefficientsSeconds);
     }
+    if (options.command == TransitsCommand::Elements) {
+        // A transit found has contacts 1 and 4, so ElementsOf cannot refuse it.
+        ephemeris::ElementsOf(entry.transit, entry.elements);
+    }
     report.entries.push_back(entry);
     return true;
 }

@@ -22,8 +22,7 @@ namespace {
 std::string DeltaTLine(const TransitsOptions& options, const Transit& t) {
     const Texts& texts = TextsFor(options.language);
     return Fill(texts.deltaTLine, Number(options.language, t.deltaTSeconds, 1),
-                options.ephemeris.deltaTSeconds ? texts.deltaTGiven : texts.deltaTPolynomials,
-                t.radii == Radii::Nasa ? texts.radiiNasa : texts.radiiIau);
+                DeltaTSourceWord(texts, t.deltaTSource), t.radii == Radii::Nasa ? texts.radiiNasa : texts.radiiIau);
 }
 
 std::string SiteText(const TransitsOptions& options) {
@@ -37,7 +36,7 @@ void WriteList(const TransitsOptions& options, const TransitsReport& report, std
     const std::string which = !options.planet                 ? texts.bothGenitive
                               : *options.planet == Planet::Venus ? texts.venusGenitive
                                                                  : texts.mercuryGenitive;
-    const std::string deltaT = options.ephemeris.deltaTSeconds ? texts.deltaTGiven : texts.deltaTPolynomials;
+    const std::string deltaT = options.ephemeris.deltaTSeconds ? texts.deltaTGiven : texts.deltaTWhereKnown;
     out << Fill(texts.listTitle, which, std::to_string(options.fromYear), std::to_string(options.toYear),
                 "Delta T " + deltaT + ", " + (options.ephemeris.radii == Radii::Nasa ? texts.radiiNasa : texts.radiiIau))
         << '\n'
@@ -131,6 +130,31 @@ void WriteCoefficients(const TransitsOptions& options, const TransitsEntry& entr
     }
 }
 
+void WriteElements(const TransitsOptions& options, const TransitsEntry& entry, std::ostream& out) {
+    const Texts& texts = TextsFor(options.language);
+    const Transit& t = entry.transit;
+    out << Fill(texts.elementsTitle, t.planet == Planet::Venus ? texts.venusGenitive : texts.mercuryGenitive,
+                DateText(CalendarFromJd(t.greatestJdUt)))
+        << '\n'
+        << texts.elementsUnits << '\n'
+        << DeltaTLine(options, t) << '\n';
+    char line[256];
+    std::snprintf(line, sizeof line, "%-16s %11s %11s %10s %11s %11s %11s %11s %11s\n", "UT", "x", "y", "d", "mu",
+                  "l1", "l2", "tan f1", "tan f2");
+    out << line;
+    const kit::Language l = options.language;
+    for (const double jd : ElementHours(entry.elements)) {
+        const ephemeris::ElementValues v = ephemeris::ElementsAt(entry.elements, jd);
+        const CalendarTime when = CalendarFromJd(jd);
+        std::snprintf(line, sizeof line, "%s %02d:%02d %11s %11s %10s %11s %11s %11s %11s %11s\n",
+                      DateText(when).c_str(), when.hour, when.minute, Number(l, v.x, 6).c_str(),
+                      Number(l, v.y, 6).c_str(), Number(l, v.d * 180.0 / static_cast<double>(kit::Pi), 5).c_str(),
+                      Number(l, TurnDegrees(v.mu), 5).c_str(), Number(l, v.l1, 6).c_str(), Number(l, v.l2, 6).c_str(),
+                      Number(l, v.tanF1, 8).c_str(), Number(l, v.tanF2, 8).c_str());
+        out << line;
+    }
+}
+
 }  // namespace
 
 void WriteTransitsText(const TransitsOptions& options, const TransitsReport& report, std::ostream& out) {
@@ -139,8 +163,10 @@ void WriteTransitsText(const TransitsOptions& options, const TransitsReport& rep
     } else if (!report.entries.empty()) {
         if (options.command == TransitsCommand::Contacts) {
             WriteContacts(options, report.entries.front(), out);
-        } else {
+        } else if (options.command == TransitsCommand::Coefficients) {
             WriteCoefficients(options, report.entries.front(), out);
+        } else {
+            WriteElements(options, report.entries.front(), out);
         }
     }
 }

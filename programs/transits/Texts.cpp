@@ -15,12 +15,14 @@ const Texts English{
     "                           the Earth's centre or, with --site, from a site with the Sun's altitude\n"
     "  coefficients DATE        the site coefficients A_c of each contact, in seconds per unit site\n"
     "                           vector on the 6364 km sphere, longitude east positive\n"
+    "  elements DATE            the Besselian elements of the transit every hour: x, y, d, mu, l1, l2,\n"
+    "                           tan f1, tan f2 (as for a solar eclipse; the Sun's and planet's cones)\n"
     "\n"
     "Options:\n"
     "  --planet venus|mercury   only this planet (default: both)\n"
     "  --from YEAR, --to YEAR   the years of list (default: 1600 and 2200)\n"
     "  --site LAT,LON[,HEIGHT]  for contacts: degrees, north and east positive, height in m (WGS84)\n"
-    "  --delta-t SECONDS        TT - UT instead of the Espenak-Meeus polynomials\n"
+    "  --delta-t SECONDS        TT - UT instead of the measured values (USNO; Stephenson et al. 2016)\n"
     "  --radii nasa|iau         NASA's radii (default) or the IAU's solid planets, as the IMCCE\n"
     "  --format text|json       for people (default) or for scripts\n"
     "  --language en|de         English or German (default: from LC_ALL, LC_MESSAGES, LANG)\n"
@@ -44,7 +46,7 @@ const Texts English{
     "format \"%s\" is neither text nor json",
     "language \"%s\" is neither en nor de",
     "%s needs a DATE (YYYY-MM-DD)",
-    "no command given: list, contacts or coefficients",
+    "no command given: list, contacts, coefficients or elements",
     "cannot read the command line: %s",
     "no transit of Venus or Mercury touches %s",
     "no transit of %s touches %s",
@@ -60,7 +62,10 @@ const Texts English{
     "seen from %s, UT",
     "Delta T %s s (%s), %s",
     "given",
-    "Espenak-Meeus",
+    "measured",
+    "reconstructed",
+    "extrapolated",
+    "measured where known",
     "NASA radii",
     "IAU radii",
     "greatest",
@@ -71,6 +76,8 @@ const Texts English{
     "Site coefficients A_c, transit of %s, %s (s per unit site vector, sphere of 6364 km)",
     "x: lon 0 on the equator, y: 90 E on the equator, z: north pole",
     "contact",
+    "Besselian elements, transit of %s, %s, every hour of UT",
+    "x, y, l1, l2 in Earth equatorial radii (6378.137 km); d, mu in degrees (equator of date)",
 };
 
 // German letters as Windows-1252 escapes; a following hex digit needs a split literal.
@@ -85,12 +92,14 @@ const Texts German{
     "                           Erdmittelpunkt oder, mit --site, von einem Ort mit der Sonnenh\xF6he\n"
     "  coefficients DATUM       die Ortskoeffizienten A_c jedes Kontakts, in Sekunden je Einheit des\n"
     "                           Ortsvektors auf der Kugel von 6364 km, L\xE4nge nach Osten positiv\n"
+    "  elements DATUM           die Besselschen Elemente des Durchgangs zu jeder Stunde: x, y, d, mu,\n"
+    "                           l1, l2, tan f1, tan f2 (wie bei einer Sonnenfinsternis)\n"
     "\n"
     "Optionen:\n"
     "  --planet venus|mercury   nur dieser Planet (Vorgabe: beide)\n"
     "  --from JAHR, --to JAHR   die Jahre von list (Vorgabe: 1600 und 2200)\n"
     "  --site BREITE,L\xC4NGE[,H\xD6HE]  f\xFCr contacts: Grad, Nord und Ost positiv, H\xF6he in m (WGS84)\n"
-    "  --delta-t SEKUNDEN       TT - UT statt der Polynome von Espenak und Meeus\n"
+    "  --delta-t SEKUNDEN       TT - UT statt der gemessenen Werte (USNO; Stephenson u. a. 2016)\n"
     "  --radii nasa|iau         die Radien der NASA (Vorgabe) oder die festen Planeten der IAU (IMCCE)\n"
     "  --format text|json       f\xFCr Menschen (Vorgabe) oder f\xFCr Skripte\n"
     "  --language en|de         Englisch oder Deutsch (Vorgabe: aus LC_ALL, LC_MESSAGES, LANG)\n"
@@ -114,7 +123,7 @@ const Texts German{
     "das Format \"%s\" ist weder text noch json",
     "die Sprache \"%s\" ist weder en noch de",
     "%s braucht ein DATUM (JJJJ-MM-TT)",
-    "kein Befehl: list, contacts oder coefficients",
+    "kein Befehl: list, contacts, coefficients oder elements",
     "die Befehlszeile ist unverst\xE4ndlich: %s",
     "kein Durchgang von Venus oder Merkur ber\xFChrt den %s",
     "kein Durchgang %s ber\xFChrt den %s",
@@ -130,7 +139,10 @@ const Texts German{
     "gesehen von %s, UT",
     "Delta T %s s (%s), %s",
     "vorgegeben",
-    "Espenak-Meeus",
+    "gemessen",
+    "rekonstruiert",
+    "extrapoliert",
+    "gemessen, wo bekannt",
     "Radien der NASA",
     "Radien der IAU",
     "Mitte",
@@ -141,6 +153,8 @@ const Texts German{
     "Ortskoeffizienten A_c, Durchgang %s, %s (s je Einheit des Ortsvektors, Kugel von 6364 km)",
     "x: L\xE4nge 0 am \xC4quator, y: 90 Ost am \xC4quator, z: Nordpol",
     "Kontakt",
+    "Besselsche Elemente, Durchgang %s, %s, zu jeder vollen Stunde UT",
+    "x, y, l1, l2 in \xC4quatorradien der Erde (6378,137 km); d, mu in Grad (\xC4quator des Datums)",
 };
 
 }  // namespace
@@ -161,6 +175,16 @@ std::string Fill(const char* pattern, const std::string& a, const std::string& b
         }
     }
     return out;
+}
+
+std::string DeltaTSourceWord(const Texts& texts, ephemeris::DeltaTSource source) {
+    switch (source) {
+        case ephemeris::DeltaTSource::Given: return texts.deltaTGiven;
+        case ephemeris::DeltaTSource::Measured: return texts.deltaTMeasured;
+        case ephemeris::DeltaTSource::Reconstructed: return texts.deltaTReconstructed;
+        case ephemeris::DeltaTSource::Extrapolated: return texts.deltaTExtrapolated;
+    }
+    return texts.deltaTMeasured;
 }
 
 std::string PlanetWord(const Texts& texts, ephemeris::Planet planet) {

@@ -43,7 +43,10 @@ struct Texts {
     const char* seenFrom;
     const char* deltaTLine;
     const char* deltaTGiven;
-    const char* deltaTPolynomials;
+    const char* deltaTMeasured;
+    const char* deltaTReconstructed;
+    const char* deltaTExtrapolated;
+    const char* deltaTWhereKnown;
     const char* radiiNasa;
     const char* radiiIau;
     const char* greatest;
@@ -54,6 +57,8 @@ struct Texts {
     const char* coefficientsTitle;
     const char* coefficientsAxes;
     const char* contactWord;
+    const char* elementsTitle;
+    const char* elementsUnits;
 };
 
 // The words in language.
@@ -62,6 +67,9 @@ const Texts& TextsFor(kit::Language language);
 // pattern with each %s replaced by the next of up to four strings.
 std::string Fill(const char* pattern, const std::string& a = "", const std::string& b = "", const std::string& c = "",
                  const std::string& d = "");
+
+// Where a Delta T came from, in words ("measured", "gemessen").
+std::string DeltaTSourceWord(const Texts& texts, ephemeris::DeltaTSource source);
 
 // The planet's name in the nominative ("Venus", "Merkur").
 std::string PlanetWord(const Texts& texts, ephemeris::Planet planet);

@@ -10,7 +10,7 @@
 #include "Ephemeris.h"
 #include "Text.h"
 
-enum class TransitsCommand { List, Contacts, Coefficients };
+enum class TransitsCommand { List, Contacts, Coefficients, Elements };
 enum class OutputFormat { Text, Json };
 
 // Everything the command line asks for, checked: dates exist, years and site are in range.
@@ -20,17 +20,19 @@ struct TransitsOptions {
     kit::Language language = kit::Language::English;
     std::optional<ephemeris::Planet> planet;  // unset: both
     int fromYear = ephemeris::FirstCatalogueYear, toYear = ephemeris::LastCatalogueYear;
-    int year = 0, month = 0, day = 0;  // contacts, coefficients: a UT date the transit touches
+    int year = 0, month = 0, day = 0;  // contacts, coefficients, elements: a UT date the transit touches
     bool siteGiven = false;
     double latitudeDegrees = 0.0, longitudeEastDegrees = 0.0, heightMetres = 0.0;
     ephemeris::EphemerisOptions ephemeris;
 };
 
-// One transit with, for contacts at a site, what the site sees, and for coefficients, its A_c.
+// One transit with, for contacts at a site, what the site sees, for coefficients, its A_c, and for elements,
+// its Besselian elements.
 struct TransitsEntry {
     ephemeris::Transit transit;
     ephemeris::LocalCircumstances local;
     double coefficientsSeconds[ephemeris::ContactCount][3] = {};
+    ephemeris::BesselianElements elements;
 };
 
 // What a run found; status is the exit status when the run fails.

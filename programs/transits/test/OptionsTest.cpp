@@ -39,7 +39,7 @@ TEST(ParseTransitsOptions, RefusesBadInputWithOneSentence) {
         {{"list", "--radii", "jpl"}, "transits: radii \"jpl\" are neither nasa nor iau\n"},
         {{"list", "--format", "xml"}, "transits: format \"xml\" is neither text nor json\n"},
         {{"contacts"}, "transits: contacts needs a DATE (YYYY-MM-DD)\n"},
-        {{}, "transits: no command given: list, contacts or coefficients\n"},
+        {{}, "transits: no command given: list, contacts, coefficients or elements\n"},
     };
     for (const auto& row : table) {
         const Parsed p = Parse(row.args);

@@ -55,7 +55,8 @@ TEST(WriteTransitsJson, GivesTheContactsUnderStableKeys) {
     ASSERT_TRUE(j.is_object());
     EXPECT_EQ(j["planet"], "venus");
     EXPECT_EQ(j["radii"], "nasa");
-    EXPECT_NEAR(j["delta_t_s"].get<double>(), 64.6, 0.05);
+    EXPECT_NEAR(j["delta_t_s"].get<double>(), 64.65, 0.05);  // USNO: 64.65 s in June 2004
+    EXPECT_EQ(j["delta_t_source"], "measured");
     EXPECT_NEAR(j["min_separation_arcsec"].get<double>(), 627.0, 0.3);
     ASSERT_EQ(j["events"].size(), 5u);
     const char* names[5] = {"C1", "C2", "greatest", "C3", "C4"};
@@ -118,11 +119,11 @@ TEST(WriteTransitsJson, ListsTheTransitsOfVenus) {
 TEST(WriteTransitsText, WritesForPeopleInEitherLanguage) {
     const std::string english = RunText({"contacts", "2004-06-08"});
     EXPECT_NE(english.find("C1        2004-06-08 05:13:29."), std::string::npos) << english;
-    EXPECT_NE(english.find("Delta T 64.6 s (Espenak-Meeus), NASA radii"), std::string::npos) << english;
+    EXPECT_NE(english.find("Delta T 64.7 s (measured), NASA radii"), std::string::npos) << english;
     const std::string given = RunText({"contacts", "2004-06-08", "--delta-t", "6.46e1", "--radii", "iau"});
     EXPECT_NE(given.find("Delta T 64.6 s (given), IAU radii"), std::string::npos) << given;
     const std::string german = RunText({"contacts", "2004-06-08"}, kit::Language::German);
-    EXPECT_NE(german.find("Delta T 64,6 s (Espenak-Meeus), Radien der NASA"), std::string::npos) << german;
+    EXPECT_NE(german.find("Delta T 64,7 s (gemessen), Radien der NASA"), std::string::npos) << german;
     EXPECT_NE(german.find("Mitte     2004-06-08 08:19:44."), std::string::npos) << german;
     const std::string site = RunText({"contacts", "2012-06-06", "--site", "51.4779,-0.0015,46"});
     EXPECT_NE(site.find("Sun below the horizon"), std::string::npos) << site;
@@ -133,9 +134,36 @@ TEST(WriteTransitsText, WritesForPeopleInEitherLanguage) {
     // A cell with its +1 is as wide as the others and still apart from the next (2117: contact 1 before
     // midnight, the rest after).
     const std::string later = RunText({"list", "--planet", "venus", "--from", "2117", "--to", "2117"});
-    EXPECT_NE(later.find("2117-12-10  23:58:1"), std::string::npos) << later;
+    EXPECT_NE(later.find("2117-12-10  23:58:0"), std::string::npos) << later;
     EXPECT_NE(later.find("+1  02:48:0"), std::string::npos) << later;
     const std::string germanList = RunText({"list", "--planet", "mercury", "--from", "2019", "--to", "2019"},
                                            kit::Language::German);
     EXPECT_EQ(germanList.rfind("Durchg\xE4nge des Merkur, 2019..2019", 0), 0u) << germanList;
+}
+
+TEST(WriteTransitsText, WritesTheElementsEveryHour) {
+    // 2012: contact 1 at 22:09, contact 4 at 04:49 UT: rows from 22:00 to 05:00.
+    const std::string english = RunText({"elements", "2012-06-06"});
+    EXPECT_EQ(english.rfind("Besselian elements, transit of Venus, 2012-06-06", 0), 0u) << english;
+    EXPECT_NE(english.find("Delta T 66.8 s (measured), NASA radii"), std::string::npos) << english;
+    EXPECT_NE(english.find("\n2012-06-05 22:00 "), std::string::npos) << english;
+    EXPECT_NE(english.find("\n2012-06-06 05:00 "), std::string::npos) << english;
+    EXPECT_EQ(english.find("\n2012-06-05 21:00 "), std::string::npos) << english;
+    const std::string german = RunText({"elements", "2012-06-06"}, kit::Language::German);
+    EXPECT_NE(german.find("Besselsche Elemente, Durchgang der Venus"), std::string::npos) << german;
+    EXPECT_EQ(german.find('.', german.find("\n2012-06-05 22:00 ") + 1), std::string::npos) << german;
+}
+
+TEST(WriteTransitsJson, GivesTheElementsAsSeriesAndHourly) {
+    const nlohmann::json j = RunJson({"elements", "2019-11-11", "--format", "json"});
+    ASSERT_TRUE(j.contains("elements")) << j.dump();
+    const nlohmann::json& e = j["elements"];
+    EXPECT_EQ(j["planet"], "mercury");
+    for (const char* key : {"x", "y", "d", "mu", "l1", "l2", "tan_f1", "tan_f2"}) {
+        EXPECT_EQ(e["chebyshev"][key].size(), static_cast<std::size_t>(ephemeris::ElementTerms)) << key;
+    }
+    // 12:35 to 18:04 UT: rows 12:00 to 19:00; the penumbral cone is wider than the internal one.
+    ASSERT_EQ(e["hourly"].size(), 8u);
+    EXPECT_EQ(e["hourly"][0]["ut"], "2019-11-11T12:00:00.0Z");
+    for (const auto& row : e["hourly"]) EXPECT_GT(row["l1"].get<double>(), row["l2"].get<double>());
 }

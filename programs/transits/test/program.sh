@@ -26,7 +26,9 @@ expect 0 --version
 expect 0 list --planet venus
 expect 0 contacts 2004-06-08
 expect 0 contacts 2012-06-05 --site 51.4779,-0.0015,46
-expect 0 coefficients 2019-11-11 --planet mercury --delta-t 69.4
+expect 0 coefficients 2019-11-11 --planet mercury
+expect 0 elements 2012-06-06
+expect 2 elements
 expect 0 --language de contacts 2004-06-08 --radii iau
 expect 1 contacts 2005-06-08
 expect 2 contacts 2004-02-30
@@ -53,11 +55,14 @@ check_json() {  # python expression over j, then transits arguments
   "$transits" "$@" --format json | python3 -c "import json,sys; j=json.load(sys.stdin); sys.exit(0 if ($expression) else 1)" \
     || fail "transits $* --format json: $expression"
 }
-check_json "set(j) >= {'planet','delta_t_s','radii','min_separation_arcsec','events'} and [e['event'] for e in j['events']] == ['C1','C2','greatest','C3','C4'] and j['events'][0]['ut'].startswith('2004-06-08T05:13:2')" contacts 2004-06-08
+check_json "set(j) >= {'planet','delta_t_s','delta_t_source','radii','min_separation_arcsec','events'} and j['delta_t_source'] == 'measured' and [e['event'] for e in j['events']] == ['C1','C2','greatest','C3','C4'] and j['events'][0]['ut'].startswith('2004-06-08T05:13:2')" contacts 2004-06-08
 check_json "all('sun_altitude_deg' in e for e in j['events'])" contacts 2004-06-08 --site 52.52,13.40,34
 check_json "[c['contact'] for c in j['coefficients']] == [1,2,3,4] and all(set(c) == {'contact','x_s','y_s','z_s'} for c in j['coefficients']) and j['coefficients'][2]['y_s'] < 0" coefficients 2004-06-08
 check_json "len(j['transits']) == 10 and all(set(t) >= {'planet','date','events','min_separation_arcsec'} for t in j['transits'])" list --planet venus
 check_json "[t['date'] for t in j['transits']] == ['2003-05-07','2004-06-08','2006-11-08','2012-06-06','2016-05-09','2019-11-11']" list --from 2000 --to 2020
+check_json "j['delta_t_source'] == 'given' and j['delta_t_s'] == 69.4" contacts 2019-11-11 --delta-t 69.4
+check_json "[t['delta_t_source'] for t in j['transits']] == ['measured','extrapolated']" list --planet venus --from 2012 --to 2117
+check_json "len(j['elements']['hourly']) == 8 and len(j['elements']['chebyshev']['x']) == 12" elements 2012-06-06
 
 # The list shows whole seconds rounded, not cut: contact 4 of 2004 came at 11:25:58.9.
 "$transits" list --from 2004 --to 2004 --planet venus | grep -q ' 11:25:59 ' || fail "transits list cuts the tenths off"
