@@ -4,9 +4,14 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <utility>
+#include <vector>
+
+#include "Format.h"
 
 using namespace campaign;
 
@@ -17,6 +22,36 @@ std::string Contents(const std::string& path) {
     std::ostringstream text;
     text << file.rdbuf();
     return text.str();
+}
+
+// The sample campaign with the observer of some rows renamed, {line, name}; names are quoted in the file.
+Reduction RenamedSample(const std::vector<std::pair<int, std::string>>& names) {
+    std::istringstream sample(Contents(SAMPLE_FOLDER "/campaign-2004.csv"));
+    std::string text, line;
+    for (int number = 1; std::getline(sample, line); ++number) {
+        for (const auto& [at, name] : names) {
+            if (at == number) line = "\"" + name + "\"" + line.substr(line.find(','));
+        }
+        text += line + "\n";
+    }
+    std::istringstream csv(text);
+    Campaign read;
+    std::ostringstream err;
+    EXPECT_EQ(ReadCampaign("campaign-2004.csv", csv, read, err), ReadStatus::Read) << err.str();
+    return Reduce(read, ReduceOptions{}, err);
+}
+
+std::vector<std::pair<int, std::string>> Rows(int first, int last, const std::string& name) {
+    std::vector<std::pair<int, std::string>> rows;
+    for (int at = first; at <= last; ++at) rows.emplace_back(at, name);
+    return rows;
+}
+
+template <typename... More>
+std::vector<std::pair<int, std::string>> Rows(int first, int last, const std::string& name, More... more) {
+    std::vector<std::pair<int, std::string>> rows = Rows(first, last, name), rest = Rows(more...);
+    rows.insert(rows.end(), rest.begin(), rest.end());
+    return rows;
 }
 
 }  // namespace
@@ -42,5 +77,69 @@ TEST(WriteTextReport, SampleCampaignAsBefore) {
         const std::string expected = Contents(std::string(GOLDEN_FOLDER "/") + c.golden);
         ASSERT_FALSE(expected.empty()) << c.golden;
         EXPECT_EQ(text.str(), expected) << c.golden;
+    }
+}
+
+TEST(WriteTextReport, ObserverColumnFitsTheNamesAndKeepsThemApart) {
+    const std::string ellipsis = "\xE2\x80\xA6";
+    const std::string umlauts = "\xC3\x84\xC3\x96\xC3\x9C\xC3\xA4\xC3\xB6\xC3\xBC\xC3\x9F\xC3\x84\xC3\x96\xC3\x9C";  // 10 letters
+    const std::string tokyo = "\xE6\x9D\xB1\xE4\xBA\xAC\xE5\xA4\xA9\xE6\x96\x87\xE5\x8F\xB0";  // 5 ideographs, 10 columns
+    const std::string meudon = "Observatoire de Paris, site de Meudon, grande lunette equatoriale";
+    const std::string nancay = "Observatoire de Paris, site de Nancay, grande lunette equatoriale";
+    const std::string alcala = "Observatorio Astronomico Nacional de Madrid, Alcala station ";
+    const struct {
+        std::vector<std::pair<int, std::string>> names;  // rows renamed
+        kit::Language language;
+        std::size_t width;                               // of the observer's column, its space not counted
+        std::vector<std::pair<int, std::string>> cells;  // as the table shows the names of those rows
+    } cases[] = {
+        // Greenwich is rows 2-5, Paris 6-9, Madrid 10-13, Lisbon 14-16, Uccle 17-20; observers number from 1.
+        {Rows(2, 5, "Sliven Observatory team A", 6, 9, "Sliven Observatory team B"), kit::Language::English, 25,
+         {{2, "Sliven Observatory team A"}, {9, "Sliven Observatory team B"}}},
+        {{{2, "Greenwich Royal Observatory 1"}, {3, "Greenwich Royal Observatory 2"}, {4, "Greenwich Royal Observatory 3"},
+          {5, "Greenwich Royal Observatory 4"}},
+         kit::Language::English, 29,
+         {{2, "Greenwich Royal Observatory 1"}, {5, "Greenwich Royal Observatory 4"}}},
+        // Past 40 columns the middle goes; names alike even then carry their observer's number.
+        {Rows(6, 9, meudon, 10, 13, nancay, 14, 16, alcala + "A", 17, 20, alcala + "B"), kit::Language::German, 40,
+         {{6, "Observatoire de Pa" + ellipsis + "unette equatoriale #2"},
+          {13, "Observatoire de Pa" + ellipsis + "unette equatoriale #3"},
+          {14, "Observatorio Astrono" + ellipsis + "d, Alcala station A"},
+          {20, "Observatorio Astrono" + ellipsis + "d, Alcala station B"}}},
+        {Rows(2, 5, umlauts + " Sternwarte Hamburg-Bergedorf", 6, 9, tokyo, 10, 13, "\x1B[31mRed\x1B[0m", 14, 16,
+              "two\nlines"),
+         kit::Language::English, 39,
+         {{2, umlauts + " Sternwarte Hamburg-Bergedorf"}, {6, tokyo}, {10, "\\x1B[31mRed\\x1B[0m"}, {14, "two\\nlines"}}},
+    };
+    for (const auto& c : cases) {
+        const Reduction reduction = RenamedSample(c.names);
+        std::ostringstream out;
+        WriteTextReport(reduction, c.language, out);
+        const std::string text = out.str();
+        EXPECT_TRUE(kit::IsUtf8(text));
+        EXPECT_EQ(text.find_first_of("\x1B\r\t"), std::string::npos);
+        std::istringstream lines(text);
+        std::string line;
+        const bool english = c.language == kit::Language::English;
+        while (std::getline(lines, line) && line.rfind(english ? "Timing " : "Zeit ", 0) != 0) {
+        }
+        // The contact's column begins after the file's 22 columns, the name's and two spaces, in the title too.
+        const std::size_t contactColumn = 22 + 1 + c.width + 1;
+        EXPECT_EQ(kit::DisplayWidth(line.substr(0, line.find(english ? "Contact" : "Kontakt"))), contactColumn) << line;
+        int rows = 0;
+        while (std::getline(lines, line)) {
+            if (line.rfind("campaign-2004.csv:", 0) != 0) continue;
+            ++rows;
+            const std::size_t before = kit::EscapedHead(line, contactColumn).size();
+            ASSERT_LT(before, line.size()) << line;
+            EXPECT_TRUE(line[before - 1] == ' ' && std::isdigit(static_cast<unsigned char>(line[before]))) << line;
+            for (const auto& [at, cell] : c.cells) {
+                const std::string where = Padded("campaign-2004.csv:" + std::to_string(at), 22) + " ";
+                if (line.rfind(where, 0) == 0) {
+                    EXPECT_EQ(line.substr(where.size(), cell.size() + 1), cell + " ") << line;
+                }
+            }
+        }
+        EXPECT_EQ(rows, 99);
     }
 }
