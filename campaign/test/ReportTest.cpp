@@ -143,3 +143,20 @@ TEST(WriteTextReport, ObserverColumnFitsTheNamesAndKeepsThemApart) {
         EXPECT_EQ(rows, 99);
     }
 }
+
+TEST(WritePlotSvg, LabelsShowControlCharactersEscaped) {
+    // Row 32, Vienna's fourth contact, is an hour off and rejected: the plot labels it with its observer.
+    const struct {
+        std::string name, label;
+    } cases[] = {
+        {"Wien\x1B[31m & <Co>", ">Wien\\x1B[31m &amp; &lt;Co&gt; ("},
+        {"Wien\nzweite Zeile", ">Wien\\nzweite Zeile ("},
+        {"\xE2\x80\xAE" "neiW", ">\\u202EneiW ("},
+    };
+    for (const auto& c : cases) {
+        std::ostringstream svg;
+        WritePlotSvg(RenamedSample({{32, c.name}}), kit::Language::English, svg);
+        EXPECT_NE(svg.str().find(c.label), std::string::npos) << c.label;
+        EXPECT_EQ(svg.str().find_first_of("\x1B\r\t"), std::string::npos);
+    }
+}
