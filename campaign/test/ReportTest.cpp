@@ -25,19 +25,23 @@ std::string Contents(const std::string& path) {
 }
 
 // The sample campaign with the observer of some rows renamed, {line, name}; names are quoted in the file.
-Reduction RenamedSample(const std::vector<std::pair<int, std::string>>& names) {
+Reduction RenamedSample(const std::vector<std::pair<int, std::string>>& names,
+                        const std::string& file = "campaign-2004.csv") {
     std::istringstream sample(Contents(SAMPLE_FOLDER "/campaign-2004.csv"));
     std::string text, line;
     for (int number = 1; std::getline(sample, line); ++number) {
         for (const auto& [at, name] : names) {
-            if (at == number) line = "\"" + name + "\"" + line.substr(line.find(','));
+            if (at != number) continue;
+            std::string quoted = "\"";
+            for (const char c : name) quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
+            line = quoted + "\"" + line.substr(line.find(','));
         }
         text += line + "\n";
     }
     std::istringstream csv(text);
     Campaign read;
     std::ostringstream err;
-    EXPECT_EQ(ReadCampaign("campaign-2004.csv", csv, read, err), ReadStatus::Read) << err.str();
+    EXPECT_EQ(ReadCampaign(file, csv, read, err), ReadStatus::Read) << err.str();
     return Reduce(read, ReduceOptions{}, err);
 }
 
@@ -158,5 +162,32 @@ TEST(WritePlotSvg, LabelsShowControlCharactersEscaped) {
         WritePlotSvg(RenamedSample({{32, c.name}}), kit::Language::English, svg);
         EXPECT_NE(svg.str().find(c.label), std::string::npos) << c.label;
         EXPECT_EQ(svg.str().find_first_of("\x1B\r\t"), std::string::npos);
+    }
+}
+
+TEST(WriteCsvReport, NamesNeverRunAsFormulas) {
+    // Greenwich's first contact, row 2, renamed; its O-C is negative and stays a number.
+    const struct {
+        std::string file, name;
+        std::string row;  // the start of row 2 in the CSV, up to and with its contact
+    } cases[] = {
+        {"c.csv", "=1+2", "c.csv,2,\"'=1+2\",\"'=1+2\",1,"},
+        {"c.csv", "+49 30 1234", "c.csv,2,\"'+49 30 1234\",\"'+49 30 1234\",1,"},
+        {"c.csv", "-Paris", "c.csv,2,\"'-Paris\",\"'-Paris\",1,"},
+        {"c.csv", "@SUM(A1:A9)", "c.csv,2,\"'@SUM(A1:A9)\",\"'@SUM(A1:A9)\",1,"},
+        {"c.csv", "=HYPERLINK(\"http://x\",\"y\")", "c.csv,2,\"'=HYPERLINK(\"\"http://x\"\",\"\"y\"\")\",\"'=HYPERLINK("},
+        {"=cmd|' /C calc'!A0.csv", "Greenwich", "\"'=cmd|' /C calc'!A0.csv\",2,Greenwich,Greenwich,1,"},
+        {"\tc.csv", "Green=wich", "\"'\tc.csv\",2,Green=wich,Green=wich,1,"},
+        {"c.csv", "Tom \"the\" Observer", "c.csv,2,\"Tom \"\"the\"\" Observer\",\"Tom \"\"the\"\" Observer\",1,"},
+    };
+    for (const auto& c : cases) {
+        std::ostringstream out;
+        WriteCsvReport(RenamedSample({{2, c.name}}, c.file), out);
+        const std::string csv = out.str();
+        const std::size_t row = csv.find('\n') + 1;
+        EXPECT_EQ(csv.substr(row, c.row.size()), c.row) << csv.substr(row, 120);
+        // used, then the O-C in seconds as a bare number
+        const std::size_t oMinusC = csv.find("true,", row) + 5;
+        EXPECT_EQ(csv[oMinusC], '-') << csv.substr(row, 120);
     }
 }
