@@ -3,6 +3,7 @@
 #include "Report.h"
 
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 #include <cctype>
 #include <fstream>
@@ -189,5 +190,35 @@ TEST(WriteCsvReport, NamesNeverRunAsFormulas) {
         // used, then the O-C in seconds as a bare number
         const std::size_t oMinusC = csv.find("true,", row) + 5;
         EXPECT_EQ(csv[oMinusC], '-') << csv.substr(row, 120);
+    }
+}
+
+TEST(WriteJsonReport, IsTheJsonLibrarysOwnWritingOfTheWholeReport) {
+    // The head and each timing are written apart, the timings one at a time; together they must be what the
+    // library writes of the whole report read back, byte for byte, whatever the names hold.
+    const struct {
+        std::string file, name;  // of the file, and of row 2's observer
+    } cases[] = {
+        {"campaign-2004.csv", "Greenwich"},
+        {"n\xE4me.csv", "\x1B[31mred\x1B[0m \"quoted\" back\\slash"},
+        {"c.csv", "tab\there\nnext line \xE2\x80\xAE \xC3\x84\xC3\x96\xC3\x9C \xE6\x9D\xB1"},
+    };
+    const std::vector<std::string> keys = {"file", "line", "observer", "site", "latitude", "longitude", "contact",
+                                           "used", "o_minus_c_s", "lever_s", "flags", "reasons"};
+    for (const auto& c : cases) {
+        std::ostringstream out;
+        WriteJsonReport(RenamedSample({{2, c.name}}, c.file), out);
+        const auto report = nlohmann::ordered_json::parse(out.str(), nullptr, false);
+        ASSERT_FALSE(report.is_discarded()) << out.str().substr(0, 2000);
+        EXPECT_EQ(report.dump(2) + "\n", out.str());
+        const auto& timings = report["timings"];
+        ASSERT_EQ(timings.size(), 99u);
+        std::vector<std::string> written;
+        for (const auto& [key, value] : timings[0].items()) written.push_back(key);
+        EXPECT_EQ(written, keys);
+        EXPECT_EQ(timings[0]["observer"], c.name);
+        EXPECT_EQ(timings[0]["file"], c.file == "n\xE4me.csv" ? "n\xC3\xA4me.csv" : c.file);  // Windows-1252 read as such
+        // Row 32, Vienna an hour off.
+        EXPECT_EQ(timings[30]["flags"], nlohmann::ordered_json::parse(R"(["time-zone", "outlier"])"));
     }
 }
