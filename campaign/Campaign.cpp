@@ -9,6 +9,7 @@
 #include "Csv.h"
 #include "Ephemeris.h"
 #include "Fields.h"
+#include "Text.h"
 
 namespace campaign {
 namespace {
@@ -57,11 +58,11 @@ std::string HeaderKey(const std::string& text) {
     return key.substr(first, key.find_last_not_of(" \t") - first + 1);
 }
 
-// A field quoted in a message: long or odd texts are cut, control bytes shown as '?'.
+// A field quoted in a message: control characters escaped, so that none acts on the terminal or breaks the
+// line, and long texts cut after 40 columns, between characters.
 std::string Quoted(const std::string& text) {
-    std::string shown;
-    for (const char c : text.substr(0, 40)) shown += static_cast<unsigned char>(c) < 0x20 ? '?' : c;
-    return "\"" + shown + (text.size() > 40 ? "...\"" : "\"");
+    constexpr std::size_t Width = 40;
+    return "\"" + kit::EscapedHead(text, Width) + (kit::DisplayWidth(text) > Width ? "...\"" : "\"");
 }
 
 struct Layout {
@@ -249,7 +250,9 @@ void ReadPerObserver(RowReader& reader, const CsvRecord& record, const Layout& l
 
 ReadStatus ReadCampaign(const std::string& name, std::istream& in, Campaign& campaign, std::ostream& err) {
     campaign.files.push_back(name);
-    RowReader reader{name, campaign, err, {}};
+    // A file name may hold any byte but NUL and '/'; messages show it escaped, like the fields they quote.
+    const std::string shown = kit::Escaped(name);
+    RowReader reader{shown, campaign, err, {}};
     for (std::size_t i = 0; i < campaign.observers.size(); ++i) reader.observerIndex[campaign.observers[i]] = static_cast<int>(i);
     CsvReader csv = OpenCsv(in);
     CsvRecord record;
@@ -259,21 +262,21 @@ ReadStatus ReadCampaign(const std::string& name, std::istream& in, Campaign& cam
         status = ReadRecord(csv, record);
     }
     if (status == CsvStatus::NotText) {
-        err << "transitfit: " << name << ": not a text file (it holds NUL bytes)\n";
+        err << "transitfit: " << shown << ": not a text file (it holds NUL bytes)\n";
         return ReadStatus::Unreadable;
     }
     if (status == CsvStatus::End) {
-        err << "transitfit: " << name << ": the file is empty; " << ExpectedColumns << '\n';
+        err << "transitfit: " << shown << ": the file is empty; " << ExpectedColumns << '\n';
         return ReadStatus::NoTimings;
     }
     Layout layout;
     std::string refused;
     if (record.tooLong || !FindLayout(record.fields, layout, refused)) {
         if (!refused.empty()) {
-            err << "transitfit: " << name << ':' << record.line << ": " << refused << '\n';
+            err << "transitfit: " << shown << ':' << record.line << ": " << refused << '\n';
             return ReadStatus::Unreadable;
         }
-        err << "transitfit: " << name << ':' << record.line << ": no recognisable header; " << ExpectedColumns << '\n';
+        err << "transitfit: " << shown << ':' << record.line << ": no recognisable header; " << ExpectedColumns << '\n';
         return ReadStatus::NoTimings;
     }
     const std::size_t columns = record.fields.size();
@@ -293,7 +296,7 @@ ReadStatus ReadCampaign(const std::string& name, std::istream& in, Campaign& cam
             continue;
         }
         if (record.rereadFrom > 0) {
-            err << "transitfit: " << name << ':' << record.line << ": a quote opened here is not closed; lines "
+            err << "transitfit: " << shown << ':' << record.line << ": a quote opened here is not closed; lines "
                 << record.rereadFrom << '-' << record.rereadTo << " were read again as rows\n";
         }
         bool blank = true;
@@ -311,16 +314,16 @@ ReadStatus ReadCampaign(const std::string& name, std::istream& in, Campaign& cam
         else ReadPerTiming(reader, record, layout, style);
     }
     if (status == CsvStatus::NotText) {
-        err << "transitfit: " << name << ':' << csv.nextLine << ": not a text file (it holds NUL bytes)\n";
+        err << "transitfit: " << shown << ':' << csv.nextLine << ": not a text file (it holds NUL bytes)\n";
         return ReadStatus::Unreadable;
     }
     if (wideRows > 0) {
-        err << "transitfit: " << name << ':' << firstWideLine << ": " << wideRows
+        err << "transitfit: " << shown << ':' << firstWideLine << ": " << wideRows
             << (wideRows == 1 ? " row has" : " rows have") << " fields beyond the header's " << columns
             << " columns (the first on this line); those fields were ignored\n";
     }
     if (rows == 0) {
-        err << "transitfit: " << name << ": no timings below the header\n";
+        err << "transitfit: " << shown << ": no timings below the header\n";
         return ReadStatus::NoTimings;
     }
     return campaign.timings.size() > before ? ReadStatus::Read : ReadStatus::NoTimings;

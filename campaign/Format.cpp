@@ -62,8 +62,7 @@ std::string HoursText(double hours) {
 }
 
 std::string Padded(std::string text, std::size_t width) {
-    std::size_t columns = 0;
-    for (const char c : text) columns += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+    const std::size_t columns = kit::DisplayWidth(text);
     if (columns < width) text.append(width - columns, ' ');
     return text;
 }

@@ -32,7 +32,7 @@ std::string Signed(double value, int decimals);
 // "+2:00 h", "-5:30 h": hours with their sign, in hours and minutes.
 std::string HoursText(double hours);
 
-// text padded with spaces to width characters (UTF-8 continuation bytes take no column).
+// text padded with spaces to width columns, as kit::DisplayWidth counts them.
 std::string Padded(std::string text, std::size_t width);
 
 }  // namespace campaign

@@ -32,6 +32,7 @@ std::string Number(double value, int decimals = 1) {
     return buffer;
 }
 
+// Text for XML: markup characters as entities; control characters, which XML 1.0 forbids, left out.
 std::string Escaped(const std::string& text) {
     std::string out;
     for (const char c : text) {
@@ -137,7 +138,7 @@ void WritePlotSvg(const Reduction& reduction, kit::Language language, std::ostre
             // Labels on the right half run to the left of their point, so that none leaves the frame.
             const bool rightHalf = px(p.x) > Left + plotWidth / 2;
             svg << "<text text-anchor=\"" << (rightHalf ? "end" : "start") << "\" x=\"" << Number(px(p.x) + (rightHalf ? -9 : 9)) << "\" y=\"" << Number(py(p.y) + (p.y > yHigh ? 14 : -6)) << "\" fill=\""
-                << colour << "\">" << Escaped(p.label) << (offScale ? " (" + Number(p.y, 0) + " s)" : std::string()) << "</text>\n";
+                << colour << "\">" << Escaped(kit::Escaped(p.label)) << (offScale ? " (" + Number(p.y, 0) + " s)" : std::string()) << "</text>\n";
         }
     }
     svg << "</g>\n";

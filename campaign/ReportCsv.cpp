@@ -5,6 +5,7 @@
 #include <cmath>
 #include <sstream>
 #include <string>
+#include <string_view>
 
 #include "Format.h"
 #include "Words.h"
@@ -12,9 +13,13 @@
 namespace campaign {
 namespace {
 
+// A text cell: quoted when it holds a delimiter, a quote or a line break. One that begins as a formula would
+// (=, +, -, @, a tab or a carriage return) is a name, not a formula: it gets a leading apostrophe, which
+// spreadsheets take for "text follows", and quotes, as OWASP advises against formula injection.
 std::string CsvField(const std::string& text) {
-    if (text.find_first_of(",\"\n\r") == std::string::npos) return text;
-    std::string quoted = "\"";
+    const bool formula = !text.empty() && std::string_view("=+-@\t\r").find(text.front()) != std::string_view::npos;
+    if (!formula && text.find_first_of(",\"\n\r") == std::string::npos) return text;
+    std::string quoted = formula ? "\"'" : "\"";
     for (const char c : text) quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
     return quoted + "\"";
 }

@@ -4,10 +4,9 @@
 
 #include <nlohmann/json.hpp>
 
-#include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <string>
+#include <vector>
 
 #include "Format.h"
 #include "ModulDos.h"
@@ -16,38 +15,8 @@
 namespace campaign {
 namespace {
 
-nlohmann::json Number(double value) { return std::isfinite(value) ? nlohmann::json(value) : nlohmann::json(nullptr); }
-
-// A JSON string: quotes, backslashes and control bytes escaped; bytes that are not UTF-8 (a file name from
-// the command line can hold any) become U+FFFD.
-void AppendJsonString(std::string& text, const std::string& value) {
-    const std::string utf8 = kit::IsUtf8(value) ? value : Cp1252ToUtf8(value);
-    text += '"';
-    for (const char c : utf8) {
-        if (c == '"' || c == '\\') {
-            text += '\\';
-            text += c;
-        } else if (static_cast<unsigned char>(c) < 0x20) {
-            char escape[8];
-            std::snprintf(escape, sizeof escape, "\\u%04x", static_cast<unsigned>(c));
-            text += escape;
-        } else {
-            text += c;
-        }
-    }
-    text += '"';
-}
-
-// The shortest text that reads back as the same double; null for NaN and infinities.
-void AppendJsonNumber(std::string& text, double value) {
-    if (!std::isfinite(value)) {
-        text += "null";
-        return;
-    }
-    char buffer[32];
-    const auto written = std::to_chars(buffer, buffer + sizeof buffer, value);
-    text.append(buffer, written.ptr);
-}
+template <typename Json = nlohmann::json>
+Json Number(double value) { return std::isfinite(value) ? Json(value) : Json(nullptr); }
 
 }  // namespace
 
@@ -112,44 +81,51 @@ void WriteJsonReport(const Reduction& reduction, std::ostream& out) {
         if (!std::isnan(result.clockOffsetsS[j])) offsets.push_back({{"observer", campaign.observers[j]}, {"offset_s", result.clockOffsetsS[j]}});
     }
     report["clock_offsets_s"] = offsets;
-    // The timings, a million of them in a large campaign, are written as they go, one object a line;
-    // the rest of the report is small and goes through the JSON library.
+    // The timings, a million of them in a large campaign, go out one at a time, each as the JSON library
+    // writes it inside the whole report: memory does not grow with them.
     std::string head = report.dump(2, ' ', false, nlohmann::json::error_handler_t::replace);
     head.erase(head.size() - 2);  // the closing "\n}"
     std::string text = head + ",\n  \"timings\": [";
+    // A file name from the command line can hold any bytes; one that is not UTF-8 is read as Windows-1252.
+    std::vector<std::string> files;
+    for (const std::string& file : campaign.files) files.push_back(kit::IsUtf8(file) ? file : Cp1252ToUtf8(file));
+    // The object is built once and its values overwritten in place, so that a timing costs no allocation of
+    // its own. It sits in two arrays so that the library indents it as the report's timings are indented.
+    nlohmann::ordered_json nest = nlohmann::ordered_json::array({nlohmann::ordered_json::array({nlohmann::ordered_json{
+        {"file", ""}, {"line", 0}, {"observer", ""}, {"site", ""}, {"latitude", nullptr}, {"longitude", nullptr},
+        {"contact", ""}, {"used", false}, {"o_minus_c_s", nullptr}, {"lever_s", nullptr},
+        {"flags", nlohmann::ordered_json::array()}, {"reasons", nlohmann::ordered_json::array()}}})});
+    nlohmann::ordered_json& timing = nest[0][0];
+    auto& fileText = timing["file"].get_ref<std::string&>();
+    auto& observerText = timing["observer"].get_ref<std::string&>();
+    auto& siteText = timing["site"].get_ref<std::string&>();
+    auto& contactText = timing["contact"].get_ref<std::string&>();
+    nlohmann::ordered_json &line = timing["line"], &used = timing["used"], &latitude = timing["latitude"],
+                           &longitude = timing["longitude"], &oMinusC = timing["o_minus_c_s"], &lever = timing["lever_s"],
+                           &flags = timing["flags"], &reasons = timing["reasons"];
     for (std::size_t i = 0; i < campaign.timings.size(); ++i) {
         const Timing& t = campaign.timings[i];
         const TimingFit& fit = result.timings[i];
-        text += i == 0 ? "\n    {\"file\": " : ",\n    {\"file\": ";
-        AppendJsonString(text, campaign.files[static_cast<std::size_t>(t.file)]);
-        text += ", \"line\": " + std::to_string(t.line) + ", \"observer\": ";
-        AppendJsonString(text, campaign.observers[static_cast<std::size_t>(t.observer)]);
-        text += ", \"site\": ";
-        AppendJsonString(text, t.site);
-        text += ", \"latitude\": ";
-        AppendJsonNumber(text, t.latitudeDegrees);
-        text += ", \"longitude\": ";
-        AppendJsonNumber(text, t.longitudeDegrees);
-        text += ", \"contact\": \"" + ContactName(t.start, t.end) + "\", \"used\": " + (fit.used ? "true" : "false");
-        text += ", \"o_minus_c_s\": ";
-        AppendJsonNumber(text, fit.oMinusCS);
-        text += ", \"lever_s\": ";
-        AppendJsonNumber(text, fit.leverS);
-        text += ", \"flags\": [";
-        bool first = true;
+        fileText = files[static_cast<std::size_t>(t.file)];
+        line = t.line;
+        observerText = campaign.observers[static_cast<std::size_t>(t.observer)];
+        siteText = t.site;
+        latitude = Number<nlohmann::ordered_json>(t.latitudeDegrees);
+        longitude = Number<nlohmann::ordered_json>(t.longitudeDegrees);
+        contactText = ContactName(t.start, t.end);
+        used = fit.used;
+        oMinusC = Number<nlohmann::ordered_json>(fit.oMinusCS);
+        lever = Number<nlohmann::ordered_json>(fit.leverS);
+        flags.clear();
         for (int flag = 0; flag < FlagCount; ++flag) {
-            if (!(fit.flagBits & (1u << flag))) continue;
-            text += first ? "\"" : ", \"";
-            text += FlagWord(static_cast<Flag>(flag));
-            text += '"';
-            first = false;
+            if (fit.flagBits & (1u << flag)) flags.push_back(FlagWord(static_cast<Flag>(flag)));
         }
-        text += "], \"reasons\": [";
-        for (std::size_t k = 0; k < fit.findings.size(); ++k) {
-            if (k > 0) text += ", ";
-            AppendJsonString(text, FindingText(fit.findings[k], kit::Language::English));
-        }
-        text += "]}";
+        reasons.clear();
+        for (const Finding& finding : fit.findings) reasons.push_back(FindingText(finding, kit::Language::English));
+        // "[\n  [\n    {...}\n  ]\n]": the object between the arrays' brackets, two levels deep.
+        const std::string nested = nest.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
+        text += i == 0 ? "\n    " : ",\n    ";
+        text.append(nested, 10, nested.size() - 10 - 6);
         if (text.size() > (1u << 16)) {
             out << text;
             text.clear();

@@ -2,15 +2,51 @@
 // Copyright the limbtimer and chordspan authors
 #include "Report.h"
 
+#include <algorithm>
 #include <cmath>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "Format.h"
 #include "Words.h"
 
 namespace campaign {
 namespace {
+
+// The timing table's columns: the file and line take 22 and a space, the observer's name at least 21 and a
+// space (the title's width), at most 40: beyond that a line no longer fits a wide terminal.
+constexpr std::size_t WhereWidth = 22, NameNarrowest = 21, NameWidest = 40;
+
+// Each observer's name as the table shows it, and the column's width in nameWidth. Names are escaped, and
+// shortened in the middle, so that "... team A" and "... team B" stay apart; names that still look alike
+// carry their observer's number in order of first appearance ("#3"), which no two observers share.
+std::vector<std::string> NameCells(const Campaign& campaign, std::size_t& nameWidth) {
+    std::vector<bool> shown(campaign.observers.size(), false);
+    for (const Timing& t : campaign.timings) shown[static_cast<std::size_t>(t.observer)] = true;
+    nameWidth = NameNarrowest;
+    for (std::size_t j = 0; j < campaign.observers.size(); ++j) {
+        if (shown[j]) nameWidth = std::max(nameWidth, std::min(NameWidest, kit::DisplayWidth(campaign.observers[j])));
+    }
+    std::vector<std::string> cells(campaign.observers.size());
+    std::vector<std::size_t> order;
+    for (std::size_t j = 0; j < cells.size(); ++j) {
+        cells[j] = kit::EscapedShortened(campaign.observers[j], nameWidth);
+        if (shown[j]) order.push_back(j);
+    }
+    // Sorted by cell, names that look alike lie next to each other.
+    std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return cells[a] < cells[b]; });
+    std::vector<bool> alike(cells.size(), false);
+    for (std::size_t k = 1; k < order.size(); ++k) {
+        if (cells[order[k]] == cells[order[k - 1]]) alike[order[k]] = alike[order[k - 1]] = true;
+    }
+    for (std::size_t j = 0; j < cells.size(); ++j) {
+        if (!alike[j]) continue;
+        const std::string number = " #" + std::to_string(j + 1);
+        cells[j] = kit::EscapedShortened(campaign.observers[j], nameWidth - number.size()) + number;
+    }
+    return cells;
+}
 
 // The AU, the parallax and their uncertainties, as far as the fit bounds them.
 void WriteAu(const FitResult& result, const TextWords& w, kit::Language language, std::ostream& text) {
@@ -64,14 +100,14 @@ void WriteModel(const Reduction& reduction, const TextWords& w, kit::Language la
     }
     for (const auto& [observer, au] : result.resampling.withoutObserver) {
         if (!result.bounded) break;
-        text << "  " << w.without << ' ' << campaign.observers[static_cast<std::size_t>(observer)] << ": "
+        text << "  " << w.without << ' ' << kit::Escaped(campaign.observers[static_cast<std::size_t>(observer)]) << ": "
              << (std::isnan(au) ? std::string(w.notDetermined) : Significant(au, 6, language) + " " + w.millionKm) << '\n';
     }
     if (reduction.clockOffsets) {
         text << w.clockOffsets << ':';
         for (std::size_t j = 0; j < result.clockOffsetsS.size(); ++j) {
             if (std::isnan(result.clockOffsetsS[j])) continue;
-            text << ' ' << campaign.observers[j] << ' ' << Localised(Format("%+.*f", result.clockOffsetsS[j], 1), language) << " s;";
+            text << ' ' << kit::Escaped(campaign.observers[j]) << ' ' << Localised(Format("%+.*f", result.clockOffsetsS[j], 1), language) << " s;";
         }
         text << '\n';
     }
@@ -87,12 +123,20 @@ void WriteTables(const Reduction& reduction, const TextWords& w, kit::Language l
         text << Padded(ContactName(c.start, c.end), 9) << Padded(reference, 18)
              << Localised(Format("%*.1f", c.rmsS, 11), language) << Format("%*.0f", static_cast<double>(c.used), 9) << '\n';
     }
-    text << '\n' << w.timingHeader << '\n';
+    std::size_t nameWidth = NameNarrowest;
+    std::vector<std::string> names = NameCells(campaign, nameWidth);
+    for (std::string& name : names) name = Padded(name, nameWidth + 1);
+    std::vector<std::string> files;
+    for (const std::string& file : campaign.files) files.push_back(kit::Escaped(file) + ":");
+    // The title of the observer's column ends where the contact's begins.
+    std::string header = w.timingHeader;
+    header.insert(WhereWidth + 1 + NameNarrowest + 1, nameWidth - NameNarrowest, ' ');
+    text << '\n' << header << '\n';
     for (std::size_t i = 0; i < campaign.timings.size(); ++i) {
         const Timing& t = campaign.timings[i];
         const TimingFit& fit = result.timings[i];
-        const std::string where = campaign.files[static_cast<std::size_t>(t.file)] + ":" + std::to_string(t.line);
-        text << Padded(where, 22) << ' ' << Padded(campaign.observers[static_cast<std::size_t>(t.observer)].substr(0, 21), 22)
+        const std::string where = files[static_cast<std::size_t>(t.file)] + std::to_string(t.line);
+        text << Padded(where, WhereWidth) << ' ' << names[static_cast<std::size_t>(t.observer)]
              << Padded(ContactName(t.start, t.end), 7)
              << (std::isnan(fit.oMinusCS) ? std::string("          -") : Localised(Format("%+*.1f", fit.oMinusCS, 11), language))
              << "  " << FlagWords(fit.flagBits) << '\n';

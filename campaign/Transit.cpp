@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "Fields.h"
+#include "Text.h"
 
 namespace campaign {
 
@@ -79,7 +80,7 @@ void DropForeignTimings(const TransitChoice& choice, Campaign& campaign, std::os
             if (&campaign.timings[kept] != &t) campaign.timings[kept] = std::move(t);
             ++kept;
         } else {
-            err << "transitfit: " << campaign.files[static_cast<std::size_t>(t.file)] << ':' << t.line << ": " << why << '\n';
+            err << "transitfit: " << kit::Escaped(campaign.files[static_cast<std::size_t>(t.file)]) << ':' << t.line << ": " << why << '\n';
             ++campaign.rowsSkipped;
         }
     }

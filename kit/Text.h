@@ -2,6 +2,7 @@
 // Copyright the limbtimer and chordspan authors
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 // The text unit of the command-line programs (transitfit, transits): they write UTF-8 and speak English or
@@ -16,6 +17,25 @@ Language LanguageFromLocale(const char* lcAll, const char* lcMessages, const cha
 
 // True when text is well-formed UTF-8 (no overlong forms, surrogates or code points above U+10FFFF).
 bool IsUtf8(const std::string& text);
+
+// Columns the text takes on a terminal once Escaped: a character 1, an East Asian wide or fullwidth one 2,
+// a combining mark or zero-width character 0, an escape its length. Widths come from a short table of
+// ranges (the scripts observers' names are written in), not the whole of Unicode.
+std::size_t DisplayWidth(const std::string& text);
+
+// text safe to show on a terminal or in a line-based report: control characters as \n, \r, \t or \x1B
+// (C0 and DEL), \u0085 (C1) and \u202E (the bidirectional overrides and isolates, which reorder what follows),
+// and each byte that is not UTF-8 as \xE4. Everything else, the backslash included, is kept as it is.
+std::string Escaped(const std::string& text);
+
+// The longest head of Escaped(text) that fits in width columns; it ends between characters, never inside a
+// UTF-8 sequence or an escape, and keeps a character's combining marks with it.
+std::string EscapedHead(const std::string& text, std::size_t width);
+
+// Escaped(text) when it fits in width columns; otherwise its head and its tail around "\u2026" (an
+// ellipsis), together width columns at most, cut as EscapedHead cuts. The tail is kept because names of one
+// group often differ only at their end ("team A", "team B").
+std::string EscapedShortened(const std::string& text, std::size_t width);
 
 // Number text as German writes it: every full stop a decimal comma.
 std::string WithDecimalComma(std::string text);

@@ -2,6 +2,7 @@
 // Copyright the limbtimer and chordspan authors
 #include "Campaign.h"
 #include "Csv.h"
+#include "Text.h"
 
 #include <gtest/gtest.h>
 
@@ -17,11 +18,11 @@ struct Read {
     std::string messages;
 };
 
-Read ReadText(const std::string& text) {
+Read ReadText(const std::string& text, const std::string& name = "c.csv") {
     Read read;
     std::istringstream in(text);
     std::ostringstream err;
-    read.status = ReadCampaign("c.csv", in, read.campaign, err);
+    read.status = ReadCampaign(name, in, read.campaign, err);
     read.messages = err.str();
     return read;
 }
@@ -100,6 +101,32 @@ TEST(ReadCampaign, ReportsBadRowsWithTheirLinesAndReadsTheRest) {
         "c.csv:8: sigma \"-3\" is not an uncertainty",     "c.csv:9: the site is empty",
         "c.csv:12: time \"25:61:00\" is not a time"};
     for (const char* message : expected) EXPECT_NE(read.messages.find(message), std::string::npos) << message;
+}
+
+TEST(ReadCampaign, QuotesFieldsEscapedAndCutBetweenCharacters) {
+    const std::string umlauts = "\xC3\x84\xC3\x96\xC3\x9C\xC3\xA4\xC3\xB6\xC3\xBC\xC3\x9F\xC3\x84\xC3\x96\xC3\x9C";  // 10 letters
+    std::string twentyOne = "x";
+    for (int i = 0; i < 2; ++i) twentyOne += umlauts;
+    const struct {
+        std::string field;  // in the time column
+        int line;
+        std::string quoted;
+    } cases[] = {
+        {"\x1B[31m05:00", 2, "\"\\x1B[31m05:00\" is not a time"},
+        {"\"05:00\n:00\"", 3, "\"05:00\\n:00\" is not a time"},
+        {"\"\t\xE2\x80\xAE" "00:50\"", 5, "\"\\t\\u202E00:50\" is not a time"},
+        {umlauts + umlauts + umlauts + umlauts + umlauts, 6, "\"" + umlauts + umlauts + umlauts + umlauts + "...\""},
+        {twentyOne, 7, "\"" + twentyOne + "\" is not a time"},  // 41 bytes, but 21 letters: not cut
+    };
+    std::string text = "site,latitude,longitude,contact,time\n";
+    for (const auto& c : cases) text += "A,50,7,1," + c.field + "\n";
+    const Read read = ReadText(text, "evil\x1B]0;title\x07.csv");
+    EXPECT_TRUE(kit::IsUtf8(read.messages)) << read.messages;
+    EXPECT_EQ(read.messages.find_first_of("\x1B\x07\t\r"), std::string::npos) << read.messages;
+    for (const auto& c : cases) {
+        const std::string message = "transitfit: evil\\x1B]0;title\\x07.csv:" + std::to_string(c.line) + ": time " + c.quoted;
+        EXPECT_NE(read.messages.find(message), std::string::npos) << message << "\nin\n" << read.messages;
+    }
 }
 
 TEST(ReadCampaign, SaysWhatIsWrongWithTheWholeFile) {

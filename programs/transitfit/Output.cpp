@@ -6,6 +6,8 @@
 #include <fstream>
 #include <system_error>
 
+#include "Text.h"
+
 namespace {
 
 bool SameFile(const std::filesystem::path& a, const std::filesystem::path& b) {
@@ -40,14 +42,14 @@ bool WriteWhole(const std::string& path, const char* what, const std::function<v
         if (!file || !file.flush()) {
             file.close();
             std::filesystem::remove(temporary, error);
-            err << "transitfit: " << path << ": cannot write the " << what << '\n';
+            err << "transitfit: " << kit::Escaped(path) << ": cannot write the " << what << '\n';
             return false;
         }
     }
     std::filesystem::rename(temporary, target, error);
     if (error) {
         std::filesystem::remove(temporary, error);
-        err << "transitfit: " << path << ": cannot write the " << what << '\n';
+        err << "transitfit: " << kit::Escaped(path) << ": cannot write the " << what << '\n';
         return false;
     }
     return true;

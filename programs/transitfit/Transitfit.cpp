@@ -13,6 +13,7 @@
 #include "Campaign.h"
 #include "Output.h"
 #include "Report.h"
+#include "Text.h"
 #include "Words.h"
 
 namespace {
@@ -21,12 +22,12 @@ namespace {
 bool OpenInput(const std::string& name, std::ifstream& file, std::ostream& err) {
     std::error_code error;
     if (std::filesystem::is_directory(name, error)) {
-        err << "transitfit: " << name << ": is a directory\n";
+        err << "transitfit: " << kit::Escaped(name) << ": is a directory\n";
         return false;
     }
     file.open(name, std::ios::binary);
     if (!file) {
-        err << "transitfit: " << name << ": cannot open (" << (std::filesystem::exists(name, error) ? "permission denied" : "no such file")
+        err << "transitfit: " << kit::Escaped(name) << ": cannot open (" << (std::filesystem::exists(name, error) ? "permission denied" : "no such file")
             << ")\n";
         return false;
     }
@@ -44,7 +45,7 @@ bool ReadFiles(const FitCommand& command, std::istream& in, campaign::Campaign& 
             if (!OpenInput(name, file, err)) return false;
             status = campaign::ReadCampaign(name, file, campaign, err);
             if (file.bad()) {
-                err << "transitfit: " << name << ": read error\n";
+                err << "transitfit: " << kit::Escaped(name) << ": read error\n";
                 return false;
             }
         }
@@ -78,7 +79,7 @@ struct Progress {
 int Run(const FitCommand& command, std::istream& in, std::ostream& out, std::ostream& err, Progress& progress) {
     // Before anything is read or written: a plot must never land on a campaign.
     if (!command.plotFile.empty() && IsAnInput(command.plotFile, command.files)) {
-        err << "transitfit: --plot " << command.plotFile << " is one of the input files; choose another name\n";
+        err << "transitfit: --plot " << kit::Escaped(command.plotFile) << " is one of the input files; choose another name\n";
         return ExitBadInput;
     }
     campaign::Campaign& read = progress.read;
@@ -92,7 +93,7 @@ int Run(const FitCommand& command, std::istream& in, std::ostream& out, std::ost
     if (reduction.outcome == campaign::Outcome::NoTransit) {
         const std::string why = campaign::RefusalText(reduction.refusal);
         if (reduction.refusedFile >= 0) {
-            err << "transitfit: " << reduction.campaign.files[static_cast<std::size_t>(reduction.refusedFile)] << ':'
+            err << "transitfit: " << kit::Escaped(reduction.campaign.files[static_cast<std::size_t>(reduction.refusedFile)]) << ':'
                 << reduction.refusedLine << ": " << why << ".\n";
         } else {
             err << "transitfit: " << why << ".\nTry 'transitfit --help'.\n";

@@ -47,6 +47,9 @@ cases=(
   "semicolon-row|sed '3s/,/;/g' \"\$sample\"||0|f.csv:3: the row is one field where the header has 7 columns separated by ','; it uses ';'||98"
   "huge-sigma|sed '2s/,3,\$/,99999,/' \"\$sample\"||0|sigma \"99999\" is too large||98"
   "marks-out-of-order|sed \"2s/51.4800/10\\\"30'/\" \"\$sample\"||0|f.csv:2: latitude||98"
+  "colour-in-field|sed '2s/51.4800/\\x1b[31m51.48/' \"\$sample\"||0|f.csv:2: latitude \"\\x1B[31m51.48\" is not||98"
+  "line-break-in-field|sed '2s/51.4800/\"51\\n48\"/' \"\$sample\"||0|f.csv:2: latitude \"51\\n48\" is not||98"
+  "umlauts-in-field|sed '2s/51.4800/x\\xc3\\xa4\\xc3\\xa4\\xc3\\xa4\\xc3\\xa4\\xc3\\xa4\\xc3\\xa4\\xc3\\xa4\\xc3\\xa4\\xc3\\xa4\\xc3\\xa4\\xc3\\xa4\\xc3\\xa4\\xc3\\xa4\\xc3\\xa4\\xc3\\xa4\\xc3\\xa4\\xc3\\xa4\\xc3\\xa4\\xc3\\xa4\\xc3\\xa4/' \"\$sample\"||0|f.csv:2: latitude \"xääääääääääääääääääää\" is not||98"
   "year-zero-cell|sed '1s/\$/,date/; 2,\$s/\$/,2004-06-08/; 3s/2004-06-08\$/0000-01-01/' \"\$sample\"||0|f.csv:3: date \"0000-01-01\" is outside the years 1600-2200||98"
 )
 

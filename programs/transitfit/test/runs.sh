@@ -73,6 +73,16 @@ if timeout $((20 * ${TIMEOUT_SCALE:-1})) "$transitfit" --format json --plot "$wo
 else
   fail "sample: no fit"
 fi
+# The JSON report is JSON whatever the names hold: control characters, quotes, a Windows-1252 row, a file
+# name that is not UTF-8.
+if command -v python3 > /dev/null; then
+  hostile=$work/$(printf 'n\xe4me.csv')
+  { cat "$sample"; printf '"\x1b[31mred\tname ""q""\nline\\",51.5,0.1,1,05:19:37.0,3,\nK\xf6ln,50.94,6.96,1,05:19:30,3,\n'; } > "$hostile"
+  for file in "$sample" "$hostile"; do
+    if "$transitfit" --format json "$file" | python3 -m json.tool > /dev/null; then pass
+    else fail "json: python3 -m json.tool refuses the report of $file"; fi
+  done
+fi
 if LANG=de_DE.UTF-8 LC_ALL= LC_MESSAGES= "$transitfit" "$sample" | grep -q '^Astronomische Einheit: 1[45][0-9],[0-9] ± 0,[0-9] Mio. km'; then pass
 else fail "sample: no German report under LANG=de_DE.UTF-8"; fi
 if command -v rsvg-convert > /dev/null; then
