@@ -173,7 +173,8 @@ bool TransitAtConjunction(Planet planet, long double conjunctionJdTt, const Heli
     DeltaTSource source = DeltaTSource::Given;
     const long double deltaT = DeltaTFor(options, conjunctionJdTt, source);
     const Window window = OpenWindow(planet, options.radii, static_cast<double>(conjunctionJdTt), deltaT);
-    const Solution s = Solve(window, Observer{{0, 0, 0}, {0, 0, 0}, true});
+    const Observer centre{{0, 0, 0}, {0, 0, 0}, true};
+    const Solution s = Solve(window, centre);
     if (!s.happens[0]) return false;
     const long double centreUt = static_cast<long double>(window.centreJdTt) - deltaT / kit::SecondsPerDay;
     out = Transit{};
@@ -182,8 +183,10 @@ bool TransitAtConjunction(Planet planet, long double conjunctionJdTt, const Heli
     for (int c = 0; c < ContactCount; ++c) {
         out.contactHappens[c] = s.happens[c];
         out.contactJdUt[c] = s.happens[c] ? static_cast<double>(centreUt + s.contactTau[c]) : 0.0;
+        out.contactPDeg[c] = s.happens[c] ? DiscAnglesAt(window, centre, s.contactTau[c]).pDeg : 0.0;
     }
     out.greatestJdUt = static_cast<double>(centreUt + s.greatestTau);
+    out.greatestPDeg = DiscAnglesAt(window, centre, s.greatestTau).pDeg;
     out.minSeparationArcsec = static_cast<double>(s.minSeparation);
     out.deltaTSeconds = static_cast<double>(deltaT);
     out.deltaTSource = source;

@@ -19,6 +19,7 @@ constexpr long double PseudoSiteEarthRadii = 0.05L;
 struct View {
     long double separation, sunRadius, planetRadius;
     Vector sun;        // the Sun from the observer, AU
+    Vector planet;     // the planet from the observer, AU
     Vector observer;   // the observer from the centre, AU, J2000
     double jdUt, jdTt;
 };
@@ -33,7 +34,7 @@ View ViewAt(const Window& window, const Observer& observer, long double tau) {
     }
     const Vector planet = Subtract(g.planet, site), sun = Subtract(g.sun, site);
     return {SeparationArcsec(planet, sun), SunRadiusArcsec(Norm(sun)),
-            PlanetRadiusArcsec(window.planet, window.radii, Norm(planet)), sun, site, jdUt,
+            PlanetRadiusArcsec(window.planet, window.radii, Norm(planet)), sun, planet, site, jdUt,
             static_cast<double>(jdTt)};
 }
 
@@ -93,7 +94,30 @@ long double AltitudeDegrees(const View& view, const Observer& observer) {
     return std::asin(Dot(view.sun, zenith) / Norm(view.sun)) / DegToRad;
 }
 
+// The planet's direction on the Sun's disc from the point where the great circle towards reference (J2000)
+// crosses the limb, towards the east, degrees 0..360. reference x sun points east of reference on the sky, as
+// the pole x the Sun points to growing right ascension.
+double DiscAngleFrom(const View& view, const Vector& reference) {
+    const Vector s = Scale(view.sun, 1.0L / Norm(view.sun));
+    const Vector up = Subtract(reference, Scale(s, Dot(reference, s)));
+    const Vector east = Cross(up, s);
+    const long double angle = std::atan2(Dot(view.planet, east), Dot(view.planet, up)) / DegToRad;
+    // A tiny negative angle plus 360 rounds to 360 itself.
+    const double turned = static_cast<double>(angle < 0.0L ? angle + 360.0L : angle);
+    return turned >= 360.0 ? 0.0 : turned;
+}
+
 }  // namespace
+
+DiscAngles DiscAnglesAt(const Window& window, const Observer& observer, long double tau) {
+    const View view = ViewAt(window, observer, tau);
+    // The pole of date is the Earth-fixed z axis: the precession alone turns it, and nutation's 10 arcsec
+    // move the angles by a thousandth of a degree.
+    const Vector pole = EarthFixedToJ2000({0, 0, 1}, view.jdUt, view.jdTt);
+    DiscAngles angles{DiscAngleFrom(view, pole), 0.0};
+    if (!observer.atCentre) angles.vDeg = DiscAngleFrom(view, EarthFixedToJ2000(observer.zenith, view.jdUt, view.jdTt));
+    return angles;
+}
 
 Window WindowOf(const Transit& transit) {
     const long double deltaT = transit.deltaTSeconds;
@@ -137,11 +161,17 @@ bool LocalContacts(const Transit& transit, double latitudeDegrees, double longit
         local.contactJdUt[c] = static_cast<double>(centreUt + s.contactTau[c]);
         local.contactSunAltitudeDegrees[c] =
             static_cast<double>(AltitudeDegrees(ViewAt(window, observer, s.contactTau[c]), observer));
+        const DiscAngles angles = DiscAnglesAt(window, observer, s.contactTau[c]);
+        local.contactPDeg[c] = angles.pDeg;
+        local.contactVDeg[c] = angles.vDeg;
     }
     local.greatestJdUt = static_cast<double>(centreUt + s.greatestTau);
     local.minSeparationArcsec = static_cast<double>(s.minSeparation);
     local.greatestSunAltitudeDegrees =
         static_cast<double>(AltitudeDegrees(ViewAt(window, observer, s.greatestTau), observer));
+    const DiscAngles greatest = DiscAnglesAt(window, observer, s.greatestTau);
+    local.greatestPDeg = greatest.pDeg;
+    local.greatestVDeg = greatest.vDeg;
     out = local;
     return true;
 }

@@ -39,7 +39,10 @@ struct EphemerisOptions {
     std::optional<double> deltaTSeconds;  // TT - UT; unset: DeltaTSeconds at the transit
 };
 
-// One transit as seen from the Earth's centre.
+// One transit as seen from the Earth's centre. A position angle P is the planet's centre's direction on the
+// Sun's disc, at the Sun's centre, from the north point of the equator of date towards the east, 0..360; a
+// vertex angle V the same from the zenith point (V = P - q, q the Sun's parallactic angle). Both are 0 for a
+// contact that does not happen.
 struct Transit {
     Planet planet = Planet::Venus;
     Radii radii = Radii::Nasa;
@@ -47,19 +50,24 @@ struct Transit {
     bool contactHappens[ContactCount] = {false, false, false, false};  // a grazing transit lacks 2 and 3
     double greatestJdUt = 0.0;                                         // minimum geocentric separation
     double minSeparationArcsec = 0.0;                                  // of the centres
+    double contactPDeg[ContactCount] = {0.0, 0.0, 0.0, 0.0};           // position angles, geocentric
+    double greatestPDeg = 0.0;
     double deltaTSeconds = 0.0;                                        // the TT - UT used
     DeltaTSource deltaTSource = DeltaTSource::Measured;                // and where it came from
 };
 
-// A transit seen from one site: contacts, greatest transit (the minimum separation there) and the Sun's
-// altitude (geometric, no refraction) at each.
+// A transit seen from one site: contacts, greatest transit (the minimum separation there), the Sun's
+// altitude (geometric, no refraction) and the position and vertex angles (topocentric) at each.
 struct LocalCircumstances {
     double contactJdUt[ContactCount] = {0.0, 0.0, 0.0, 0.0};
     bool contactHappens[ContactCount] = {false, false, false, false};
     double contactSunAltitudeDegrees[ContactCount] = {0.0, 0.0, 0.0, 0.0};
+    double contactPDeg[ContactCount] = {0.0, 0.0, 0.0, 0.0};
+    double contactVDeg[ContactCount] = {0.0, 0.0, 0.0, 0.0};
     double greatestJdUt = 0.0;
     double minSeparationArcsec = 0.0;
     double greatestSunAltitudeDegrees = 0.0;
+    double greatestPDeg = 0.0, greatestVDeg = 0.0;
 };
 
 // Terms of the Chebyshev series of each Besselian element over its span.

@@ -26,6 +26,14 @@ struct Solution {
 // The window of a transit already found, centred on its greatest transit.
 Window WindowOf(const Transit& transit);
 
+// Where the planet's centre stands on the Sun's disc at tau, degrees 0..360 at the Sun's centre towards the
+// east: pDeg from the north point of the equator of date, vDeg from the zenith point (0 for the Earth's centre).
+struct DiscAngles {
+    double pDeg, vDeg;
+};
+
+DiscAngles DiscAnglesAt(const Window& window, const Observer& observer, long double tau);
+
 // The contacts the observer sees within the window; a contact whose limb is not crossed there does not happen.
 Solution Solve(const Window& window, const Observer& observer);
 

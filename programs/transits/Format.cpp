@@ -46,12 +46,14 @@ std::vector<Event> Events(const TransitsEntry& entry, bool local) {
     for (int c = 1; c <= ephemeris::ContactCount; ++c) {
         if (c == 3) {
             events.push_back({"greatest", local ? l.greatestJdUt : t.greatestJdUt, local,
-                              l.greatestSunAltitudeDegrees, 0});
+                              l.greatestSunAltitudeDegrees, 0, local ? l.greatestPDeg : t.greatestPDeg,
+                              l.greatestVDeg});
         }
         const bool happens = local ? l.contactHappens[c - 1] : t.contactHappens[c - 1];
         if (!happens) continue;
         events.push_back({"C" + std::to_string(c), local ? l.contactJdUt[c - 1] : t.contactJdUt[c - 1], local,
-                          l.contactSunAltitudeDegrees[c - 1], c});
+                          l.contactSunAltitudeDegrees[c - 1], c, local ? l.contactPDeg[c - 1] : t.contactPDeg[c - 1],
+                          l.contactVDeg[c - 1]});
     }
     return events;
 }

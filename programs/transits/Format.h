@@ -33,6 +33,8 @@ struct Event {
     bool withAltitude;
     double sunAltitudeDegrees;
     int contact;  // 1..4, 0 for the greatest transit
+    double pDeg;  // position angle, geocentric or at the site
+    double vDeg;  // vertex angle, at the site only
 };
 
 // The events of entry that happen, geocentric or (local) at the site, in time order.

@@ -14,12 +14,15 @@
 
 namespace {
 
-nlohmann::ordered_json EventsJson(const TransitsEntry& entry, bool local) {
+// The events of entry; with angles their position angles and, at a site, vertex angles.
+nlohmann::ordered_json EventsJson(const TransitsEntry& entry, bool local, bool angles) {
     nlohmann::ordered_json events = nlohmann::ordered_json::array();
     for (const Event& e : Events(entry, local)) {
         nlohmann::ordered_json item;
         item["event"] = e.name;
         item["ut"] = IsoText(e.jdUt);
+        if (angles) item["p_deg"] = e.pDeg;
+        if (angles && local) item["v_deg"] = e.vDeg;
         if (e.withAltitude) {
             item["sun_altitude_deg"] = e.sunAltitudeDegrees;
             item["sun_below_horizon"] = e.sunAltitudeDegrees < 0.0;
@@ -92,7 +95,7 @@ bool WriteTransitsJson(const TransitsOptions& options, const TransitsReport& rep
         for (const TransitsEntry& entry : report.entries) {
             nlohmann::ordered_json item = TransitHeadJson(entry.transit);
             item["min_separation_arcsec"] = entry.transit.minSeparationArcsec;
-            item["events"] = EventsJson(entry, false);
+            item["events"] = EventsJson(entry, false, false);
             document["transits"].push_back(item);
         }
     } else if (!report.entries.empty()) {
@@ -106,7 +109,7 @@ bool WriteTransitsJson(const TransitsOptions& options, const TransitsReport& rep
             }
             document["min_separation_arcsec"] =
                 options.siteGiven ? entry.local.minSeparationArcsec : entry.transit.minSeparationArcsec;
-            document["events"] = EventsJson(entry, options.siteGiven);
+            document["events"] = EventsJson(entry, options.siteGiven, true);
         } else if (options.command == TransitsCommand::Elements) {
             document["elements"] = ElementsJson(entry.elements);
         } else {

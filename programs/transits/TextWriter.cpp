@@ -31,6 +31,13 @@ std::string SiteText(const TransitsOptions& options) {
            Number(kit::Language::English, options.heightMetres, 0);
 }
 
+// "P  83.2 deg": the number right-aligned in five, so that the columns stand under each other.
+std::string AngleCell(const char* pattern, kit::Language language, double degrees) {
+    std::string number = Number(language, degrees, 1);
+    if (number.size() < 5) number.insert(0, 5 - number.size(), ' ');
+    return Fill(pattern, number);
+}
+
 void WriteList(const TransitsOptions& options, const TransitsReport& report, std::ostream& out) {
     const Texts& texts = TextsFor(options.language);
     const std::string which = !options.planet                 ? texts.bothGenitive
@@ -93,6 +100,8 @@ void WriteContacts(const TransitsOptions& options, const TransitsEntry& entry, s
         std::string name = e.contact > 0 ? e.name : texts.greatest;
         name.resize(10, ' ');
         out << name << DateText(when) << ' ' << ClockText(when, true);
+        out << "   " << AngleCell(texts.positionAngle, options.language, e.pDeg);
+        if (options.siteGiven) out << "   " << AngleCell(texts.vertexAngle, options.language, e.vDeg);
         if (e.withAltitude) {
             const std::string altitude = Number(options.language, e.sunAltitudeDegrees, 1);
             out << "   " << Fill(e.sunAltitudeDegrees < 0.0 ? texts.sunBelow : texts.sunAltitude, altitude);

@@ -53,6 +53,8 @@ struct Texts {
     const char* minSeparation;
     const char* sunAltitude;
     const char* sunBelow;
+    const char* positionAngle;
+    const char* vertexAngle;
     const char* doesNotHappen;
     const char* coefficientsTitle;
     const char* coefficientsAxes;

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include <regex>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -166,4 +167,27 @@ TEST(WriteTransitsJson, GivesTheElementsAsSeriesAndHourly) {
     ASSERT_EQ(e["hourly"].size(), 8u);
     EXPECT_EQ(e["hourly"][0]["ut"], "2019-11-11T12:00:00.0Z");
     for (const auto& row : e["hourly"]) EXPECT_GT(row["l1"].get<double>(), row["l2"].get<double>());
+}
+
+TEST(WriteTransitsJson, GivesThePositionAndVertexAnglesOfTheContacts) {
+    // p_deg on every event (NASA: 83.2 degrees at contact 1 of 2016), v_deg only at a site (the Earth's
+    // centre has no zenith), and the list as it was.
+    const nlohmann::json geocentric = RunJson({"contacts", "2016-05-09", "--format", "json"});
+    for (const auto& e : geocentric["events"]) EXPECT_TRUE(e.contains("p_deg") && !e.contains("v_deg")) << e.dump();
+    EXPECT_NEAR(geocentric["events"][0]["p_deg"].get<double>(), 83.2, 0.2);
+    const nlohmann::json site = RunJson({"contacts", "2016-05-09", "--site", "51.4779,-0.0015,46", "--format", "json"});
+    for (const auto& e : site["events"]) EXPECT_TRUE(e.contains("p_deg") && e.contains("v_deg")) << e.dump();
+    const nlohmann::json list = RunJson({"list", "--from", "2016", "--to", "2016", "--format", "json"});
+    EXPECT_FALSE(list["transits"][0]["events"][0].contains("p_deg")) << list.dump();
+}
+
+TEST(WriteTransitsText, ShowsTheAnglesAsAlignedColumns) {
+    // 2016, geocentric P 83.2 and 153.8 degrees (NASA); at a site V between P and the Sun's altitude.
+    const std::string english = RunText({"contacts", "2016-05-09"});
+    EXPECT_NE(english.find("   P  83.2 deg\n"), std::string::npos) << english;
+    EXPECT_NE(english.find("   P 153.8 deg   minimum separation"), std::string::npos) << english;
+    EXPECT_EQ(english.find(" V "), std::string::npos) << english;
+    const std::string german = RunText({"contacts", "2016-05-09", "--site", "51.4779,-0.0015,46"}, kit::Language::German);
+    const std::regex c1("\nC1 +2016-05-09 [0-9:.]+   P +[0-9]+,[0-9] Grad   V +[0-9]+,[0-9] Grad   Sonne ");
+    EXPECT_TRUE(std::regex_search(german, c1)) << german;
 }

@@ -56,7 +56,7 @@ check_json() {  # python expression over j, then transits arguments
     || fail "transits $* --format json: $expression"
 }
 check_json "set(j) >= {'planet','delta_t_s','delta_t_source','radii','min_separation_arcsec','events'} and j['delta_t_source'] == 'measured' and [e['event'] for e in j['events']] == ['C1','C2','greatest','C3','C4'] and j['events'][0]['ut'].startswith('2004-06-08T05:13:2')" contacts 2004-06-08
-check_json "all('sun_altitude_deg' in e for e in j['events'])" contacts 2004-06-08 --site 52.52,13.40,34
+check_json "all('sun_altitude_deg' in e and 'p_deg' in e and 'v_deg' in e for e in j['events'])" contacts 2004-06-08 --site 52.52,13.40,34
 check_json "[c['contact'] for c in j['coefficients']] == [1,2,3,4] and all(set(c) == {'contact','x_s','y_s','z_s'} for c in j['coefficients']) and j['coefficients'][2]['y_s'] < 0" coefficients 2004-06-08
 check_json "len(j['transits']) == 10 and all(set(t) >= {'planet','date','events','min_separation_arcsec'} for t in j['transits'])" list --planet venus
 check_json "[t['date'] for t in j['transits']] == ['2003-05-07','2004-06-08','2006-11-08','2012-06-06','2016-05-09','2019-11-11']" list --from 2000 --to 2020
