@@ -49,6 +49,13 @@ void AppendJsonNumber(std::string& text, double value) {
     text.append(buffer, written.ptr);
 }
 
+// The exact model's prediction of a clock time, as its clock would read it: null for a duration or an
+// unseen contact.
+void AppendPredictedUt(std::string& text, const Timing& t, const TimingFit& fit) {
+    text += ", \"predicted_ut\": ";
+    text += t.end == 0 && !std::isnan(fit.predictedS) ? "\"" + FormatUt(fit.predictedS) + "\"" : std::string("null");
+}
+
 }  // namespace
 
 void WriteJsonRefusal(const std::string& reason, std::ostream& out) {
@@ -135,6 +142,7 @@ void WriteJsonReport(const Reduction& reduction, std::ostream& out) {
         AppendJsonNumber(text, fit.oMinusCS);
         text += ", \"lever_s\": ";
         AppendJsonNumber(text, fit.leverS);
+        if (reduction.choice.model.kind == SiteModelKind::Exact) AppendPredictedUt(text, t, fit);
         text += ", \"flags\": [";
         bool first = true;
         for (int flag = 0; flag < FlagCount; ++flag) {
