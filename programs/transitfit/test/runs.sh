@@ -102,6 +102,12 @@ if awk -v e="$(json_number au_km "$work/2012-exact.json")" -v l="$(json_number a
    grep -q '"predicted_ut": "22:10:05.5"' "$work/2012-exact.json" &&
    "$transitfit" --format csv --model exact "$sample2012" | head -1 | grep -q ',predicted_ut$'; then pass
 else fail "2012: the exact model gave $(json_number au_km "$work/2012-exact.json") km, or no predicted_ut"; fi
+# Noiseless exact contacts at a grid of 200+ sites: the exact model returns the AU they were made with.
+"$maker" grid 2012-06-05 > "$work/grid.csv"
+if [ "$(tail -n +2 "$work/grid.csv" | cut -d, -f1 | sort -u | wc -l)" -ge 200 ] &&
+   "$transitfit" --format json --model exact "$work/grid.csv" > "$work/grid.json" &&
+   awk -v a="$(json_number au_km "$work/grid.json")" 'BEGIN { d = a / 149597870.7 - 1; exit !(d * d < 1e-12) }'; then pass
+else fail "grid: the exact model gave $(json_number au_km "$work/grid.json") km from exact contacts"; fi
 "$maker" local 1769-06-03 > "$work/1769.csv"
 if "$transitfit" --format json "$work/1769.csv" > "$work/1769.json" &&
    awk -v a="$(json_number au_km "$work/1769.json")" 'BEGIN { exit !(a > 148.1e6 && a < 151.1e6) }'; then pass
