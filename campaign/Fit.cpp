@@ -6,6 +6,7 @@
 #include <cmath>
 #include <limits>
 
+#include "ExactFit.h"
 #include "Reduction.h"
 #include "Resampling.h"
 #include "Robust.h"
@@ -74,7 +75,15 @@ FitResult FitCampaign(const Campaign& campaign, const SiteModel& model, const Fi
     omega.resize(rows.size());
     for (std::size_t i = 0; i < rows.size(); ++i) omega[i] = rows[i].w;
     Solution& solution = state.solution;
-    solution = Solve(problem, omega);
+    // The exact model starts from the reference AU, which every campaign lies within a few per cent of.
+    const bool exact = model.kind == SiteModelKind::Exact;
+    double q0 = 1.0;
+    std::vector<double> predicted;
+    if (exact) {
+        if (!IterateExact(campaign, model, median, q0, problem, omega, predicted, solution)) solution.determined = false;
+    } else {
+        solution = Solve(problem, omega);
+    }
     if (!solution.determined) {
         result.whyNot = options.clockOffsets ? NoFit::OffsetsTakeAll : NoFit::SitesAlike;
         return result;
@@ -83,6 +92,15 @@ FitResult FitCampaign(const Campaign& campaign, const SiteModel& model, const Fi
     rejected.assign(rows.size(), 0);
     state.scale = MadScale(problem, omega, solution);
     if (!options.keepAll && solution.active - solution.rank >= 2) RejectOutliers(problem, omega, solution, state.scale, rejected);
+    // The rejection moved q off the linearisation: linearise again there, the rejected rows staying out, so that
+    // the residuals and predictions are those of the fitted AU.
+    if (exact && !(std::fabs(solution.q - q0) < 1e-12)) {
+        q0 = solution.q;
+        if (!IterateExact(campaign, model, median, q0, problem, omega, predicted, solution)) {
+            result.whyNot = NoFit::SitesAlike;
+            return result;
+        }
+    }
     state.scale = MadScale(problem, omega, solution);
 
     result.fitted = true;
@@ -131,6 +149,10 @@ FitResult FitCampaign(const Campaign& campaign, const SiteModel& model, const Fi
     for (std::size_t i = 0; i < count; ++i) {
         const Row& row = rows[i];
         result.timings[i].oMinusCS = ResidualFor(solution, row, row.category, row.g);
+        if (exact) {
+            result.timings[i].leverS = row.g;
+            result.timings[i].predictedS = predicted[row.timing];
+        }
     }
     for (std::size_t k = 0; k < rows.size(); ++k) {
         TimingFit& fit = result.timings[rows[k].timing];

@@ -24,7 +24,8 @@ struct FitOptions {
 struct TimingFit {
     bool used = false;
     double oMinusCS = 0.0;          // observed minus computed, s (NaN where its contact was not fitted)
-    double leverS = 0.0;            // A . v
+    double leverS = 0.0;            // A . v; with the exact model dP/dq at the fitted q
+    double predictedS = std::numeric_limits<double>::quiet_NaN();  // exact model: P at the fitted q, UT s after midnight or a duration
     unsigned flagBits = 0;          // 1 << Flag
     std::vector<Finding> findings;  // one per flag, in the order found
 };

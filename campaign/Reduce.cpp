@@ -80,6 +80,10 @@ Reduction Reduce(Campaign campaign, const ReduceOptions& options, std::ostream& 
         return r;
     }
     r.refusedFile = -1, r.refusedLine = 0;
+    // ElementsOf fails only for a transit without contacts 1 and 4, which ChooseTransit never gives.
+    if (options.model == SiteModelKind::Exact && ephemeris::ElementsOf(r.choice.transit, r.choice.model.elements)) {
+        r.choice.model.kind = SiteModelKind::Exact;
+    }
     DropForeignTimings(r.choice, campaign, err);
     MarkDuplicates(campaign);
     r.campaign = std::move(campaign);
@@ -90,7 +94,8 @@ Reduction Reduce(Campaign campaign, const ReduceOptions& options, std::ostream& 
         return r;
     }
     Diagnose(r.campaign, r.choice, state, r.fit);
-    r.fit.modelBias = LinearModelBias(r.campaign, r.choice, r.fit, options.fit);
+    // The exact model has no linearisation to be biased by.
+    if (r.choice.model.kind == SiteModelKind::Linear) r.fit.modelBias = LinearModelBias(r.campaign, r.choice, r.fit, options.fit);
     return r;
 }
 

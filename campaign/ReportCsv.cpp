@@ -24,13 +24,19 @@ std::string CsvField(const std::string& text) {
     return quoted + "\"";
 }
 
+// The exact model's prediction of a clock time as a last column: empty for a duration or an unseen contact.
+std::string PredictedUtField(const Timing& t, const TimingFit& fit) {
+    return t.end == 0 && !std::isnan(fit.predictedS) ? "," + FormatUt(fit.predictedS) : std::string(",");
+}
+
 }  // namespace
 
 void WriteCsvReport(const Reduction& reduction, std::ostream& out) {
     const Campaign& campaign = reduction.campaign;
     const FitResult& result = reduction.fit;
     std::ostringstream text;
-    text << "file,line,observer,site,contact,used,o_minus_c_s,lever_s,flags,reasons\n";
+    const bool exact = reduction.choice.model.kind == SiteModelKind::Exact;
+    text << "file,line,observer,site,contact,used,o_minus_c_s,lever_s,flags,reasons" << (exact ? ",predicted_ut\n" : "\n");
     for (std::size_t i = 0; i < campaign.timings.size(); ++i) {
         const Timing& t = campaign.timings[i];
         const TimingFit& fit = result.timings[i];
@@ -43,7 +49,9 @@ void WriteCsvReport(const Reduction& reduction, std::ostream& out) {
              << CsvField(campaign.observers[static_cast<std::size_t>(t.observer)]) << ',' << CsvField(t.site) << ','
              << ContactName(t.start, t.end) << ',' << (fit.used ? "true" : "false") << ','
              << (std::isnan(fit.oMinusCS) ? std::string() : Format("%.*f", fit.oMinusCS, 3)) << ','
-             << Format("%.*f", fit.leverS, 3) << ',' << FlagWords(fit.flagBits) << ',' << CsvField(reasons) << '\n';
+             << Format("%.*f", fit.leverS, 3) << ',' << FlagWords(fit.flagBits) << ',' << CsvField(reasons);
+        if (exact) text << PredictedUtField(t, fit);
+        text << '\n';
     }
     out << text.str();
 }

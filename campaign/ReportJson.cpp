@@ -18,6 +18,8 @@ namespace {
 template <typename Json = nlohmann::json>
 Json Number(double value) { return std::isfinite(value) ? Json(value) : Json(nullptr); }
 
+// The exact model's prediction of a clock time, as its clock would read it: null for a duration or an
+// unseen contact.
 }  // namespace
 
 void WriteJsonRefusal(const std::string& reason, std::ostream& out) {
@@ -91,11 +93,18 @@ void WriteJsonReport(const Reduction& reduction, std::ostream& out) {
     for (const std::string& file : campaign.files) files.push_back(kit::IsUtf8(file) ? file : Cp1252ToUtf8(file));
     // The object is built once and its values overwritten in place, so that a timing costs no allocation of
     // its own. It sits in two arrays so that the library indents it as the report's timings are indented.
-    nlohmann::ordered_json nest = nlohmann::ordered_json::array({nlohmann::ordered_json::array({nlohmann::ordered_json{
-        {"file", ""}, {"line", 0}, {"observer", ""}, {"site", ""}, {"latitude", nullptr}, {"longitude", nullptr},
-        {"contact", ""}, {"used", false}, {"o_minus_c_s", nullptr}, {"lever_s", nullptr},
-        {"flags", nlohmann::ordered_json::array()}, {"reasons", nlohmann::ordered_json::array()}}})});
+    // The exact model predicts each timing's UT: it stands before the flags.
+    const bool exact = reduction.choice.model.kind == SiteModelKind::Exact;
+    nlohmann::ordered_json object = {{"file", ""},           {"line", 0},         {"observer", ""},
+                                     {"site", ""},           {"latitude", nullptr}, {"longitude", nullptr},
+                                     {"contact", ""},        {"used", false},     {"o_minus_c_s", nullptr},
+                                     {"lever_s", nullptr}};
+    if (exact) object["predicted_ut"] = nullptr;
+    object["flags"] = nlohmann::ordered_json::array();
+    object["reasons"] = nlohmann::ordered_json::array();
+    nlohmann::ordered_json nest = nlohmann::ordered_json::array({nlohmann::ordered_json::array({object})});
     nlohmann::ordered_json& timing = nest[0][0];
+    nlohmann::ordered_json* predicted = exact ? &timing["predicted_ut"] : nullptr;
     auto& fileText = timing["file"].get_ref<std::string&>();
     auto& observerText = timing["observer"].get_ref<std::string&>();
     auto& siteText = timing["site"].get_ref<std::string&>();
@@ -116,6 +125,10 @@ void WriteJsonReport(const Reduction& reduction, std::ostream& out) {
         used = fit.used;
         oMinusC = Number<nlohmann::ordered_json>(fit.oMinusCS);
         lever = Number<nlohmann::ordered_json>(fit.leverS);
+        if (predicted != nullptr) {
+            *predicted = t.end == 0 && !std::isnan(fit.predictedS) ? nlohmann::ordered_json(FormatUt(fit.predictedS))
+                                                                   : nlohmann::ordered_json(nullptr);
+        }
         flags.clear();
         for (int flag = 0; flag < FlagCount; ++flag) {
             if (fit.flagBits & (1u << flag)) flags.push_back(FlagWord(static_cast<Flag>(flag)));

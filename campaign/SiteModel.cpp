@@ -2,6 +2,7 @@
 // Copyright the limbtimer and chordspan authors
 #include "SiteModel.h"
 
+#include <cmath>
 #include <limits>
 
 namespace campaign {
@@ -43,6 +44,33 @@ double SiteLever(const SiteModel& model, int start, int end, const Vector3& v) {
         return a[0] * v.x + a[1] * v.y + a[2] * v.z;
     };
     return static_cast<double>(end == 0 ? lever(start) : lever(end) - lever(start));
+}
+
+bool PredictTiming(const SiteModel& model, int start, int end, double latitudeDegrees, double longitudeDegrees,
+                   double heightM, double q, double& predictedS, double& shiftS, double& perQS) {
+    const ephemeris::BesselianElements& elements = model.elements;
+    double jd[2] = {0.0, 0.0}, perQ[2] = {0.0, 0.0}, shift[2] = {0.0, 0.0};
+    const int contacts[2] = {start, end};
+    for (int k = 0; k < (end == 0 ? 1 : 2); ++k) {
+        const int c = contacts[k];
+        if (c < 1 || c > ephemeris::ContactCount || !elements.contactHappens[c - 1] ||
+            !ephemeris::PredictContact(elements, c, latitudeDegrees, longitudeDegrees, heightM, q, jd[k], perQ[k])) {
+            return false;
+        }
+        // Differences of nearby dates are exact in double: the shift keeps the microseconds a JD rounds away.
+        shift[k] = (jd[k] - elements.contactJdUt[c - 1]) * kit::SecondsPerDayDouble;
+    }
+    if (end == 0) {
+        const double sinceNoon = jd[0] - std::floor(jd[0] - 0.5);
+        predictedS = (sinceNoon - 0.5) * kit::SecondsPerDayDouble;
+        shiftS = shift[0];
+        perQS = perQ[0] * kit::SecondsPerDayDouble;
+    } else {
+        shiftS = shift[1] - shift[0];
+        predictedS = (elements.contactJdUt[end - 1] - elements.contactJdUt[start - 1]) * kit::SecondsPerDayDouble + shiftS;
+        perQS = (perQ[1] - perQ[0]) * kit::SecondsPerDayDouble;
+    }
+    return true;
 }
 
 double AuOf(double q) { return q != 0.0 ? ReferenceAuKm / q : std::numeric_limits<double>::quiet_NaN(); }

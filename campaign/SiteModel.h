@@ -11,10 +11,10 @@ namespace campaign {
 // The astronomical unit the site model is scaled to (IAU 2012), km.
 inline constexpr double ReferenceAuKm = kit::AuKmDouble;
 
-// How a site model answers: the linear one alone today. An exact model (each timing's own contact time from
-// the ephemeris, the observer's geocentric vector scaled by q = ReferenceAuKm / AU, q fitted by Gauss-Newton)
-// would answer the same question, linearised at each step's q.
-enum class SiteModelKind { Linear };
+// How a site model answers. Linear: t = T_c + q (A_c . v). Exact: each timing's own contact time from the
+// Besselian elements, the observer's geocentric vector scaled by q = ReferenceAuKm / AU, q fitted by
+// Gauss-Newton on the linear machinery (see ExactFit.h).
+enum class SiteModelKind { Linear, Exact };
 
 // The one seam through which the fit asks when a contact happens at a site and how that moves with the AU.
 // Linear: a timing of contact c reads t = T_c + q (A_c . v), the coefficients A_c in seconds per unit site
@@ -22,7 +22,15 @@ enum class SiteModelKind { Linear };
 struct SiteModel {
     SiteModelKind kind = SiteModelKind::Linear;
     double secondsPerUnit[4][3] = {};
+    ephemeris::BesselianElements elements{};  // Exact: the transit's elements (the linear coefficients stay for diagnoses)
 };
+
+// The model of a timing at a WGS84 site (north- and east-positive degrees, m) at scale q. Exact model only.
+// A clock time of contact start (end = 0): predictedS in UT seconds after midnight and shiftS = its distance
+// from the contact at the Earth's centre (q = 0), s; a duration: both in seconds. perQS = d(predictedS)/dq, s.
+// false when the site does not see a contact of the timing.
+bool PredictTiming(const SiteModel& model, int start, int end, double latitudeDegrees, double longitudeDegrees,
+                   double heightM, double q, double& predictedS, double& shiftS, double& perQS);
 
 // The linear model of the 8 June 2004 table, from reduction, in seconds.
 SiteModel TableSiteModel();

@@ -54,6 +54,11 @@ int ParseFitCommand(int argc, const char* const* argv, FitCommand& command, std:
     app.add_option("--coefficients", coefficients,
                    "table (the 2004 table, the default for 2004) or ephemeris (computed; the default for other transits)")
         ->check(CLI::IsMember({"table", "ephemeris"}));
+    std::string model;
+    app.add_option("--model", model,
+                   "linear (the default: t = T + q A.v) or exact (each contact from the Besselian elements, q by "
+                   "Gauss-Newton)")
+        ->check(CLI::IsMember({"linear", "exact"}));
     std::string seed;
     app.add_option("--seed", seed, "seed of the bootstrap (default 20040608; the same seed repeats a run)")->type_name("UINT");
     // CLI11 reports by exception; here they become exit statuses.
@@ -90,6 +95,7 @@ int ParseFitCommand(int argc, const char* const* argv, FitCommand& command, std:
     command.reduce.coefficients = coefficients == "table"       ? CoefficientSource::Table
                                   : coefficients == "ephemeris" ? CoefficientSource::Ephemeris
                                                                 : CoefficientSource::Default;
+    command.reduce.model = model == "exact" ? campaign::SiteModelKind::Exact : campaign::SiteModelKind::Linear;
     command.format = format == "json" ? OutputFormat::Json : format == "csv" ? OutputFormat::Csv : OutputFormat::Text;
     command.language = language.empty() ? kit::LanguageFromLocale(std::getenv("LC_ALL"), std::getenv("LC_MESSAGES"), std::getenv("LANG"))
                        : language == "de"  ? kit::Language::German

@@ -8,6 +8,9 @@
 //                                 transit, PER_OBSERVER (default 4) per observer, going round the four contacts
 //   make_campaign local DATE      the transit touching DATE at observatories around the world, each contact
 //                                 from the ephemeris's own solver at the site (not the linear model), Sun up
+//   make_campaign grid DATE [STEP]  the same without noise, to the millisecond, at sites every STEP degrees
+//                                 (default 10) of latitude -75..75 and longitude, each contact with the Sun 5 degrees up
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -115,15 +118,47 @@ double Normal(Noise& noise) {
 
 }  // namespace
 
+// The exact contacts of transit at a grid of sites, noiseless: a campaign the exact site model must fit to the
+// AU of the ephemeris.
+void WriteGrid(const ephemeris::Transit& transit, double stepDegrees) {
+    std::puts("observer,latitude,longitude,date,contact,time,sigma");
+    for (double latitude = -75.0; latitude <= 75.0; latitude += stepDegrees) {
+        for (double longitude = -180.0; longitude < 180.0; longitude += stepDegrees) {
+            ephemeris::LocalCircumstances local;
+            if (!ephemeris::LocalContacts(transit, latitude, longitude, 0.0, local)) continue;
+            for (int contact = 1; contact <= 4; ++contact) {
+                if (!local.contactHappens[contact - 1] || local.contactSunAltitudeDegrees[contact - 1] < 5.0) continue;
+                const double jd = local.contactJdUt[contact - 1];
+                const double midnight = std::floor(jd - 0.5) + 0.5;
+                // Milliseconds, never rounded up into the next day: the date is the midnight's.
+                const long ms = std::min(std::lround((jd - midnight) * kit::SecondsPerDayDouble * 1000.0), 86399999L);
+                const ephemeris::CalendarTime date = ephemeris::CalendarFromJd(midnight + 1.0 / 24.0);
+                std::printf("grid %+.1f %+.1f,%.4f,%.4f,%04d-%02d-%02d,%d,%02ld:%02ld:%02ld.%03ld,1\n", latitude, longitude,
+                            latitude, longitude, date.year, date.month, date.day, contact, ms / 3600000, ms / 60000 % 60,
+                            ms / 1000 % 60, ms % 1000);
+            }
+        }
+    }
+}
+
 int main(int argc, char** argv) {
     const std::string mode = argc > 1 ? argv[1] : "";
     const campaign::SiteModel table = campaign::TableSiteModel();
-    if (mode == "local" && argc >= 3) {
+    if ((mode == "local" || mode == "grid") && argc >= 3) {
         int year = 0, month = 0, day = 0;
         ephemeris::Transit transit;
         if (!fields::ParseDate(argv[2], year, month, day) || !ephemeris::FindTransit(std::nullopt, year, month, day, ephemeris::EphemerisOptions{}, transit)) {
             std::fprintf(stderr, "make_campaign: no transit touches %s\n", argv[2]);
             return 2;
+        }
+        if (mode == "grid") {
+            const double step = argc > 3 ? std::strtod(argv[3], nullptr) : 10.0;
+            if (!(step >= 1.0 && step <= 90.0)) {
+                std::fprintf(stderr, "make_campaign: grid step %s is not 1..90 degrees\n", argv[3]);
+                return 2;
+            }
+            WriteGrid(transit, step);
+            return 0;
         }
         std::puts("observer,latitude,longitude,date,contact,time,sigma");
         Noise noise{2012};
@@ -189,7 +224,7 @@ int main(int argc, char** argv) {
         }
         return 0;
     }
-    std::fputs("usage: make_campaign sample | make_campaign random N [SEED [PER_OBSERVER]] | make_campaign local DATE\n",
+    std::fputs("usage: make_campaign sample | make_campaign random N [SEED [PER_OBSERVER]] | make_campaign local DATE | make_campaign grid DATE [STEP]\n",
                stderr);
     return 2;
 }

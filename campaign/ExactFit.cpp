@@ -1,0 +1,51 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright the limbtimer and chordspan authors
+#include "ExactFit.h"
+
+#include <cmath>
+#include <limits>
+
+namespace campaign {
+
+void LineariseExact(const Campaign& campaign, const SiteModel& model, const std::vector<double>& median, double q0,
+                    FitProblem& problem, std::vector<double>& omega, std::vector<double>& predictedS) {
+    std::vector<Row>& rows = problem.rows;
+    predictedS.assign(campaign.timings.size(), std::numeric_limits<double>::quiet_NaN());
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        Row& row = rows[i];
+        const Timing& t = campaign.timings[row.timing];
+        double predicted = 0.0, shift = 0.0, perQ = 0.0;
+        if (!PredictTiming(model, t.start, t.end, t.latitudeDegrees, t.longitudeDegrees, t.altitudeM, q0, predicted, shift, perQ)) {
+            row.g = 0.0;
+            row.y = row.clock ? Fold(t.seconds, median[static_cast<std::size_t>(t.start - 1)]) : t.seconds;
+            row.w = 0.0;
+            omega[i] = 0.0;
+            continue;
+        }
+        predictedS[row.timing] = predicted;
+        row.g = perQ;
+        // What the lever does not carry of the shift at q0: the model's curvature, a few seconds at most.
+        const double remainder = shift - q0 * perQ;
+        row.y = (row.clock ? Fold(t.seconds, median[static_cast<std::size_t>(t.start - 1)]) : t.seconds) - remainder;
+    }
+}
+
+bool IterateExact(const Campaign& campaign, const SiteModel& model, const std::vector<double>& median, double& q0,
+                  FitProblem& problem, std::vector<double>& omega, std::vector<double>& predictedS, Solution& solution) {
+    // The shift is nearly linear in q: each step gains several digits, and 30 leave room for a far start.
+    constexpr int MostSteps = 30;
+    constexpr double Converged = 1e-12;
+    for (int step = 0; step < MostSteps; ++step) {
+        LineariseExact(campaign, model, median, q0, problem, omega, predictedS);
+        solution = Solve(problem, omega);
+        if (!solution.determined || !std::isfinite(solution.q)) return false;
+        const bool done = std::fabs(solution.q - q0) < Converged;
+        if (done) return true;
+        q0 = solution.q;
+    }
+    LineariseExact(campaign, model, median, q0, problem, omega, predictedS);
+    solution = Solve(problem, omega);
+    return solution.determined && std::isfinite(solution.q);
+}
+
+}  // namespace campaign

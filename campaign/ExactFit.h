@@ -1,0 +1,27 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright the limbtimer and chordspan authors
+#pragma once
+
+#include <vector>
+
+#include "Campaign.h"
+#include "SiteModel.h"
+#include "WeightedFit.h"
+
+namespace campaign {
+
+// Linearises the exact model at q0 for the linear machinery: each row's lever g = dP/dq and its time
+// y = t - (S(q0) - q0 g), S the timing's distance from the geocentric contact (clock times folded around their
+// contact's median), so that the fitted reference of a category is its geocentric time plus a free offset and
+// q g stands for S(q) to first order. A timing its site does not see weighs 0 (row and omega). predictedS gets
+// each timing's P(q0) (seconds after midnight, or the duration), NaN where unseen.
+void LineariseExact(const Campaign& campaign, const SiteModel& model, const std::vector<double>& median, double q0,
+                    FitProblem& problem, std::vector<double>& omega, std::vector<double>& predictedS);
+
+// Gauss-Newton from q0: linearise, solve the rows with omega > 0, and again at the new q until q moves by less
+// than 1e-12 (at most 30 steps). The solution is the last one's; q0 ends as the q of the last linearisation.
+// false when a step cannot determine q or q runs off (not finite).
+bool IterateExact(const Campaign& campaign, const SiteModel& model, const std::vector<double>& median, double& q0,
+                  FitProblem& problem, std::vector<double>& omega, std::vector<double>& predictedS, Solution& solution);
+
+}  // namespace campaign
