@@ -41,14 +41,18 @@ bool ChooseByDates(const Campaign& campaign, CoefficientSource source, Reduction
     // Each date asks the ephemeris (milliseconds); the most frequent dates decide, so a file of a million
     // different typos costs no more than a few dozen.
     constexpr std::size_t MostDates = 24;
-    std::map<std::string, long> votes;
-    std::map<std::string, TransitChoice> choices;
+    struct Votes {
+        long count = 0;
+        TransitChoice choice;
+    };
+    std::map<std::string, Votes> votes;
     for (std::size_t k = 0; k < std::min(dates.size(), MostDates); ++k) {
         TransitChoice choice;
         TransitRefusal refusal;
         if (!ChooseTransit(dates[k].year, dates[k].month, dates[k].day, source, choice, refusal)) continue;
-        votes[choice.date] += dates[k].count;
-        choices.try_emplace(choice.date, std::move(choice));
+        Votes& v = votes[choice.date];
+        v.count += dates[k].count;
+        v.choice = std::move(choice);  // every date of one transit chooses the same
     }
     if (votes.empty()) {
         const Timing& t = campaign.timings[dates.front().first];
@@ -56,8 +60,9 @@ bool ChooseByDates(const Campaign& campaign, CoefficientSource source, Reduction
         r.refusedFile = t.file, r.refusedLine = t.line;
         return false;
     }
-    const auto best = std::max_element(votes.begin(), votes.end(), [](const auto& a, const auto& b) { return a.second < b.second; });
-    r.choice = choices.at(best->first);
+    const auto best = std::max_element(votes.begin(), votes.end(),
+                                       [](const auto& a, const auto& b) { return a.second.count < b.second.count; });
+    r.choice = best->second.choice;
     return true;
 }
 

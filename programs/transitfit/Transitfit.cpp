@@ -101,12 +101,10 @@ int Run(const FitCommand& command, std::istream& in, std::ostream& out, std::ost
         return ExitBadInput;
     }
     const bool au = reduction.outcome == campaign::Outcome::Reduced && reduction.fit.bounded;
-    if (!au) {
-        const std::string why = WhyNoFit(reduction);
-        err << "transitfit: no AU: " << why << (why.back() == '?' ? "\n" : ".\n");
-    }
+    const std::string why = au ? std::string() : WhyNoFit(reduction);
+    if (!au) err << "transitfit: no AU: " << why << (why.back() == '?' ? "\n" : ".\n");
     if (reduction.outcome == campaign::Outcome::NoFit) {
-        if (command.format == OutputFormat::Json) campaign::WriteJsonRefusal(WhyNoFit(reduction), out);
+        if (command.format == OutputFormat::Json) campaign::WriteJsonRefusal(why, out);
     } else {
         WriteReport(command, reduction, out);
         if (!command.plotFile.empty() &&
