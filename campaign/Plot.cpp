@@ -154,7 +154,8 @@ void WritePlotSvg(const Reduction& reduction, kit::Language language, std::ostre
         svg << "<text x=\"" << legendStart << "\" y=\"" << labelY << "\" font-size=\"15\" font-weight=\"bold\">"
             << words.slope << RoundToUncertainty(result.auKm, result.auSigmaKm, 6, language) << words.millionKm << "</text>\n";
     } else {
-        svg << "<text x=\"" << legendStart << "\" y=\"" << labelY << "\" font-size=\"15\" font-weight=\"bold\">"
+        // A sentence is longer than the slope's label: it starts at the frame's left edge to stay inside it.
+        svg << "<text x=\"" << Left + 10 << "\" y=\"" << labelY << "\" font-size=\"15\" font-weight=\"bold\">"
             << UnboundedText(result, language) << "</text>\n";
     }
     const char* const names[] = {"1", "2", "3", "4", nullptr};
