@@ -11,11 +11,19 @@ void LineariseExact(const Campaign& campaign, const SiteModel& model, const std:
                     FitProblem& problem, std::vector<double>& omega, std::vector<double>& predictedS) {
     std::vector<Row>& rows = problem.rows;
     predictedS.assign(campaign.timings.size(), std::numeric_limits<double>::quiet_NaN());
+    ephemeris::ElementsSite site;
+    const Timing* previous = nullptr;
     for (std::size_t i = 0; i < rows.size(); ++i) {
         Row& row = rows[i];
         const Timing& t = campaign.timings[row.timing];
+        // Timings of one site follow each other: the site is computed once for them.
+        if (!previous || t.latitudeDegrees != previous->latitudeDegrees || t.longitudeDegrees != previous->longitudeDegrees ||
+            t.altitudeM != previous->altitudeM) {
+            site = ephemeris::ElementsSiteOf(t.latitudeDegrees, t.longitudeDegrees, t.altitudeM);
+        }
+        previous = &t;
         double predicted = 0.0, shift = 0.0, perQ = 0.0;
-        if (!PredictTiming(model, t.start, t.end, t.latitudeDegrees, t.longitudeDegrees, t.altitudeM, q0, predicted, shift, perQ)) {
+        if (!PredictTiming(model, t.start, t.end, site, q0, predicted, shift, perQ)) {
             row.g = 0.0;
             row.y = row.clock ? Fold(t.seconds, median[static_cast<std::size_t>(t.start - 1)]) : t.seconds;
             row.w = 0.0;
@@ -34,12 +42,11 @@ bool IterateExact(const Campaign& campaign, const SiteModel& model, const std::v
                   FitProblem& problem, std::vector<double>& omega, std::vector<double>& predictedS, Solution& solution) {
     // The shift is nearly linear in q: each step gains several digits, and 30 leave room for a far start.
     constexpr int MostSteps = 30;
-    constexpr double Converged = 1e-12;
     for (int step = 0; step < MostSteps; ++step) {
         LineariseExact(campaign, model, median, q0, problem, omega, predictedS);
         solution = Solve(problem, omega);
         if (!solution.determined || !std::isfinite(solution.q)) return false;
-        const bool done = std::fabs(solution.q - q0) < Converged;
+        const bool done = std::fabs(solution.q - q0) < ConvergedQ;
         if (done) return true;
         q0 = solution.q;
     }

@@ -18,8 +18,13 @@ namespace campaign {
 void LineariseExact(const Campaign& campaign, const SiteModel& model, const std::vector<double>& median, double q0,
                     FitProblem& problem, std::vector<double>& omega, std::vector<double>& predictedS);
 
+// Gauss-Newton stops when q moves by less than this: the AU to 1e-10 of itself. The predictions end their own
+// iteration within 2e-11 day, which leaves q wandering by some 1e-11 from step to step, so a tighter bound
+// would never be met.
+inline constexpr double ConvergedQ = 1e-10;
+
 // Gauss-Newton from q0: linearise, solve the rows with omega > 0, and again at the new q until q moves by less
-// than 1e-12 (at most 30 steps). The solution is the last one's; q0 ends as the q of the last linearisation.
+// than ConvergedQ (at most 30 steps). The solution is the last one's; q0 ends as the q of the last linearisation.
 // false when a step cannot determine q or q runs off (not finite).
 bool IterateExact(const Campaign& campaign, const SiteModel& model, const std::vector<double>& median, double& q0,
                   FitProblem& problem, std::vector<double>& omega, std::vector<double>& predictedS, Solution& solution);

@@ -94,7 +94,7 @@ FitResult FitCampaign(const Campaign& campaign, const SiteModel& model, const Fi
     if (!options.keepAll && solution.active - solution.rank >= 2) RejectOutliers(problem, omega, solution, state.scale, rejected);
     // The rejection moved q off the linearisation: linearise again there, the rejected rows staying out, so that
     // the residuals and predictions are those of the fitted AU.
-    if (exact && !(std::fabs(solution.q - q0) < 1e-12)) {
+    if (exact && !(std::fabs(solution.q - q0) < ConvergedQ)) {
         q0 = solution.q;
         if (!IterateExact(campaign, model, median, q0, problem, omega, predicted, solution)) {
             result.whyNot = NoFit::SitesAlike;

@@ -25,12 +25,12 @@ struct SiteModel {
     ephemeris::BesselianElements elements{};  // Exact: the transit's elements (the linear coefficients stay for diagnoses)
 };
 
-// The model of a timing at a WGS84 site (north- and east-positive degrees, m) at scale q. Exact model only.
+// The model of a timing at a WGS84 site (see ephemeris::ElementsSiteOf) at scale q. Exact model only.
 // A clock time of contact start (end = 0): predictedS in UT seconds after midnight and shiftS = its distance
 // from the contact at the Earth's centre (q = 0), s; a duration: both in seconds. perQS = d(predictedS)/dq, s.
 // false when the site does not see a contact of the timing.
-bool PredictTiming(const SiteModel& model, int start, int end, double latitudeDegrees, double longitudeDegrees,
-                   double heightM, double q, double& predictedS, double& shiftS, double& perQS);
+bool PredictTiming(const SiteModel& model, int start, int end, const ephemeris::ElementsSite& site, double q,
+                   double& predictedS, double& shiftS, double& perQS);
 
 // The linear model of the 8 June 2004 table, from reduction, in seconds.
 SiteModel TableSiteModel();

@@ -153,15 +153,24 @@ ElementValues ElementsAt(const BesselianElements& e, double jdUt) {
     return Evaluate(e, BasisAt((jdUt - middle) / half), 1.0 / half).value;
 }
 
-bool PredictContact(const BesselianElements& e, int contact, double latitudeDegrees, double longitudeEastDegrees,
-                    double heightMetres, double q, double& jdUt, double& jdUtPerQ) {
-    if (contact < 1 || contact > ContactCount) return false;
+ElementsSite ElementsSiteOf(double latitudeDegrees, double longitudeEastDegrees, double heightMetres) {
     // The site in Earth equatorial radii, in double: the elements hold 1e-8 of a radius, far below the 0.3 m
     // that a hundredth of a second is at the planet's speed across the Earth.
     const long double lat = latitudeDegrees * DegToRad, lon = longitudeEastDegrees * DegToRad;
     const Vector site = Scale(GeodeticToEarthFixedKm(lat, lon, heightMetres / 1000.0L), 1.0L / WgsEquatorKm);
-    const double rhoCos = static_cast<double>(std::hypot(site.x, site.y)), rhoSin = static_cast<double>(site.z);
-    const double lambda = static_cast<double>(std::atan2(site.y, site.x));
+    return {static_cast<double>(std::hypot(site.x, site.y)), static_cast<double>(site.z),
+            static_cast<double>(std::atan2(site.y, site.x))};
+}
+
+bool PredictContact(const BesselianElements& e, int contact, double latitudeDegrees, double longitudeEastDegrees,
+                    double heightMetres, double q, double& jdUt, double& jdUtPerQ) {
+    return PredictContact(e, contact, ElementsSiteOf(latitudeDegrees, longitudeEastDegrees, heightMetres), q, jdUt, jdUtPerQ);
+}
+
+bool PredictContact(const BesselianElements& e, int contact, const ElementsSite& site, double q, double& jdUt,
+                    double& jdUtPerQ) {
+    if (contact < 1 || contact > ContactCount) return false;
+    const double rhoCos = site.rhoCos, rhoSin = site.rhoSin, lambda = site.lambda;
     const bool outer = contact == 1 || contact == 4, ingress = contact <= 2;
     const double middle = (e.startJdUt + e.endJdUt) / 2.0, half = (e.endJdUt - e.startJdUt) / 2.0;
     // From the geocentric contact, or from greatest transit where the centre sees none (a grazing transit).

@@ -171,6 +171,19 @@ ElementValues ElementsAt(const BesselianElements& elements, double jdUt);
 bool PredictContact(const BesselianElements& elements, int contact, double latitudeDegrees,
                     double longitudeEastDegrees, double heightMetres, double q, double& jdUt, double& jdUtPerQ);
 
+// A WGS84 site as the elements see it: its distances from the Earth's axis and from the equator's plane in
+// equatorial radii, and its east longitude in radians. Computing it is most of a prediction's cost: timings
+// made at one site share it.
+struct ElementsSite {
+    double rhoCos = 0.0, rhoSin = 0.0, lambda = 0.0;
+};
+
+ElementsSite ElementsSiteOf(double latitudeDegrees, double longitudeEastDegrees, double heightMetres);
+
+// PredictContact at a site made by ElementsSiteOf.
+bool PredictContact(const BesselianElements& elements, int contact, const ElementsSite& site, double q, double& jdUt,
+                    double& jdUtPerQ);
+
 // The Sun (Sun.cpp)
 
 // Geometric altitude of the Sun's centre at a UT JD and a WGS84 site (as for LocalContacts), with
