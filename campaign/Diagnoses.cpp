@@ -17,9 +17,6 @@ namespace campaign {
 namespace {
 
 constexpr double NaN = std::numeric_limits<double>::quiet_NaN();
-// Refraction (about 0.57 degree) and the Sun's radius (0.26 degree) keep the limb in view to 0.83 degree
-// below the geometric horizon; a degree leaves room for the site's height and the hour's rounding.
-constexpr double BelowHorizonDegrees = -1.0;
 
 // A duplicate or a copy is used once: its first is fitted, itself weighs nothing.
 void FindDuplicates(const Campaign& campaign, FitResult& result) {
@@ -34,7 +31,9 @@ void FindOutliers(const FitState& state, FitResult& result) {
     const std::vector<Row>& rows = state.problem.rows;
     for (std::size_t k = 0; k < rows.size(); ++k) {
         TimingFit& fit = result.timings[rows[k].timing];
-        if (state.rejected[k]) Raise(fit, Outlier{fit.oMinusCS});
+        // Where the Sun was down, that is the reason it was left out.
+        const bool sunDown = k < state.sunAltitude.size() && state.sunAltitude[k] < BelowHorizonDegrees;
+        if (state.rejected[k] && !sunDown) Raise(fit, Outlier{fit.oMinusCS});
     }
 }
 
@@ -43,6 +42,84 @@ void FindOutliers(const FitState& state, FitResult& result) {
 // Both site models ask the linear lever for another contact or a mirrored site: the exact model's references
 // are geocentric contact times plus an offset as well, and the lever misses its exact shift by seconds (0.7 % of
 // the parallax), far inside the tolerance, so the same timings are flagged (the 2004 sample: the same flags).
+// The exact model's residual of row's time against contact start (end = 0) or the duration start-end at site,
+// with that category's reference: NaN where the site does not see it or the category was not fitted.
+double ExactResidual(const SiteModel& model, const Solution& solution, const Row& row, double seconds, int start,
+                     int end, int category, const ephemeris::ElementsSite& site) {
+    double predicted = 0.0, shift = 0.0, perQ = 0.0;
+    if (category < 0 || std::isnan(solution.reference[static_cast<std::size_t>(category)]) ||
+        !PredictTiming(model, start, end, site, solution.q, predicted, shift, perQ)) {
+        return NaN;
+    }
+    const auto j = static_cast<std::size_t>(row.observer);
+    const double offset = row.clock && solution.hasOffset[j] ? solution.offset[j] : 0.0;
+    const double r = seconds - solution.reference[static_cast<std::size_t>(category)] - shift - offset;
+    return row.clock ? Fold(r, 0.0) : r;
+}
+
+// The exact model's diagnoses: each proposed fix is the timing against its own prediction so changed (another
+// contact's, the mirrored site's), and is proposed only when it fits within the tolerance and at most a third
+// of the O-C is left.
+void FindExactMisfits(const Campaign& campaign, const SiteModel& model, const FitState& state, FitResult& result) {
+    const std::vector<Row>& rows = state.problem.rows;
+    const Solution& solution = state.solution;
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        const Row& row = rows[i];
+        const Timing& t = campaign.timings[i];
+        TimingFit& fit = result.timings[i];
+        if (t.duplicate || t.copiedFrom >= 0 || !(row.w > 0.0)) continue;
+        const double tolerance = TukeyC * state.scale * std::sqrt(1.0 / row.w);
+        const double oc = fit.oMinusCS;
+        if (!(std::fabs(oc) > tolerance)) continue;
+        auto fits = [&](double fixed) { return std::fabs(fixed) <= tolerance && std::fabs(fixed) <= std::fabs(oc) / 3.0; };
+        if (row.clock) {
+            const double halfHours = std::round(oc / 1800.0);
+            if (std::fabs(halfHours) >= 1 && std::fabs(halfHours) <= 28 && fits(oc - halfHours * 1800.0)) {
+                Raise(fit, TimeZone{halfHours / 2.0});
+            }
+        }
+        const ephemeris::ElementsSite site = ephemeris::ElementsSiteOf(t.latitudeDegrees, t.longitudeDegrees, t.altitudeM);
+        if (row.clock) {
+            for (int other = 1; other <= 4; ++other) {
+                if (other == t.start) continue;
+                const double r = ExactResidual(model, solution, row, t.seconds, other, 0, other - 1, site);
+                if (fits(r)) {
+                    Raise(fit, WrongContact{other, r});
+                    break;
+                }
+            }
+        }
+        struct Flip {
+            char which;
+            double latitude, longitude;
+        };
+        const Flip flips[2] = {{'N', -t.latitudeDegrees, t.longitudeDegrees}, {'E', t.latitudeDegrees, -t.longitudeDegrees}};
+        for (const Flip& flip : flips) {
+            if ((flip.which == 'N' && t.latitudeDegrees == 0.0) || (flip.which == 'E' && t.longitudeDegrees == 0.0)) continue;
+            const double r = ExactResidual(model, solution, row, t.seconds, t.start, t.end, row.category,
+                                           ephemeris::ElementsSiteOf(flip.latitude, flip.longitude, t.altitudeM));
+            if (fits(r)) {
+                Raise(fit, CoordinateSign{flip.which, r});
+                break;
+            }
+        }
+    }
+}
+
+// A dated clock time whose date is not the day its contact came at its site, by the exact prediction.
+void FindWrongDay(const Campaign& campaign, const TransitChoice& choice, FitResult& result) {
+    for (std::size_t i = 0; i < campaign.timings.size(); ++i) {
+        const Timing& t = campaign.timings[i];
+        const TimingFit& fit = result.timings[i];
+        if (t.end != 0 || t.year == 0 || std::isnan(fit.predictedS) || std::isnan(fit.oMinusCS)) continue;
+        // The predicted time of day falls on the day nearest the geocentric contact; the timing's on its date.
+        const double reference = choice.transit.contactJdUt[t.start - 1];
+        const double predictedJd = JdOf(Timing{}, fit.predictedS, reference);
+        const double days = std::round(JdOf(t, t.seconds, reference) - predictedJd);
+        if (days != 0.0) Raise(result.timings[i], WrongDay{static_cast<int>(days)});
+    }
+}
+
 void FindMisfits(const Campaign& campaign, const SiteModel& model, const FitState& state, FitResult& result) {
     const std::vector<Row>& rows = state.problem.rows;
     const Solution& solution = state.solution;
@@ -152,34 +229,39 @@ void FindContactOrder(const Campaign& campaign, const FitState& state, FitResult
     }
 }
 
-// Where the Sun had not risen: a clock time at its date, or when none is given at the day nearest the
-// contact; a duration at the geocentric times of both contacts.
-void FindBelowHorizon(const Campaign& campaign, const TransitChoice& choice, FitResult& result) {
-    // One subsolar point per contact serves every site: the contacts of a transit span hours, not days.
-    ephemeris::SubsolarPoint points[ephemeris::ContactCount];
-    for (int c = 0; c < ephemeris::ContactCount; ++c) {
-        if (choice.transit.contactHappens[c]) points[c] = ephemeris::SubsolarPointAt(choice.transit.contactJdUt[c]);
-    }
-    for (std::size_t i = 0; i < campaign.timings.size(); ++i) {
-        const Timing& t = campaign.timings[i];
-        TimingFit& fit = result.timings[i];
-        double lowest = 90.0;
-        for (const int contact : {t.start, t.end}) {
-            if (contact == 0) continue;
-            const double reference = choice.transit.contactJdUt[contact - 1];
-            const double jd = t.end == 0 ? JdOf(t, t.seconds, reference) : reference;
-            lowest = std::fmin(lowest, ephemeris::SunAltitudeFrom(points[contact - 1], jd, t.latitudeDegrees, t.longitudeDegrees));
-        }
-        if (!(lowest < BelowHorizonDegrees)) continue;
-        Raise(fit, BelowHorizon{lowest});
+// Where the Sun had not risen, from the altitudes the fit was given.
+void FindBelowHorizon(const FitState& state, FitResult& result) {
+    for (std::size_t i = 0; i < state.sunAltitude.size() && i < result.timings.size(); ++i) {
+        if (state.sunAltitude[i] < BelowHorizonDegrees) Raise(result.timings[i], BelowHorizon{state.sunAltitude[i]});
     }
 }
 
 }  // namespace
 
+std::vector<float> SunAltitudes(const Campaign& campaign, const TransitChoice& choice) {
+    // One subsolar point per contact serves every site: the contacts of a transit span hours, not days.
+    ephemeris::SubsolarPoint points[ephemeris::ContactCount];
+    for (int c = 0; c < ephemeris::ContactCount; ++c) {
+        if (choice.transit.contactHappens[c]) points[c] = ephemeris::SubsolarPointAt(choice.transit.contactJdUt[c]);
+    }
+    std::vector<float> altitudes(campaign.timings.size(), 90.0F);
+    for (std::size_t i = 0; i < campaign.timings.size(); ++i) {
+        const Timing& t = campaign.timings[i];
+        double lowest = 90.0;
+        for (const int contact : {t.start, t.end}) {
+            if (contact == 0 || !choice.transit.contactHappens[contact - 1]) continue;
+            const double reference = choice.transit.contactJdUt[contact - 1];
+            const double jd = t.end == 0 ? JdOf(t, t.seconds, reference) : reference;
+            lowest = std::fmin(lowest, ephemeris::SunAltitudeFrom(points[contact - 1], jd, t.latitudeDegrees, t.longitudeDegrees));
+        }
+        altitudes[i] = static_cast<float>(lowest);
+    }
+    return altitudes;
+}
+
 const char* FlagWord(Flag flag) {
     static const char* const Words[FlagCount] = {"duplicate", "time-zone", "wrong-contact", "coordinate-sign",
-                                                 "contact-order", "outlier", "below-horizon", "copied"};
+                                                 "contact-order", "outlier", "below-horizon", "copied", "wrong-day"};
     return Words[flag];
 }
 
@@ -203,9 +285,12 @@ void Raise(TimingFit& fit, const Finding& finding) {
 void Diagnose(const Campaign& campaign, const TransitChoice& choice, const FitState& state, FitResult& result) {
     FindDuplicates(campaign, result);
     FindOutliers(state, result);
-    FindMisfits(campaign, choice.model, state, result);
+    const bool exact = choice.model.kind == SiteModelKind::Exact;
+    if (exact) FindExactMisfits(campaign, choice.model, state, result);
+    else FindMisfits(campaign, choice.model, state, result);
     FindContactOrder(campaign, state, result);
-    FindBelowHorizon(campaign, choice, result);
+    FindBelowHorizon(state, result);
+    if (exact) FindWrongDay(campaign, choice, result);
 }
 
 }  // namespace campaign

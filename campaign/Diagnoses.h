@@ -4,6 +4,7 @@
 
 #include <string>
 #include <variant>
+#include <vector>
 
 namespace campaign {
 
@@ -32,11 +33,20 @@ struct BelowHorizon {
 struct Copied {
     std::string from;                // the observer whose timing at the same site, contact and time came first
 };
+struct WrongDay {
+    int days;                        // the timing's date less the day its contact came at its site
+};
 
 // In the order of the flags' fixed words.
-using Finding = std::variant<Duplicate, TimeZone, WrongContact, CoordinateSign, ContactOrder, Outlier, BelowHorizon, Copied>;
+using Finding = std::variant<Duplicate, TimeZone, WrongContact, CoordinateSign, ContactOrder, Outlier, BelowHorizon, Copied,
+                             WrongDay>;
 enum Flag { DuplicateFlag, TimeZoneFlag, WrongContactFlag, CoordinateSignFlag, ContactOrderFlag, OutlierFlag,
-            BelowHorizonFlag, CopiedFlag, FlagCount };
+            BelowHorizonFlag, CopiedFlag, WrongDayFlag, FlagCount };
+
+// The Sun's centre must stand above this altitude for a contact to be seen: refraction (about 0.57 degree) and
+// the Sun's radius (0.26 degree) keep its limb in view to 0.83 degree below the geometric horizon, and the
+// rest of a degree leaves room for the site's height and the rounding of the hour.
+inline constexpr double BelowHorizonDegrees = -1.0;
 
 // The fixed word of a flag, the same in every output format and language: "time-zone".
 const char* FlagWord(Flag flag);
@@ -50,13 +60,20 @@ struct FitState;
 struct Campaign;
 struct TransitChoice;
 
+// The lowest altitude of the Sun's centre, degrees, at each timing's site at its clock time (at its date, or
+// when none is given at the day nearest the contact) or, for a duration, at the geocentric times of both
+// contacts. A timing below BelowHorizonDegrees cannot have been seen: the fit leaves it out.
+std::vector<float> SunAltitudes(const Campaign& campaign, const TransitChoice& choice);
+
 // Records a finding on a timing; a kind already found keeps its first finding.
 void Raise(TimingFit& fit, const Finding& finding);
 
 // Every diagnosis of a fit, in the order the findings are listed: duplicates, outliers, then for timings that
 // do not fit (beyond the biweight's edge) a time-zone slip, a wrong contact number or a coordinate's sign, each
-// proposing a fix and none applied; an observer's clock times out of the order of their contacts; and timings
-// made where the Sun's centre was more than a degree below the horizon.
+// proposing a fix and none applied (with the exact model, each fix is the timing against its own prediction
+// so changed, proposed only when that fits within the edge and clearly better); an observer's clock times out
+// of the order of their contacts; timings made where the Sun's centre was below BelowHorizonDegrees (from
+// the fit state's altitudes); and, with the exact model, a date that is not the day the contact came.
 void Diagnose(const Campaign& campaign, const TransitChoice& choice, const FitState& state, FitResult& result);
 
 }  // namespace campaign

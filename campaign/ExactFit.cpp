@@ -4,6 +4,9 @@
 
 #include <cmath>
 #include <limits>
+#include <utility>
+
+#include "Robust.h"
 
 namespace campaign {
 
@@ -35,6 +38,23 @@ void LineariseExact(const Campaign& campaign, const SiteModel& model, const std:
         // What the lever does not carry of the shift at q0: the model's curvature, a few seconds at most.
         const double remainder = shift - q0 * perQ;
         row.y = (row.clock ? Fold(t.seconds, median[static_cast<std::size_t>(t.start - 1)]) : t.seconds) - remainder;
+    }
+}
+
+void ScreenGross(const FitProblem& problem, double q0, std::vector<double>& omega, std::vector<char>& gross) {
+    const std::vector<Row>& rows = problem.rows;
+    // Each row's implied reference: its time less its shift at q0.
+    std::vector<std::vector<double>> implied(static_cast<std::size_t>(problem.categories));
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        if (omega[i] > 0.0) implied[static_cast<std::size_t>(rows[i].category)].push_back(rows[i].y - q0 * rows[i].g);
+    }
+    std::vector<double> middle(implied.size());
+    for (std::size_t c = 0; c < implied.size(); ++c) middle[c] = Median(std::move(implied[c]));
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        const Row& row = rows[i];
+        if (!(omega[i] > 0.0)) continue;
+        const double apart = row.y - q0 * row.g - middle[static_cast<std::size_t>(row.category)];
+        if (std::fabs(row.clock ? Fold(apart, 0.0) : apart) > GrossS) omega[i] = 0.0, gross[i] = 1;
     }
 }
 

@@ -18,10 +18,21 @@ namespace campaign {
 void LineariseExact(const Campaign& campaign, const SiteModel& model, const std::vector<double>& median, double q0,
                     FitProblem& problem, std::vector<double>& omega, std::vector<double>& predictedS);
 
+// A timing this far from the rest of its contact, against its own prediction, is a slip (an hour, a contact,
+// a sign), not an observation: it is left out before the first solution, which it could throw far off.
+inline constexpr double GrossS = 900.0;
+
+// Leaves out (omega 0, gross set) each row of a problem linearised at q0 that lies more than GrossS from the
+// median of its category's rows, clock times folded.
+void ScreenGross(const FitProblem& problem, double q0, std::vector<double>& omega, std::vector<char>& gross);
+
 // Gauss-Newton stops when q moves by less than this: the AU to 1e-10 of itself. The predictions end their own
 // iteration within 2e-11 day, which leaves q wandering by some 1e-11 from step to step, so a tighter bound
 // would never be met.
 inline constexpr double ConvergedQ = 1e-10;
+
+// How well the exact model's times are known: the elements meet the ephemeris's own solver to 0.00016 s.
+inline constexpr double ExactResolutionS = 1e-4;
 
 // Gauss-Newton from q0: linearise, solve the rows with omega > 0, and again at the new q until q moves by less
 // than ConvergedQ (at most 30 steps). The solution is the last one's; q0 ends as the q of the last linearisation.

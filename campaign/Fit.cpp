@@ -17,6 +17,17 @@ namespace {
 
 constexpr double NaN = std::numeric_limits<double>::quiet_NaN();
 
+// How far a contact's fitted reference lies from the geocentric prediction, s: the exact model's offset, what
+// black drop, radii and ephemeris leave.
+double OffsetFromPrediction(const ephemeris::BesselianElements& elements, const ContactFit& contact) {
+    const double start = elements.contactJdUt[contact.start - 1];
+    if (contact.end != 0) {
+        return contact.referenceS - (elements.contactJdUt[contact.end - 1] - start) * DaySeconds;
+    }
+    const double geocentricS = (start - 0.5 - std::floor(start - 0.5)) * DaySeconds;
+    return Fold(contact.referenceS - geocentricS, 0.0);
+}
+
 }  // namespace
 
 FitResult FitCampaign(const Campaign& campaign, const SiteModel& model, const FitOptions& options, FitState& state) {
@@ -47,6 +58,8 @@ FitResult FitCampaign(const Campaign& campaign, const SiteModel& model, const Fi
     FitProblem& problem = state.problem;
     problem.observers = observers;
     problem.clockOffsets = options.clockOffsets;
+    result.auGiven = std::isfinite(options.auKm);
+    problem.fixedQ = result.auGiven ? ReferenceAuKm / options.auKm : NaN;
     std::vector<Row>& rows = problem.rows;
     rows.resize(count);
     Vector3 site{};
@@ -74,12 +87,22 @@ FitResult FitCampaign(const Campaign& campaign, const SiteModel& model, const Fi
     std::vector<double>& omega = state.omega;
     omega.resize(rows.size());
     for (std::size_t i = 0; i < rows.size(); ++i) omega[i] = rows[i].w;
+    // Unless every timing is to be kept: what the Sun's position rules out, and (exact model) what is a
+    // quarter of an hour from the rest of its contact, is left out before the first solution, which it could
+    // throw far off.
+    std::vector<char> leftOut(rows.size(), 0);
+    for (std::size_t i = 0; !options.keepAll && i < state.sunAltitude.size() && i < rows.size(); ++i) {
+        if (state.sunAltitude[i] < BelowHorizonDegrees && omega[i] > 0.0) leftOut[i] = 1, omega[i] = 0.0;
+    }
     Solution& solution = state.solution;
     // The exact model starts from the reference AU, which every campaign lies within a few per cent of.
     const bool exact = model.kind == SiteModelKind::Exact;
-    double q0 = 1.0;
+    double q0 = result.auGiven ? problem.fixedQ : 1.0;
+    if (exact) problem.resolutionS = ExactResolutionS;
     std::vector<double> predicted;
     if (exact) {
+        LineariseExact(campaign, model, median, q0, problem, omega, predicted);
+        if (!options.keepAll) ScreenGross(problem, q0, omega, leftOut);
         if (!IterateExact(campaign, model, median, q0, problem, omega, predicted, solution)) solution.determined = false;
     } else {
         solution = Solve(problem, omega);
@@ -92,6 +115,7 @@ FitResult FitCampaign(const Campaign& campaign, const SiteModel& model, const Fi
     rejected.assign(rows.size(), 0);
     state.scale = MadScale(problem, omega, solution);
     if (!options.keepAll && solution.active - solution.rank >= 2) RejectOutliers(problem, omega, solution, state.scale, rejected);
+    for (std::size_t i = 0; i < rows.size(); ++i) rejected[i] |= leftOut[i];
     // The rejection moved q off the linearisation: linearise again there, the rejected rows staying out, so that
     // the residuals and predictions are those of the fitted AU.
     if (exact && !(std::fabs(solution.q - q0) < ConvergedQ)) {
@@ -108,9 +132,11 @@ FitResult FitCampaign(const Campaign& campaign, const SiteModel& model, const Fi
     result.degreesOfFreedom = solution.active - solution.rank;
     const double variance = result.degreesOfFreedom > 0 ? solution.rss / static_cast<double>(result.degreesOfFreedom) : NaN;
     result.scatter = std::sqrt(variance);
-    result.qSigmaFormal = std::sqrt(variance * solution.inverseLeverNorm);
+    // A given AU has no uncertainty of its own to state.
+    result.qSigmaFormal = result.auGiven ? NaN : std::sqrt(variance * solution.inverseLeverNorm);
 
-    Resample(problem, omega, solution, {options.resamples, options.seed}, result);
+    // A given AU has nothing to resample.
+    if (!result.auGiven) Resample(problem, omega, solution, {options.resamples, options.seed}, result);
 
     // The quoted uncertainty is the larger of the two that were computed.
     double qSigma = NaN;
@@ -121,7 +147,7 @@ FitResult FitCampaign(const Campaign& campaign, const SiteModel& model, const Fi
     result.auSigmaKm = auSigma(qSigma);
     result.auSigmaFormalKm = auSigma(result.qSigmaFormal);
     result.auSigmaResampledKm = auSigma(result.qSigmaResampled);
-    result.bounded = result.q > 0.0 && !(result.q - qSigma <= 0.0);
+    result.bounded = result.q > 0.0 && (result.auGiven || !(result.q - qSigma <= 0.0));
     result.parallaxArcsec = result.auKm > 0.0 ? SolarParallax(result.auKm) : NaN;
     result.parallaxSigmaArcsec = result.parallaxArcsec * result.auSigmaKm / result.auKm;
 
@@ -139,6 +165,7 @@ FitResult FitCampaign(const Campaign& campaign, const SiteModel& model, const Fi
             ++contact.used;
         }
         contact.rmsS = contact.used > 0 ? std::sqrt(sum / static_cast<double>(contact.used)) : NaN;
+        if (exact) contact.offsetS = OffsetFromPrediction(model.elements, contact);
         if (contact.end == 0) contact.referenceS = std::fmod(std::fmod(contact.referenceS, DaySeconds) + DaySeconds, DaySeconds);
         result.contacts.push_back(contact);
     }

@@ -16,9 +16,10 @@ namespace campaign {
 
 struct FitOptions {
     bool clockOffsets = false;    // one clock offset per observer with two or more clock times
-    bool keepAll = false;         // no rejection of outliers
+    bool keepAll = false;         // no rejection of outliers, nor of timings made with the Sun down
     int resamples = 1000;         // bootstrap runs
     std::uint64_t seed = 20040608;
+    double auKm = std::numeric_limits<double>::quiet_NaN();  // finite: the AU is given, not fitted
 };
 
 struct TimingFit {
@@ -34,6 +35,7 @@ struct ContactFit {
     int start = 0, end = 0;       // end = 0 for a contact's clock time, else a duration
     double referenceS = 0.0;      // T_c (UT seconds after midnight) or D_se
     double rmsS = 0.0;            // rms O-C of its used timings
+    double offsetS = std::numeric_limits<double>::quiet_NaN();  // exact model: the reference less the geocentric prediction
     long used = 0;
 };
 
@@ -55,6 +57,7 @@ struct FitResult {
     double auKm = 0.0, auSigmaKm = 0.0, auSigmaFormalKm = 0.0, auSigmaResampledKm = 0.0;  // NaN when none
     double parallaxArcsec = 0.0, parallaxSigmaArcsec = 0.0;
     bool bounded = true;          // false when q - sigma <= 0: the data do not bound the AU
+    bool auGiven = false;         // the AU was given (FitOptions::auKm): nothing of it is fitted or uncertain
     long degreesOfFreedom = 0;
     double scatter = 0.0;         // weighted rms of the used timings' O-C, in units of their sigma
     long read = 0, used = 0, rejected = 0;

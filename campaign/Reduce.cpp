@@ -86,13 +86,19 @@ Reduction Reduce(Campaign campaign, const ReduceOptions& options, std::ostream& 
     }
     r.refusedFile = -1, r.refusedLine = 0;
     // ElementsOf fails only for a transit without contacts 1 and 4, which ChooseTransit never gives.
+    // The exact model needs no coefficients: the 2004 table gives way to the ephemeris.
     if (options.model == SiteModelKind::Exact && ephemeris::ElementsOf(r.choice.transit, r.choice.model.elements)) {
+        const ephemeris::BesselianElements elements = r.choice.model.elements;
+        r.choice.model = EphemerisSiteModel(r.choice.transit);
+        r.choice.model.elements = elements;
         r.choice.model.kind = SiteModelKind::Exact;
+        r.choice.table = false;
     }
     DropForeignTimings(r.choice, campaign, err);
     MarkDuplicates(campaign);
     r.campaign = std::move(campaign);
     FitState state;
+    state.sunAltitude = SunAltitudes(r.campaign, r.choice);
     r.fit = FitCampaign(r.campaign, r.choice.model, options.fit, state);
     if (!r.fit.fitted) {
         r.outcome = Outcome::NoFit;

@@ -16,7 +16,7 @@ struct ReduceOptions {
     bool transitGiven = false;                              // a UT date the transit touches, as asked
     int transitYear = 0, transitMonth = 0, transitDay = 0;
     CoefficientSource coefficients = CoefficientSource::Default;
-    SiteModelKind model = SiteModelKind::Linear;            // Exact: the transit's elements, whatever the coefficients
+    SiteModelKind model = SiteModelKind::Exact;             // the transit's elements; Linear: the coefficients
 };
 
 enum class Outcome { Reduced, NoTransit, NoFit };

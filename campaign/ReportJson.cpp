@@ -37,6 +37,7 @@ void WriteJsonReport(const Reduction& reduction, std::ostream& out) {
     report["au_sigma_formal_km"] = Number(result.auSigmaFormalKm);
     report["au_sigma_resampled_km"] = Number(result.auSigmaResampledKm);
     report["au_bounded"] = result.bounded;
+    report["au_given"] = result.auGiven;
     report["parallax_arcsec"] = Number(result.parallaxArcsec);
     report["parallax_sigma_arcsec"] = Number(result.parallaxSigmaArcsec);
     report["scale_q"] = Number(result.q);
@@ -59,6 +60,7 @@ void WriteJsonReport(const Reduction& reduction, std::ostream& out) {
         report["au_without_observer"] = nlohmann::json::array();
         report["reason"] = UnboundedText(result, kit::Language::English);
     }
+    report["model"] = choice.model.kind == SiteModelKind::Exact ? "exact" : "linear";
     report["coefficients"] = CoefficientsName(choice, kit::Language::English);
     report["model_bias_fraction"] = Number(result.modelBias);
     report["transit"] = {{"planet", choice.planet},
@@ -74,6 +76,7 @@ void WriteJsonReport(const Reduction& reduction, std::ostream& out) {
         contacts.push_back({{"contact", ContactName(c.start, c.end)},
                             {"reference_ut", c.end == 0 ? nlohmann::json(FormatUt(c.referenceS)) : nlohmann::json(nullptr)},
                             {"reference_s", Number(c.referenceS)},
+                            {"offset_s", Number(c.offsetS)},
                             {"rms_s", Number(c.rmsS)},
                             {"timings", c.used}});
     }

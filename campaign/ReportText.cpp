@@ -51,6 +51,11 @@ std::vector<std::string> NameCells(const Campaign& campaign, std::size_t& nameWi
 // The AU, the parallax and their uncertainties, as far as the fit bounds them.
 void WriteAu(const FitResult& result, const TextWords& w, kit::Language language, std::ostream& text) {
     const double sigma = result.auSigmaKm;
+    if (result.auGiven) {
+        text << w.au << ": " << Significant(result.auKm, 10, language) << ' ' << w.millionKm << ", " << w.auGiven << '\n';
+        text << w.parallax << ": " << Localised(Format("%.*f", result.parallaxArcsec, 3), language) << "\xE2\x80\xB3\n";
+        return;
+    }
     if (!result.bounded) {
         // No figure at all: a negative, infinite or unbounded AU is no result, whatever its digits.
         text << w.au << ": " << UnboundedText(result, language) << '\n';
@@ -88,7 +93,9 @@ void WriteAu(const FitResult& result, const TextWords& w, kit::Language language
 void WriteModel(const Reduction& reduction, const TextWords& w, kit::Language language, std::ostream& text) {
     const FitResult& result = reduction.fit;
     const Campaign& campaign = reduction.campaign;
-    text << w.coefficients << ": " << CoefficientsName(reduction.choice, language) << '\n';
+    if (reduction.choice.model.kind == SiteModelKind::Exact) text << w.siteModel;
+    else text << w.coefficients << ": ";
+    text << CoefficientsName(reduction.choice, language) << '\n';
     if (std::isfinite(result.modelBias)) text << ModelBiasNote(result.modelBias, language);
     if (reduction.choice.planet == "mercury") {
         // Mercury is twice as far from the Earth at transit as Venus: its contacts hardly move between sites.
@@ -117,11 +124,14 @@ void WriteModel(const Reduction& reduction, const TextWords& w, kit::Language la
 void WriteTables(const Reduction& reduction, const TextWords& w, kit::Language language, std::ostream& text) {
     const FitResult& result = reduction.fit;
     const Campaign& campaign = reduction.campaign;
-    text << '\n' << w.contactHeader << '\n';
+    const bool exact = reduction.choice.model.kind == SiteModelKind::Exact;
+    text << '\n' << (exact ? w.exactContactHeader : w.contactHeader) << '\n';
     for (const ContactFit& c : result.contacts) {
         const std::string reference = c.end == 0 ? FormatUt(c.referenceS) : FormatUt(c.referenceS) + " " + w.duration;
-        text << Padded(ContactName(c.start, c.end), 9) << Padded(reference, 18)
-             << Localised(Format("%*.1f", c.rmsS, 11), language) << Format("%*.0f", static_cast<double>(c.used), 9) << '\n';
+        text << Padded(ContactName(c.start, c.end), 9);
+        if (exact) text << Padded(reference, 17) << Localised(Format("%*.1f", c.offsetS, 11), language) << "  ";
+        else text << Padded(reference, 18);
+        text << Localised(Format("%*.1f", c.rmsS, 11), language) << Format("%*.0f", static_cast<double>(c.used), 9) << '\n';
     }
     std::size_t nameWidth = NameNarrowest;
     std::vector<std::string> names = NameCells(campaign, nameWidth);
@@ -129,16 +139,22 @@ void WriteTables(const Reduction& reduction, const TextWords& w, kit::Language l
     std::vector<std::string> files;
     for (const std::string& file : campaign.files) files.push_back(kit::Escaped(file) + ":");
     // The title of the observer's column ends where the contact's begins.
-    std::string header = w.timingHeader;
+    std::string header = exact ? w.exactTimingHeader : w.timingHeader;
     header.insert(WhereWidth + 1 + NameNarrowest + 1, nameWidth - NameNarrowest, ' ');
     text << '\n' << header << '\n';
     for (std::size_t i = 0; i < campaign.timings.size(); ++i) {
         const Timing& t = campaign.timings[i];
         const TimingFit& fit = result.timings[i];
         const std::string where = files[static_cast<std::size_t>(t.file)] + std::to_string(t.line);
-        text << Padded(where, WhereWidth) << ' ' << names[static_cast<std::size_t>(t.observer)]
-             << Padded(ContactName(t.start, t.end), 7)
-             << (std::isnan(fit.oMinusCS) ? std::string("          -") : Localised(Format("%+*.1f", fit.oMinusCS, 11), language))
+        text << Padded(where, WhereWidth) << ' ' << names[static_cast<std::size_t>(t.observer)];
+        // The exact model's prediction: a clock time, or a duration's length; - where the site does not see it.
+        if (exact) {
+            text << Padded(ContactName(t.start, t.end), 9)
+                 << Padded(std::isnan(fit.predictedS) ? std::string("-") : FormatUt(fit.predictedS), 16);
+        } else {
+            text << Padded(ContactName(t.start, t.end), 7) << "  ";
+        }
+        text << (std::isnan(fit.oMinusCS) ? std::string("        -") : Localised(Format("%+*.1f", fit.oMinusCS, 9), language))
              << "  " << FlagWords(fit.flagBits) << '\n';
         for (const Finding& finding : fit.findings) text << "    " << FindingText(finding, language) << '\n';
     }

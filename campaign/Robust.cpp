@@ -33,7 +33,11 @@ Solution Reweight(const FitProblem& problem, const Reweighting& how, Solution so
         // timing at the biweight's edge can keep nudging q in the last digits without end.
         const double dof = static_cast<double>(std::max(1L, next.active - next.rank));
         const double standardError = std::sqrt(next.rss / dof * next.inverseLeverNorm);
-        const bool settled = std::fabs(next.q - solution.q) <= how.tolerance * std::max(std::fabs(solution.q), standardError * 1e6);
+        bool settled = std::fabs(next.q - solution.q) <= how.tolerance * std::max(std::fabs(solution.q), standardError * 1e6);
+        // A given q never moves: the references must settle instead, to a microsecond.
+        for (std::size_t c = 0; std::isfinite(problem.fixedQ) && c < next.reference.size(); ++c) {
+            if (std::fabs(next.reference[c] - solution.reference[c]) > 1e-6) settled = false;
+        }
         solution = next;
         if (how.rescale) scale = MadScale(problem, omega, solution);
         if (settled) break;
@@ -85,8 +89,9 @@ void RejectOutliers(const FitProblem& problem, std::vector<double>& omega, Solut
     Reweight(problem, {TukeyWeight, 1e-10, false}, huber, scale, robust);
     std::vector<double> kept(rows.size());
     for (std::size_t i = 0; i < rows.size(); ++i) {
-        rejected[i] = robust[i] == 0.0;
-        kept[i] = rejected[i] ? 0.0 : rows[i].w;
+        // A row that came in without weight (left out before, or unseen by the model) stays out, not rejected.
+        rejected[i] = omega[i] > 0.0 && robust[i] == 0.0;
+        kept[i] = rejected[i] ? 0.0 : omega[i];
     }
     // The error bar is that of a plain weighted fit of the timings kept.
     const Solution final = Solve(problem, kept);

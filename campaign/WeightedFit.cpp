@@ -113,21 +113,30 @@ Solution Solve(const FitProblem& problem, const std::vector<double>& omega) {
     const Eigen::VectorXd rg = residualOf(s.g);
     const Eigen::VectorXd ry = residualOf(s.y);
     const double leverNorm = rg.squaredNorm();
-    // What is left of the lever after the references are taken out must stand clear of rounding.
-    if (!(leverNorm > 1e-20 * s.g.squaredNorm()) || !(leverNorm > 0.0)) return solution;
-    solution.determined = true;
-    solution.q = rg.dot(ry) / leverNorm;
-    // Times that agree exactly give q = 0 only up to the rounding of the projection: below what it can resolve,
-    // q is 0, and the AU is not a huge number but none.
-    if (std::fabs(solution.q) <= 64.0 * std::numeric_limits<double>::epsilon() * s.y.norm() / std::sqrt(leverNorm)) {
-        solution.q = 0.0;
+    const bool fixed = std::isfinite(problem.fixedQ);
+    if (fixed) {
+        solution.q = problem.fixedQ;
+        solution.inverseLeverNorm = 0.0;
+    } else {
+        // What is left of the lever after the references are taken out must stand clear of rounding.
+        if (!(leverNorm > 1e-20 * s.g.squaredNorm()) || !(leverNorm > 0.0)) return solution;
+        solution.q = rg.dot(ry) / leverNorm;
+        // Times that agree exactly give q = 0 only up to the rounding of the projection and the model's own
+        // resolution: below what they can resolve, q is 0, and the AU is not a huge number but none.
+        double weight = 0.0;
+        for (const std::size_t i : s.active) weight += omega[i];
+        const double resolvable = 64.0 * std::numeric_limits<double>::epsilon() * s.y.norm() + problem.resolutionS * std::sqrt(weight);
+        if (std::fabs(solution.q) <= resolvable / std::sqrt(leverNorm)) {
+            solution.q = 0.0;
+        }
+        solution.inverseLeverNorm = 1.0 / leverNorm;
     }
-    solution.inverseLeverNorm = 1.0 / leverNorm;
+    solution.determined = true;
     const Eigen::VectorXd weightedResidual = ry - solution.q * rg;
     solution.rss = weightedResidual.squaredNorm();
     solution.weightedResidual.assign(weightedResidual.begin(), weightedResidual.end());
     // An all-zero nuisance matrix has rank 0, whatever the decomposition's count says.
-    solution.rank = (qr.maxPivot() > 0.0 ? static_cast<long>(qr.rank()) : 0L) + 1 + s.offsets;
+    solution.rank = (qr.maxPivot() > 0.0 ? static_cast<long>(qr.rank()) : 0L) + (fixed ? 0 : 1) + s.offsets;
     const Eigen::VectorXd beta = SolveBasic(qr, s.y - solution.q * s.g);
     for (std::size_t c = 0; c < s.columnOf.size(); ++c) {
         if (s.columnOf[c] >= 0) solution.reference[c] = beta(s.columnOf[c]);

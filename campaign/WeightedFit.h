@@ -34,6 +34,9 @@ struct FitProblem {
     int categories = 0;
     int observers = 0;
     bool clockOffsets = false;
+    double fixedQ = std::numeric_limits<double>::quiet_NaN();  // finite: q is given, not fitted
+    double resolutionS = 0.0;     // how well the model's times are known (the exact model's: 1e-4 s): a q
+                                  // they cannot tell from 0 is 0
 };
 
 struct Solution {
@@ -60,9 +63,11 @@ struct System {
     Eigen::VectorXd g, y;
 };
 
-// What a fit leaves for the diagnoses: its problem, the weights of its last solution, that solution, the
-// robust scale of its residuals, and per row whether the robust fit rejected it.
+// What a fit is given beyond the campaign, the Sun's altitude at each timing, and what it leaves for the
+// diagnoses: its problem, the weights of its last solution, that solution, the robust scale of its residuals,
+// and per row whether the robust fit rejected it.
 struct FitState {
+    std::vector<float> sunAltitude;  // in: per timing, as SunAltitudes gives (empty: not known); below the horizon weighs 0
     FitProblem problem;
     std::vector<double> omega;
     Solution solution;
@@ -75,7 +80,8 @@ System BuildSystem(const FitProblem& problem, const std::vector<double>& omega);
 
 // Weighted least squares for the rows with omega > 0. q comes from the lever and times projected off the
 // nuisance space (a pivoted QR), so references and offsets that the data cannot separate do no harm; not
-// determined when nothing of the lever is left after that projection.
+// determined when nothing of the lever is left after that projection. A fixed q is taken as it is (its
+// inverse lever norm 0) and only the references and offsets are fitted.
 Solution Solve(const FitProblem& problem, const std::vector<double>& omega);
 
 // seconds moved by whole days to within half a day of around.

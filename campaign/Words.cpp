@@ -17,7 +17,11 @@ const TextWords TextEnglish = {
     "Uncertainty", "formal", "degrees of freedom", "bootstrap over observers", "jackknife by observer",
     "no resampling", "Coefficients", "Clock offsets", "Contact  Reference (UT)   rms O-C (s)  Timings",
     "duration", "Timing                 Observer              Contact    O-C (s)  Flags", "AU without observer",
-    "not determined", "not solved"};
+    "not determined", "not solved",
+    "Site model: exact, each timing against the contact predicted at its own site; ",
+    "given with --au: each timing against its prediction for that AU",
+    "Contact  Reference (UT)    Offset (s)  rms O-C (s)  Timings",
+    "Timing                 Observer              Contact  Predicted (UT)    O-C (s)  Flags"};
 
 const TextWords TextGerman = {
     "Zeiten", "gelesen", "verwendet", "verworfen", "Astronomische Einheit", "Mio. km", "Sonnenparallaxe",
@@ -26,7 +30,11 @@ const TextWords TextGerman = {
     "Unsicherheit", "formal", "Freiheitsgrade", "Bootstrap \xC3\xBC" "ber Beobachter", "Jackknife nach Beobachter",
     "keine Wiederholungsstichprobe", "Koeffizienten", "Uhrfehler", "Kontakt  Bezug (UT)       rms B-R (s)  Zeiten",
     "Dauer", "Zeit                   Beobachter            Kontakt    B-R (s)  Kennzeichen", "AE ohne Beobachter",
-    "nicht bestimmt", "nicht gel\xC3\xB6st"};
+    "nicht bestimmt", "nicht gel\xC3\xB6st",
+    "Ortsmodell: exakt, jede Zeit gegen den f\xC3\xBCr ihren Ort vorhergesagten Kontakt; ",
+    "vorgegeben mit --au: jede Zeit gegen ihre Vorhersage f\xC3\xBCr diese AE",
+    "Kontakt  Bezug (UT)       Versatz (s)  rms B-R (s)   Zeiten",
+    "Zeit                   Beobachter            Kontakt  Vorhersage (UT)   B-R (s)  Kennzeichen"};
 
 const PlotWords PlotEnglish = {
     " timings", "site lever A\xC2\xB7v (s at 1 AU = 149.6 million km)", "time \xE2\x88\x92 contact's reference time (s)",
@@ -57,14 +65,14 @@ std::string BelowHorizonText(const BelowHorizon& f, bool german) {
     char text[200];
     if (german) {
         std::snprintf(text, sizeof text,
-                      "die Sonne stand an diesem Ort zu dieser Zeit %.1f Grad unter dem Horizont: Zeit, Datum und "
-                      "Koordinaten des Ortes pr\xC3\xBC" "fen", -f.sunAltitudeDeg);
+                      "die Sonne stand an diesem Ort zu dieser Zeit %.1f Grad unter dem Horizont: so nicht zu sehen, "
+                      "daher nicht verwendet; Zeit, Datum und Koordinaten des Ortes pr\xC3\xBC" "fen", -f.sunAltitudeDeg);
         // The German sentence has no full stop but the number's.
         return kit::WithDecimalComma(text);
     }
     std::snprintf(text, sizeof text,
-                  "the Sun was %.1f degrees below the horizon at this site and time: check the time, the date "
-                  "and the site's coordinates", -f.sunAltitudeDeg);
+                  "the Sun was %.1f degrees below the horizon at this site and time: it cannot have been seen, so "
+                  "it is not used; check the time, the date and the site's coordinates", -f.sunAltitudeDeg);
     return text;
 }
 
@@ -123,6 +131,15 @@ std::string FindingText(const Finding& finding, kit::Language language) {
     if (const auto* f = std::get_if<Outlier>(&finding)) {
         if (german) return "von der robusten Anpassung verworfen: B-R " + kit::WithDecimalComma(Signed(f->oMinusC, 1)) + " s";
         return "rejected by the robust fit: O-C " + Signed(f->oMinusC, 1) + " s";
+    }
+    if (const auto* f = std::get_if<WrongDay>(&finding)) {
+        const std::string days = std::to_string(std::abs(f->days));
+        if (german) {
+            return "das Datum liegt " + days + (std::abs(f->days) == 1 ? " Tag " : " Tage ") + (f->days > 0 ? "nach" : "vor") +
+                   " dem Tag, an dem der Kontakt an diesem Ort kam: das Datum pr\xC3\xBC" "fen";
+        }
+        return "the date is " + days + (std::abs(f->days) == 1 ? " day " : " days ") + (f->days > 0 ? "after" : "before") +
+               " the day the contact came at this site: check the date";
     }
     if (const auto* f = std::get_if<Copied>(&finding)) {
         if (german) {

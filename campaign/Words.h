@@ -36,6 +36,10 @@ struct TextWords {
     const char* without;
     const char* notDetermined;
     const char* notSolved;     // after a count of bootstrap runs that could not determine the AU
+    const char* siteModel;     // the exact model's line, before the ephemeris: "Site model: exact, ...; "
+    const char* auGiven;       // after a given AU
+    const char* exactContactHeader;  // the contact table with each contact's offset from its prediction
+    const char* exactTimingHeader;   // the timing table with each timing's predicted UT
 };
 
 // The fixed words of the picture, in UTF-8.

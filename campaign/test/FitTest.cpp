@@ -81,10 +81,11 @@ FitResult Fitted(const Campaign& campaign, const FitOptions& options = {}) {
     return FitCampaign(campaign, TableSiteModel(), options, state);
 }
 
-// The whole reduction, with the 2004 table (the timings carry no date).
-Reduction Reduced(const Campaign& campaign, const FitOptions& options = {}) {
+// The whole reduction, with the 2004 table (the timings carry no date) unless the exact model is asked for.
+Reduction Reduced(const Campaign& campaign, const FitOptions& options = {}, SiteModelKind model = SiteModelKind::Linear) {
     ReduceOptions reduce;
     reduce.fit = options;
+    reduce.model = model;
     std::ostringstream err;
     return Reduce(campaign, reduce, err);
 }
@@ -237,7 +238,7 @@ TEST(FitCampaign, TimesThatAgreeExactlyBoundNoAu) {
     // Found by fuzz_campaign: equal times at sites with different levers give q = 0 exactly, and the AU,
     // ReferenceAuKm / q, came out infinite (a float division by zero, and undefined behaviour in the report).
     const std::vector<std::vector<Timing>> cases = {
-        {At("A", -17.93, 18.48, 1, 0, 19830), At("B", -33.93, 2, 3, 0, 90000), At("C", 18.97, 72.82, 3, 0, 90000)},
+        {At("A", -17.93, 18.48, 1, 0, 19830), At("B", -33.93, 2, 3, 0, 40100), At("C", 18.97, 72.82, 3, 0, 40100)},
         {At("A", -17.93, 18.48, 1, 0, 19830), At("B", -33.93, 2, 3, 0, 40000), At("C", 18.97, 72.82, 3, 0, 40000),
          At("D", 50, 7, 3, 0, 40000)},
     };
@@ -258,6 +259,13 @@ TEST(FitCampaign, TimesThatAgreeExactlyBoundNoAu) {
         EXPECT_NE(text.str().find("the timings give no distance"), std::string::npos);
         EXPECT_EQ(text.str().find("nan"), std::string::npos) << text.str();
         EXPECT_EQ(text.str().find("inf "), std::string::npos) << text.str();
+        // The exact model leaves out the timing made at night, or resolves q no better than its own times.
+        const Reduction exact = Reduced(Of(cases[k]), {}, SiteModelKind::Exact);
+        EXPECT_TRUE(!exact.fit.fitted || !exact.fit.bounded);
+        std::ostringstream exactText;
+        WriteTextReport(exact, kit::Language::English, exactText);
+        EXPECT_EQ(exactText.str().find("nan"), std::string::npos) << exactText.str();
+        EXPECT_EQ(exactText.str().find("inf "), std::string::npos) << exactText.str();
     }
 }
 

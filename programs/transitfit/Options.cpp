@@ -29,6 +29,15 @@ bool ReadSeed(const std::string& text, std::uint64_t& seed) {
     return error == std::errc() && end == text.data() + text.size();
 }
 
+// A given AU in km: a plain number within a factor of three of the true one, where every contact still
+// happens at the sites that see it at the true one (a value in millions of km is refused, not taken as km).
+bool ReadAu(const std::string& text, double& auKm) {
+    double km = 0.0;
+    if (!fields::ParseNumber(text, fields::NumberStyle{}, km) || !(km >= 5e7 && km <= 5e8)) return false;
+    auKm = km;
+    return true;
+}
+
 }  // namespace
 
 int ParseFitCommand(int argc, const char* const* argv, FitCommand& command, std::ostream& out, std::ostream& err) {
@@ -40,7 +49,7 @@ int ParseFitCommand(int argc, const char* const* argv, FitCommand& command, std:
     app.add_option("FILE", command.files, "CSV files of timings (- for standard input)");
     app.add_flag("--clock-offsets", command.reduce.fit.clockOffsets,
                  "fit one clock offset per observer with two or more timings: only each observer's differences count");
-    app.add_flag("--keep-all", command.reduce.fit.keepAll, "reject no outliers: fit every readable timing");
+    app.add_flag("--keep-all", command.reduce.fit.keepAll, "reject no outliers: fit every readable timing, even one made with the Sun down");
     app.add_option("--format", format, "output: text (default), json or csv (the table of timings)")
         ->check(CLI::IsMember({"text", "json", "csv"}));
     CLI::Option* plot = app.add_option("--plot", command.plotFile, "also draw the fit as an SVG picture into this file")
@@ -51,14 +60,20 @@ int ParseFitCommand(int argc, const char* const* argv, FitCommand& command, std:
     app.add_option("--transit", transitDate,
                    "the transit the timings belong to: any UT date it touches, YYYY-MM-DD (default: the date column, "
                    "or 2004-06-08)");
-    app.add_option("--coefficients", coefficients,
-                   "table (the 2004 table, the default for 2004) or ephemeris (computed; the default for other transits)")
-        ->check(CLI::IsMember({"table", "ephemeris"}));
     std::string model;
     app.add_option("--model", model,
-                   "linear (the default: t = T + q A.v) or exact (each contact from the Besselian elements, q by "
-                   "Gauss-Newton)")
+                   "exact (the default: each timing against the contact time predicted at its own site from the "
+                   "transit's Besselian elements) or linear (t = T + q A.v, the model of the two-site programs)")
         ->check(CLI::IsMember({"linear", "exact"}));
+    app.add_option("--coefficients", coefficients,
+                   "the linear model's coefficients: table (the 2004 table, the default for 2004) or ephemeris "
+                   "(computed; the default for other transits); implies --model linear unless --model is given")
+        ->check(CLI::IsMember({"table", "ephemeris"}));
+    std::string au;
+    app.add_option("--au", au,
+                   "fix the AU at KM instead of fitting it, and show how far each timing lies from the contact "
+                   "predicted for its site at that AU (e.g. 149597870.7)")
+        ->type_name("KM");
     std::string seed;
     app.add_option("--seed", seed, "seed of the bootstrap (default 20040608; the same seed repeats a run)")->type_name("UINT");
     // CLI11 reports by exception; here they become exit statuses.
@@ -85,6 +100,11 @@ int ParseFitCommand(int argc, const char* const* argv, FitCommand& command, std:
                "Try 'transitfit --help'.\n";
         return 2;
     }
+    if (!au.empty() && !ReadAu(au, command.reduce.fit.auKm)) {
+        err << "transitfit: --au " << au << " is not a distance in km from 50000000 to 500000000, such as 149597870.7\n"
+               "Try 'transitfit --help'.\n";
+        return 2;
+    }
     command.reduce.transitGiven = !transitDate.empty();
     if (command.reduce.transitGiven && !fields::ParseDate(transitDate, command.reduce.transitYear, command.reduce.transitMonth,
                                                             command.reduce.transitDay)) {
@@ -95,7 +115,9 @@ int ParseFitCommand(int argc, const char* const* argv, FitCommand& command, std:
     command.reduce.coefficients = coefficients == "table"       ? CoefficientSource::Table
                                   : coefficients == "ephemeris" ? CoefficientSource::Ephemeris
                                                                 : CoefficientSource::Default;
-    command.reduce.model = model == "exact" ? campaign::SiteModelKind::Exact : campaign::SiteModelKind::Linear;
+    // Coefficients belong to the linear model: asking for them without a model asks for it.
+    const bool linear = model == "linear" || (model.empty() && !coefficients.empty());
+    command.reduce.model = linear ? campaign::SiteModelKind::Linear : campaign::SiteModelKind::Exact;
     command.format = format == "json" ? OutputFormat::Json : format == "csv" ? OutputFormat::Csv : OutputFormat::Text;
     command.language = language.empty() ? kit::LanguageFromLocale(std::getenv("LC_ALL"), std::getenv("LC_MESSAGES"), std::getenv("LANG"))
                        : language == "de"  ? kit::Language::German

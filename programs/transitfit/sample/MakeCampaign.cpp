@@ -2,8 +2,8 @@
 // Copyright the limbtimer and chordspan authors
 //
 // Writes a synthetic campaign of timings as CSV, with Gaussian timing noise:
-//   make_campaign sample          the 8 June 2004 transit from the linear site model that transitfit fits, at
-//                                 real observatories, each contact that the Sun was up for, three planted errors
+//   make_campaign sample          the 8 June 2004 transit, each contact predicted at real observatories from the
+//                                 transit's Besselian elements, each that the Sun was up for, three planted errors
 //   make_campaign random N [SEED [PER_OBSERVER]]  N timings of 2004 from random sites that saw the whole
 //                                 transit, PER_OBSERVER (default 4) per observer, going round the four contacts
 //   make_campaign local DATE      the transit touching DATE at observatories around the world, each contact
@@ -20,14 +20,9 @@
 #include "Ephemeris.h"
 #include "Fields.h"
 #include "Resampling.h"
-#include "SiteModel.h"
 #include "Units.h"
 
 namespace {
-
-// Geocentric contact times of 8 June 2004 (UT, s): the model's reference times.
-constexpr double ReferenceS[4] = {5 * 3600 + 13 * 60 + 29, 5 * 3600 + 32 * 60 + 55, 11 * 3600 + 6 * 60 + 33,
-                                  11 * 3600 + 25 * 60 + 59};
 
 struct Observatory {
     const char* name;
@@ -82,8 +77,11 @@ void Write(const Row& row) {
                 Clock(row.seconds).c_str(), row.sigmaS, row.note.c_str());
 }
 
-double Timed(const campaign::SiteModel& model, int contact, double latitude, double longitude, double noise) {
-    return ReferenceS[contact - 1] + campaign::SiteLever(model, contact, 0, latitude, longitude) + noise;
+// UT seconds after midnight of a contact at a site, from the elements at the reference AU.
+double Timed(const ephemeris::BesselianElements& elements, int contact, double latitude, double longitude, double noise) {
+    double jd = 0.0, perQ = 0.0;
+    ephemeris::PredictContact(elements, contact, latitude, longitude, 0.0, 1.0, jd, perQ);
+    return (jd - 0.5 - std::floor(jd - 0.5)) * kit::SecondsPerDayDouble + noise;
 }
 
 // Random numbers drawn the same way on every platform and library: splitmix64 and transforms written out
@@ -143,7 +141,11 @@ void WriteGrid(const ephemeris::Transit& transit, double stepDegrees) {
 
 int main(int argc, char** argv) {
     const std::string mode = argc > 1 ? argv[1] : "";
-    const campaign::SiteModel table = campaign::TableSiteModel();
+    // The 2004 transit of the sample and the random campaigns, and its elements.
+    ephemeris::Transit of2004;
+    ephemeris::FindTransit(ephemeris::Planet::Venus, 2004, 6, 8, ephemeris::EphemerisOptions{}, of2004);
+    ephemeris::BesselianElements elements;
+    ephemeris::ElementsOf(of2004, elements);
     if ((mode == "local" || mode == "grid") && argc >= 3) {
         int year = 0, month = 0, day = 0;
         ephemeris::Transit transit;
@@ -179,15 +181,13 @@ int main(int argc, char** argv) {
     std::puts("observer,latitude,longitude,contact,time,sigma,note");
     if (mode == "sample") {
         Noise noise{2004};
-        ephemeris::Transit transit;
-        ephemeris::FindTransit(ephemeris::Planet::Venus, 2004, 6, 8, ephemeris::EphemerisOptions{}, transit);
         for (const Observatory& o : Observatories) {
             for (int contact = 1; contact <= 4; ++contact) {
                 // Only what could be seen: the Sun up at the site when the contact came.
-                const double jd = transit.contactJdUt[contact - 1];
+                const double jd = of2004.contactJdUt[contact - 1];
                 if (ephemeris::SunAltitudeDegrees(jd, o.latitude, o.longitude, 0.0) < 2.0) continue;
                 Row row{o.name, o.latitude, o.longitude, contact,
-                        Timed(table, contact, o.latitude, o.longitude, o.sigmaS * Normal(noise)), o.sigmaS, ""};
+                        Timed(elements, contact, o.latitude, o.longitude, o.sigmaS * Normal(noise)), o.sigmaS, ""};
                 const std::string name = o.name;
                 if (name == "Vienna" && contact == 4) {
                     row.seconds += 2 * 3600;
@@ -219,7 +219,7 @@ int main(int argc, char** argv) {
             for (long k = 0; k < perObserver && i + k < count; ++k) {
                 const int contact = static_cast<int>(k % 4) + 1;
                 Write({"observer " + std::to_string(i / perObserver), lat, lon, contact,
-                       Timed(table, contact, lat, lon, 5.0 * Normal(noise)), 5.0, ""});
+                       Timed(elements, contact, lat, lon, 5.0 * Normal(noise)), 5.0, ""});
             }
         }
         return 0;
