@@ -7,8 +7,8 @@
 # Usage: setup.sh [build|test]
 set -euo pipefail
 build=(cmake make g++ libeigen3-dev libcli11-dev nlohmann-json3-dev libnova-dev)
-tests=(libgtest-dev tmux clang libclang-rt-14-dev mandoc man-db dpkg-dev lintian python3 librsvg2-bin
-       g++-mingw-w64-x86-64-posix wine64)
+tests=(libgtest-dev tmux clang libclang-rt-14-dev mandoc man-db dpkg-dev lintian python3 python3-numpy python3-pandas
+       librsvg2-bin g++-mingw-w64-x86-64-posix wine64)
 case ${1:-build} in
   build) packages=("${build[@]}") ;;
   test) packages=("${build[@]}" "${tests[@]}") ;;
