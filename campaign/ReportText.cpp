@@ -52,7 +52,9 @@ std::vector<std::string> NameCells(const Campaign& campaign, std::size_t& nameWi
 void WriteAu(const FitResult& result, const TextWords& w, kit::Language language, std::ostream& text) {
     const double sigma = result.auSigmaKm;
     if (result.auGiven) {
-        text << w.au << ": " << Significant(result.auKm, 10, language) << ' ' << w.millionKm << ", " << w.auGiven << '\n';
+        // As given, to the kilometre's tenth at most.
+        text << w.au << ": " << Localised(Format("%.*f", result.auKm * 1e-6, 7), language) << ' ' << w.millionKm << ", "
+             << w.auGiven << '\n';
         text << w.parallax << ": " << Localised(Format("%.*f", result.parallaxArcsec, 3), language) << "\xE2\x80\xB3\n";
         return;
     }

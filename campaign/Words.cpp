@@ -225,7 +225,7 @@ std::string NoFitText(NoFit why) {
                    "taken out, nothing depends on where the sites are";
         case NoFit::SitesAlike:
             return "the timings cannot determine the AU: every contact was timed at one site only, or at sites that lie "
-                   "alike to the Sun";
+                   "alike to the Sun (--au 149597870.7 shows each timing against its prediction)";
         case NoFit::NoTiming:
         case NoFit::None: break;
     }

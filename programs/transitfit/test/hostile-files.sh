@@ -50,6 +50,8 @@ cases=(
   "colour-in-field|sed '2s/51.4800/\\x1b[31m51.48/' \"\$sample\"||0|f.csv:2: latitude \"\\x1B[31m51.48\" is not||98"
   "line-break-in-field|sed '2s/51.4800/\"51\\n48\"/' \"\$sample\"||0|f.csv:2: latitude \"51\\n48\" is not||98"
   "umlauts-in-field|sed '2s/51.4800/x\\xc3\\xa4\\xc3\\xa4\\xc3\\xa4\\xc3\\xa4\\xc3\\xa4\\xc3\\xa4\\xc3\\xa4\\xc3\\xa4\\xc3\\xa4\\xc3\\xa4\\xc3\\xa4\\xc3\\xa4\\xc3\\xa4\\xc3\\xa4\\xc3\\xa4\\xc3\\xa4\\xc3\\xa4\\xc3\\xa4\\xc3\\xa4\\xc3\\xa4/' \"\$sample\"||0|f.csv:2: latitude \"xääääääääääääääääääää\" is not||98"
+  "au-in-millions|cat \"\$sample\"|--au 149.6|2|--au 149.6 is not a distance in km||-"
+  "au-given|cat \"\$sample\"|--au 149597870.7|0||Astronomical Unit: 149.5978707 million km, given with --au|99"
   "year-zero-cell|sed '1s/\$/,date/; 2,\$s/\$/,2004-06-08/; 3s/2004-06-08\$/0000-01-01/' \"\$sample\"||0|f.csv:3: date \"0000-01-01\" is outside the years 1600-2200||98"
 )
 

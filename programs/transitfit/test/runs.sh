@@ -114,6 +114,20 @@ if awk -v e="$(json_number au_km "$work/2012-exact.json")" -v l="$(json_number a
    grep -q '"predicted_ut": "22:10:05.5"' "$work/2012-exact.json" &&
    "$transitfit" --format csv "$sample2012" | head -1 | grep -q ',predicted_ut$'; then pass
 else fail "2012: the exact model gave $(json_number au_km "$work/2012-exact.json") km, or no predicted_ut"; fi
+# A class of five at Leiden timed contact 4 in 2004 (predicted there 11:23:20.6), one pupil in local summer
+# time. At the AU given, each is seen against its own prediction: that one is flagged and left out, the
+# other four are kept. Then the same slip among five schools across Europe, the AU fitted.
+printf 'observer,latitude,longitude,date,contact,time\nAnna,52.16,4.49,2004-06-08,4,11:23:24\nBen,52.16,4.49,2004-06-08,4,11:23:19\nCem,52.16,4.49,2004-06-08,4,11:23:30\nDora,52.16,4.49,2004-06-08,4,13:23:00\nEmil,52.16,4.49,2004-06-08,4,11:23:27\n' > "$work/class.csv"
+printf 'observer,latitude,longitude,date,contact,time\nLeiden,52.16,4.49,2004-06-08,4,13:23:26\nMadrid,40.41,-3.69,2004-06-08,4,11:24:55\nAthens,37.97,23.72,2004-06-08,4,11:23:31\nStockholm,59.30,18.06,2004-06-08,4,11:22:17\nRome,41.92,12.45,2004-06-08,4,11:23:55\nReykjavik,64.13,-21.9,2004-06-08,4,11:22:58\n' > "$work/schools.csv"
+for run in "class|--au 149597870.7|class.csv:5 .*time-zone outlier|5 read, 4 used, 1 rejected" \
+           "schools||schools.csv:2 .*time-zone outlier|6 read, 5 used, 1 rejected"; do
+  IFS='|' read -r name options flagged counts <<< "$run"
+  # shellcheck disable=SC2086
+  (cd "$work" && "$transitfit" $options "$name.csv" > "$name.txt")
+  if grep -q "Timings: $counts" "$work/$name.txt" && grep -Eq "^$flagged" "$work/$name.txt" &&
+     [ "$(grep -c 'outlier' "$work/$name.txt")" -eq 1 ] && ! grep -qi 'nan' "$work/$name.txt"; then pass
+  else fail "$name: the slip is not the one timing flagged and left out: $(cat "$work/$name.txt")"; fi
+done
 # Noiseless exact contacts at a grid of 200+ sites: the exact model returns the AU they were made with.
 "$maker" grid 2012-06-05 > "$work/grid.csv"
 if [ "$(tail -n +2 "$work/grid.csv" | cut -d, -f1 | sort -u | wc -l)" -ge 200 ] &&
