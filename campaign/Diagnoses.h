@@ -6,6 +6,8 @@
 #include <variant>
 #include <vector>
 
+#include "Ephemeris.h"
+
 namespace campaign {
 
 // What the diagnoses find in a timing, a kind and its numbers; the writers put them into words.
@@ -43,10 +45,8 @@ using Finding = std::variant<Duplicate, TimeZone, WrongContact, CoordinateSign, 
 enum Flag { DuplicateFlag, TimeZoneFlag, WrongContactFlag, CoordinateSignFlag, ContactOrderFlag, OutlierFlag,
             BelowHorizonFlag, CopiedFlag, WrongDayFlag, FlagCount };
 
-// The Sun's centre must stand above this altitude for a contact to be seen: refraction (about 0.57 degree) and
-// the Sun's radius (0.26 degree) keep its limb in view to 0.83 degree below the geometric horizon, and the
-// rest of a degree leaves room for the site's height and the rounding of the hour.
-inline constexpr double BelowHorizonDegrees = -1.0;
+// Below this altitude of its centre the Sun could not be seen: the rule of every program.
+inline constexpr double BelowHorizonDegrees = ephemeris::SunUpAltitudeDegrees;
 
 // The fixed word of a flag, the same in every output format and language: "time-zone".
 const char* FlagWord(Flag flag);

@@ -186,6 +186,12 @@ bool PredictContact(const BesselianElements& elements, int contact, const Elemen
 
 // The Sun (Sun.cpp)
 
+// The one rule of every program for "the Sun is up": its geometric altitude, of its centre, at or above
+// -0.83 degree, where refraction (about 0.57 degree) and the Sun's radius (0.26 degree) keep its upper limb
+// in view.
+inline constexpr double SunUpAltitudeDegrees = -0.83;
+inline bool SunIsUp(double altitudeDegrees) { return altitudeDegrees >= SunUpAltitudeDegrees; }
+
 // Geometric altitude of the Sun's centre at a UT JD and a WGS84 site (as for LocalContacts), with
 // DeltaTSeconds. Unchecked: a site out of range gives a meaningless angle.
 double SunAltitudeDegrees(double jdUt, double latitudeDegrees, double longitudeEastDegrees, double heightMetres);

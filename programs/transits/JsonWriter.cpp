@@ -25,7 +25,7 @@ nlohmann::ordered_json EventsJson(const TransitsEntry& entry, bool local, bool a
         if (angles && local) item["v_deg"] = e.vDeg;
         if (e.withAltitude) {
             item["sun_altitude_deg"] = e.sunAltitudeDegrees;
-            item["sun_below_horizon"] = e.sunAltitudeDegrees < 0.0;
+            item["sun_below_horizon"] = !ephemeris::SunIsUp(e.sunAltitudeDegrees);
         }
         events.push_back(item);
     }

@@ -104,7 +104,7 @@ void WriteContacts(const TransitsOptions& options, const TransitsEntry& entry, s
         if (options.siteGiven) out << "   " << AngleCell(texts.vertexAngle, options.language, e.vDeg);
         if (e.withAltitude) {
             const std::string altitude = Number(options.language, e.sunAltitudeDegrees, 1);
-            out << "   " << Fill(e.sunAltitudeDegrees < 0.0 ? texts.sunBelow : texts.sunAltitude, altitude);
+            out << "   " << Fill(ephemeris::SunIsUp(e.sunAltitudeDegrees) ? texts.sunAltitude : texts.sunBelow, altitude);
         }
         if (e.contact == 0) {
             const double separation = options.siteGiven ? entry.local.minSeparationArcsec : t.minSeparationArcsec;
