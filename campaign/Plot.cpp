@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "Format.h"
+#include "Svg.h"
 #include "Words.h"
 
 namespace campaign {
@@ -25,25 +26,9 @@ struct Point {
 
 const char* const Colours[] = {"#1f77b4", "#e377c2", "#2ca02c", "#d62728", "#9467bd"};
 
-std::string Number(double value, int decimals = 1) {
-    char buffer[64];
-    // Adding 0.0 turns a negative zero into a positive one: no "-0" on an axis.
-    std::snprintf(buffer, sizeof buffer, "%.*f", decimals, value + 0.0);
-    return buffer;
-}
+std::string Number(double value, int decimals = 1) { return kit::SvgNumber(value, decimals); }
 
-// Text for XML: markup characters as entities; control characters, which XML 1.0 forbids, left out.
-std::string Escaped(const std::string& text) {
-    std::string out;
-    for (const char c : text) {
-        if (c == '<') out += "&lt;";
-        else if (c == '>') out += "&gt;";
-        else if (c == '&') out += "&amp;";
-        else if (c == '"') out += "&quot;";
-        else if (static_cast<unsigned char>(c) >= 0x20 || c == '\t') out += c;
-    }
-    return out;
-}
+std::string Escaped(const std::string& text) { return kit::SvgText(text); }
 
 // A step of 1, 2 or 5 times a power of ten giving about eight ticks over the span.
 double TickStep(double span) {
