@@ -196,6 +196,11 @@ inline bool SunIsUp(double altitudeDegrees) { return altitudeDegrees >= SunUpAlt
 // DeltaTSeconds. Unchecked: a site out of range gives a meaningless angle.
 double SunAltitudeDegrees(double jdUt, double latitudeDegrees, double longitudeEastDegrees, double heightMetres);
 
+// The equation of time at a UT JD, in seconds: apparent minus mean solar time, the modern sign (positive
+// when a sundial is ahead of a clock, as in early November; 18th-century almanacs tabulated mean minus
+// apparent). From the Sun's true hour angle at Greenwich: 12 h less the subsolar longitude, less UT.
+double EquationOfTimeSeconds(double jdUt);
+
 // The subsolar point at a UT JD, with DeltaTSeconds.
 SubsolarPoint SubsolarPointAt(double jdUt);
 

@@ -44,6 +44,17 @@ double SunAltitudeDegrees(double jdUt, double latitudeDegrees, double longitudeE
     return static_cast<double>(std::asin(Dot(seen, zenith) / Norm(seen)) / DegToRad);
 }
 
+double EquationOfTimeSeconds(double jdUt) {
+    long double latitude = 0, longitude = 0;
+    SubsolarDirection(jdUt, latitude, longitude);
+    // Apparent solar time at Greenwich is 12 h where the Sun stands over it, an hour earlier for each 15
+    // degrees it stands east; the mean time there is UT.
+    const long double ut = (jdUt - 0.5L - std::floor(jdUt - 0.5L)) * kit::SecondsPerDay;
+    const long double apparent = kit::SecondsPerDay / 2.0L - longitude / 360.0L * kit::SecondsPerDay;
+    const long double difference = apparent - ut;
+    return static_cast<double>(difference - kit::SecondsPerDay * std::round(difference / kit::SecondsPerDay));
+}
+
 SubsolarPoint SubsolarPointAt(double jdUt) {
     // The rates from a second point an hour later; the longitude's wrap taken out of the difference.
     constexpr long double HourDays = 1.0L / 24.0L;

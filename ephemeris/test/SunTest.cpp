@@ -30,3 +30,27 @@ TEST(SunAltitudeFrom, AgreesWithTheEphemerisForHoursAround) {
         }
     }
 }
+
+TEST(EquationOfTimeSeconds, MeetsPublishedValues) {
+    // Meeus, Astronomical Algorithms, example 28.b: 1992 October 13.0 TD, +13 m 42.6 s (59 s of Delta T move
+    // it by 0.1 s). As the transit observers printed it for their evenings and mornings (Phil. Trans.): 3 June
+    // 1769 in the English evening, 2 m 15.75 s (Canton, Hornsby), and 6 June 1761 in the Greenwich morning,
+    // 1 m 52 s to be taken from apparent time for mean time (Bliss), to their rounding and their solar
+    // tables (nutation, a second in this, was new to them). The year's extremes and its June zero, to a few
+    // seconds.
+    const struct {
+        int year, month, day;
+        double hours, seconds, tolerance;
+    } cases[] = {
+        {1992, 10, 13, -59.0 / 3600.0, 13 * 60 + 42.6, 0.5},
+        {1769, 6, 3, 19.5, 2 * 60 + 15.75, 2.5},
+        {1761, 6, 6, 6.0, 60 + 52.0, 2.5},
+        {2004, 2, 11, 12.0, -(14 * 60 + 13.0), 10.0},
+        {2004, 11, 3, 12.0, 16 * 60 + 25.0, 10.0},
+        {2004, 6, 13, 12.0, 0.0, 15.0},
+    };
+    for (const auto& c : cases) {
+        const double jd = JulianDayAtMidnight(c.year, c.month, c.day) + c.hours / 24.0;
+        EXPECT_NEAR(EquationOfTimeSeconds(jd), c.seconds, c.tolerance) << c.year << '-' << c.month << '-' << c.day;
+    }
+}
