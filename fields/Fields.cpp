@@ -204,6 +204,55 @@ bool ParseTimeOfDay(const std::string& text, NumberStyle style, double& seconds)
     return true;
 }
 
+bool ParseClockTime(const std::string& text, NumberStyle style, double& seconds, TimePrecision& precision) {
+    const std::string t = Trim(text);
+    std::size_t i = 0;
+    // digits: 1 or 2 for the hours and, in the letter form, for minutes and seconds; exactly 2 otherwise.
+    auto number = [&](bool loose, long& value) {
+        std::size_t digits = 0;
+        value = 0;
+        for (; i < t.size() && IsDigit(t[i]) && digits < 2; ++i, ++digits) value = value * 10 + (t[i] - '0');
+        return digits == 2 || (loose && digits == 1);
+    };
+    auto spaces = [&] {
+        const std::size_t from = i;
+        while (i < t.size() && t[i] == ' ') ++i;
+        return i > from;
+    };
+    long hours = 0, minutes = 0, whole = 0;
+    if (!number(true, hours) || i >= t.size()) return false;
+    // The form is told by what follows the hours: a colon, a letter h, or spaces.
+    const char form = t[i] == ':' ? ':' : t[i] == 'h' ? 'h' : t[i] == ' ' ? ' ' : '\0';
+    if (form == '\0') return false;
+    const bool letters = form == 'h';
+    if (form == ' ') spaces();
+    else ++i;
+    if (letters) spaces();
+    if (!number(letters, minutes)) return false;
+    if (letters && i < t.size() && t[i] == 'm') ++i;
+    // What follows the minutes, if anything, is the seconds: after a colon, after spaces, or after the m.
+    bool secondsFollow = false;
+    if (form == ':' && i < t.size() && t[i] == ':') secondsFollow = true, ++i;
+    else if (form == ' ' && spaces()) secondsFollow = true;
+    else if (letters && (spaces(), i < t.size())) secondsFollow = true;
+    double fraction = 0.0;
+    precision = TimePrecision::Minutes;
+    if (secondsFollow) {
+        if (!number(letters, whole)) return false;
+        if (i < t.size() && (t[i] == '.' || (style.decimalComma && t[i] == ','))) {
+            std::string digits = "0.";
+            for (++i; i < t.size() && IsDigit(t[i]); ++i) digits += t[i];
+            if (digits.size() == 2 || digits.size() > 12) return false;
+            ParseNumber(digits, NumberStyle{}, fraction);
+        }
+        if (letters && i < t.size() && t[i] == 's') ++i;
+        precision = TimePrecision::Seconds;
+    }
+    if (i != t.size() || hours > 47 || minutes > 59 || whole > 59) return false;
+    seconds = static_cast<double>(hours * 3600 + minutes * 60 + whole) + fraction;
+    return true;
+}
+
 bool ParseContact(const std::string& text, int& start, int& end) {
     const std::string t = Trim(text);
     auto contact = [](char c) { return c >= '1' && c <= '4' ? c - '0' : 0; };
@@ -225,6 +274,41 @@ bool IsCalendarDate(int year, int month, int day) {
     constexpr int DaysInMonth[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
     const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
     return day <= DaysInMonth[month - 1] + (month == 2 && leap ? 1 : 0);
+}
+
+bool ParseDate(const std::string& text, int& year, int& month, int& day, std::string& why) {
+    why.clear();
+    if (ParseDate(text, year, month, day)) return true;
+    const std::string t = Trim(text);
+    // Day, month and year of one or two, one or two and four digits, apart by the one mark.
+    auto parts = [&t](char mark, int (&value)[3]) {
+        std::size_t i = 0;
+        for (int k = 0; k < 3; ++k) {
+            std::size_t digits = 0;
+            value[k] = 0;
+            for (; i < t.size() && t[i] >= '0' && t[i] <= '9' && digits < 4; ++i, ++digits) value[k] = value[k] * 10 + (t[i] - '0');
+            if (k < 2 ? digits < 1 || digits > 2 : digits != 4) return false;
+            if (k < 2) {
+                if (i >= t.size() || t[i] != mark) return false;
+                ++i;
+            }
+        }
+        return i == t.size();
+    };
+    int v[3];
+    if (parts('.', v) && IsCalendarDate(v[2], v[1], v[0])) {
+        year = v[2], month = v[1], day = v[0];
+        return true;
+    }
+    if (!parts('/', v)) return false;
+    const bool dayFirst = IsCalendarDate(v[2], v[1], v[0]), monthFirst = IsCalendarDate(v[2], v[0], v[1]);
+    if (dayFirst && monthFirst && v[0] != v[1]) {
+        why = "reads two ways (day or month first): write it as YYYY-MM-DD";
+        return false;
+    }
+    if (!dayFirst && !monthFirst) return false;
+    year = v[2], month = dayFirst ? v[1] : v[0], day = dayFirst ? v[0] : v[1];
+    return true;
 }
 
 bool ParseDate(const std::string& text, int& year, int& month, int& day) {

@@ -28,6 +28,14 @@ bool ParseAngle(const std::string& text, const char* letters, NumberStyle style,
 // minutes and seconds below 60. false for anything else.
 bool ParseTimeOfDay(const std::string& text, NumberStyle style, double& seconds);
 
+// How a clock time was written: to the second (or finer), or to the minute only.
+enum class TimePrecision { Seconds, Minutes };
+
+// A clock time as people write it: "11:04:03", "11:04:03.2", "11h04m03s", "11h 04m 03.2s", "11 04 03.2",
+// and to the minute only "11:23", "11h23m", "11h23", "11 23" (precision says which). One form throughout;
+// hours 0..47, minutes and seconds below 60. false for anything else.
+bool ParseClockTime(const std::string& text, NumberStyle style, double& seconds, TimePrecision& precision);
+
 // A contact "1".."4" (end = 0) or a duration "s-e" with 1 <= s < e <= 4.
 bool ParseContact(const std::string& text, int& start, int& end);
 
@@ -37,5 +45,10 @@ bool IsCalendarDate(int year, int month, int day);
 // A UT date "2012-06-05" or, as German spreadsheets write it, "05.06.2012"; false for anything else,
 // including dates the Gregorian calendar does not have.
 bool ParseDate(const std::string& text, int& year, int& month, int& day);
+
+// The same, and also "8.6.2004" and a date with slashes that reads one way only ("13/06/2004",
+// "06/13/2004", "06/06/2004"); one that reads two ways ("08/06/2004": 8 June or 6 August) is refused, with
+// why set to a short English reason, rather than guessed.
+bool ParseDate(const std::string& text, int& year, int& month, int& day, std::string& why);
 
 }  // namespace fields

@@ -38,7 +38,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
         double seconds = -1.0;
         if (fields::ParseTimeOfDay(text, style, seconds)) Check(std::isfinite(seconds) && seconds >= 0.0 && seconds < 48 * 3600.0);
+        fields::TimePrecision precision = fields::TimePrecision::Seconds;
+        if (fields::ParseClockTime(text, style, seconds, precision)) Check(std::isfinite(seconds) && seconds >= 0.0 && seconds < 48 * 3600.0);
     }
+    int year = 0, month = 0, day = 0;
+    std::string why;
+    if (fields::ParseDate(text, year, month, day, why)) Check(fields::IsCalendarDate(year, month, day) && why.empty());
     int start = 0, end = 0;
     if (fields::ParseContact(text, start, end)) Check(start >= 1 && start <= 4 && (end == 0 || (start < end && end <= 4)));
     return 0;

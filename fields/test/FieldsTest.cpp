@@ -67,6 +67,58 @@ TEST(ParseTimeOfDay, ReadsClockTimesAndRefusesTheRest) {
     EXPECT_NEAR(seconds, 19191.5, 1e-9);
 }
 
+TEST(ParseClockTime, ReadsTheFormsPeopleWrite) {
+    using fields::TimePrecision;
+    const struct {
+        const char* text;
+        double seconds;  // negative: refused
+        TimePrecision precision;
+    } cases[] = {
+        {"11:04:03", 39843, TimePrecision::Seconds},     {"11:04:03.2", 39843.2, TimePrecision::Seconds},
+        {"11h04m03s", 39843, TimePrecision::Seconds},    {"11h 04m 03.2s", 39843.2, TimePrecision::Seconds},
+        {"11h4m3s", 39843, TimePrecision::Seconds},      {"11 04 03.2", 39843.2, TimePrecision::Seconds},
+        {"11:23", 40980, TimePrecision::Minutes},        {"11h23m", 40980, TimePrecision::Minutes},
+        {"11h23", 40980, TimePrecision::Minutes},        {"11 23", 40980, TimePrecision::Minutes},
+        {" 5:19:51 ", 19191, TimePrecision::Seconds},
+        {"11:04 03", -1, TimePrecision::Seconds},        {"11h04:03", -1, TimePrecision::Seconds},
+        {"11:4:03", -1, TimePrecision::Seconds},         {"11 4 03", -1, TimePrecision::Seconds},
+        {"11:60", -1, TimePrecision::Seconds},           {"11h04m03x", -1, TimePrecision::Seconds},
+        {"11", -1, TimePrecision::Seconds},              {"48:00", -1, TimePrecision::Seconds},
+        {"11:04:03.", -1, TimePrecision::Seconds},       {"", -1, TimePrecision::Seconds},
+    };
+    for (const auto& c : cases) {
+        double seconds = -1;
+        TimePrecision precision = TimePrecision::Seconds;
+        const bool read = fields::ParseClockTime(c.text, fields::NumberStyle{}, seconds, precision);
+        EXPECT_EQ(read, c.seconds >= 0) << c.text;
+        if (read) {
+            EXPECT_NEAR(seconds, c.seconds, 1e-9) << c.text;
+            EXPECT_EQ(precision, c.precision) << c.text;
+        }
+    }
+}
+
+TEST(ParseDate, ReadsOneWayDatesAndRefusesTwoWayOnesWithAWord) {
+    const struct {
+        const char* text;
+        int year, month, day;  // year 0: refused
+        bool why;              // refused with a reason
+    } cases[] = {
+        {"8.6.2004", 2004, 6, 8, false},   {"08.06.2004", 2004, 6, 8, false}, {"13/06/2004", 2004, 6, 13, false},
+        {"06/13/2004", 2004, 6, 13, false}, {"06/06/2004", 2004, 6, 6, false}, {"08/06/2004", 0, 0, 0, true},
+        {"31/31/2004", 0, 0, 0, false},     {"8.6.04", 0, 0, 0, false},        {"2004-06-08", 2004, 6, 8, false},
+    };
+    for (const auto& c : cases) {
+        int year = 0, month = 0, day = 0;
+        std::string why;
+        EXPECT_EQ(fields::ParseDate(c.text, year, month, day, why), c.year != 0) << c.text;
+        EXPECT_EQ(!why.empty(), c.why) << c.text;
+        if (c.year != 0) {
+            EXPECT_EQ(std::tie(year, month, day), std::tie(c.year, c.month, c.day)) << c.text;
+        }
+    }
+}
+
 TEST(IsCalendarDate, KnowsTheGregorianMonths) {
     EXPECT_TRUE(fields::IsCalendarDate(2004, 2, 29));
     EXPECT_TRUE(fields::IsCalendarDate(2000, 2, 29));
