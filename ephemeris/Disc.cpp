@@ -14,31 +14,37 @@ constexpr long double ObliquityJ2000Deg = 84381.406L / 3600.0L;
 
 }  // namespace
 
-bool DiscPositions(const Transit& transit, const std::optional<WgsSite>& site, const std::vector<double>& jdUt,
-                   std::vector<DiscPosition>& out) {
-    Observer observer{{0, 0, 0}, {0, 0, 0}, true};
-    if (site && !SiteObserver(site->latitudeDegrees, site->longitudeEastDegrees, site->heightMetres, observer)) {
-        return false;
+bool DiscPositions(const Transit& transit, const std::vector<DiscRequest>& requests, std::vector<DiscPosition>& out) {
+    std::vector<Observer> observers;
+    observers.reserve(requests.size());
+    for (const DiscRequest& r : requests) {
+        Observer observer{{0, 0, 0}, {0, 0, 0}, true};
+        if (r.site && !SiteObserver(r.site->latitudeDegrees, r.site->longitudeEastDegrees, r.site->heightMetres, observer)) {
+            return false;
+        }
+        observers.push_back(observer);
     }
     const Window window = WindowOf(transit);
     const long double deltaTDays = window.deltaTSeconds / kit::SecondsPerDay;
     std::vector<long double> taus;
-    taus.reserve(jdUt.size());
-    for (const double jd : jdUt) {
-        const long double tau = static_cast<long double>(jd) + deltaTDays - static_cast<long double>(window.centreJdTt);
+    taus.reserve(requests.size());
+    for (const DiscRequest& r : requests) {
+        const long double tau =
+            static_cast<long double>(r.jdUt) + deltaTDays - static_cast<long double>(window.centreJdTt);
         if (!(tau >= -WindowHalfDays && tau <= WindowHalfDays)) return false;
         taus.push_back(tau);
     }
     const long double epsilon = ObliquityJ2000Deg * DegToRad;
     const Vector eclipticPole{0.0L, -std::sin(epsilon), std::cos(epsilon)};
     std::vector<DiscPosition> positions;
-    positions.reserve(taus.size());
-    for (std::size_t i = 0; i < taus.size(); ++i) {
+    positions.reserve(requests.size());
+    for (std::size_t i = 0; i < requests.size(); ++i) {
+        const Observer& observer = observers[i];
         const View view = ViewAt(window, observer, taus[i]);
         // The pole of date, as for the contacts' position angles.
         const Vector pole = EarthFixedToJ2000({0, 0, 1}, view.jdUt, view.jdTt);
         DiscPosition p;
-        p.jdUt = jdUt[i];
+        p.jdUt = requests[i].jdUt;
         p.pDeg = DiscAngleOf(view, view.planet, pole);
         const long double angle = p.pDeg * DegToRad;
         p.northArcsec = static_cast<double>(view.separation * std::cos(angle));
@@ -56,6 +62,14 @@ bool DiscPositions(const Transit& transit, const std::optional<WgsSite>& site, c
     }
     out = std::move(positions);
     return true;
+}
+
+bool DiscPositions(const Transit& transit, const std::optional<WgsSite>& site, const std::vector<double>& jdUt,
+                   std::vector<DiscPosition>& out) {
+    std::vector<DiscRequest> requests;
+    requests.reserve(jdUt.size());
+    for (const double jd : jdUt) requests.push_back({site, jd});
+    return DiscPositions(transit, requests, out);
 }
 
 }  // namespace ephemeris

@@ -207,9 +207,19 @@ struct DiscPosition {
     double eclipticPoleDeg = 0.0;
 };
 
-// The planet on the Sun's disc at each UT JD of jdUt, from the Earth's centre (site unset) or a WGS84 site.
-// False (out untouched) for a site out of range or an instant more than 0.45 day (10.8 h) from the
-// greatest transit, where the positions are not kept.
+// One instant to see the planet at, from the Earth's centre (site unset) or a WGS84 site.
+struct DiscRequest {
+    std::optional<WgsSite> site;
+    double jdUt = 0.0;
+};
+
+// The planet on the Sun's disc for each request, in their order. The positions of the Sun and the planet are
+// taken from libnova once per call (milliseconds), each request then costs microseconds: ask for all at once.
+// False (out untouched) for a site out of range or an instant more than 0.45 day (10.8 h) from the greatest
+// transit, where the positions are not kept.
+bool DiscPositions(const Transit& transit, const std::vector<DiscRequest>& requests, std::vector<DiscPosition>& out);
+
+// The same for one observer at each UT JD of jdUt.
 bool DiscPositions(const Transit& transit, const std::optional<WgsSite>& site, const std::vector<double>& jdUt,
                    std::vector<DiscPosition>& out);
 
