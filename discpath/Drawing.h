@@ -79,6 +79,9 @@ Drawing LayOut(const PathPicture& picture, kit::Language language);
 // Writes a drawing as SVG.
 void WriteDrawingSvg(const Drawing& drawing, std::ostream& out);
 
+// The colour of observer index: the Earth's centre (0) dark, each site its own.
+std::string TrackColour(std::size_t index);
+
 // Width in pixels that a line of UTF-8 text takes at size: generous, so that a label's box holds its words in
 // any sans-serif font.
 double TextWidth(const std::string& text, double size, bool bold);
