@@ -33,7 +33,7 @@ const Texts English{
     "  --help                   this text\n"
     "  --version                the version\n"
     "\n"
-    "Exit status: 0 done, 1 no transit touches the date, 2 bad input.\n",
+    "Exit status: 0 done, 1 no transit touches the date, 2 bad input or a picture that cannot be written.\n",
     "date \"%s\" is not in the form YYYY-MM-DD",
     "date \"%s\" does not exist",
     "year %s is outside %s..%s",
@@ -120,7 +120,8 @@ const Texts German{
     "  --help                   dieser Text\n"
     "  --version                die Version\n"
     "\n"
-    "Exit-Status: 0 fertig, 1 kein Durchgang am Datum, 2 falsche Eingabe.\n",
+    "Exit-Status: 0 fertig, 1 kein Durchgang am Datum, 2 falsche Eingabe oder ein Bild, das nicht\n"
+    "geschrieben werden kann.\n",
     "das Datum \"%s\" hat nicht die Form JJJJ-MM-TT",
     "das Datum \"%s\" gibt es nicht",
     "das Jahr %s liegt au\xDF" "erhalb von %s..%s",
