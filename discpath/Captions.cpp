@@ -136,7 +136,8 @@ std::vector<LegendEntry> LegendOf(const PathPicture& picture, kit::Language lang
         for (const PathPoint& p : track.path) unseen = unseen || !p.sunUp;
     }
     const bool sites = picture.tracks.size() > 1;
-    legend.push_back({LegendEntry::Swatch::None, "", {Fill(words.scaleNote, Decimal(language, picture.planetRadiusArcsec, 1))}});
+    const std::string planetRadius = Decimal(language, picture.planetRadiusArcsec, 1);
+    legend.push_back({LegendEntry::Swatch::None, "", {Fill(words.scaleNote, planetRadius)}});
     legend.push_back({LegendEntry::Swatch::None, "", {std::string(words.angleNote) + (sites ? words.vertexNote : "")}});
     legend.push_back({LegendEntry::Swatch::None, "", {std::string(words.timeNote) + (sites ? words.localTimeNote : "")}});
     if (unseen) legend.push_back({LegendEntry::Swatch::None, "", {words.unseenNote}});

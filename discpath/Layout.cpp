@@ -26,11 +26,15 @@ struct Scene {
     Pixel centre;
     double scale;   // px per arcsec
     double markPx;  // what a label's leader starts from: the planet's disc, or the ring round a small one
-    Pixel At(const SkyPoint& p) const { return {centre.x - p.left * scale, centre.y - p.up * scale}; }
-    Pixel Toward(double angleDeg, double r) const {
-        return {centre.x - r * std::sin(angleDeg * Rad), centre.y - r * std::cos(angleDeg * Rad)};
-    }
 };
+
+Pixel At(const Scene& scene, const SkyPoint& p) {
+    return {scene.centre.x - p.left * scene.scale, scene.centre.y - p.up * scene.scale};
+}
+
+Pixel Toward(const Scene& scene, double angleDeg, double r) {
+    return {scene.centre.x - r * std::sin(angleDeg * Rad), scene.centre.y - r * std::cos(angleDeg * Rad)};
+}
 
 Label Boxed(std::vector<TextLine> lines) {
     Label label;
@@ -62,7 +66,7 @@ double Length(const Segment& s) { return std::hypot(s.x2 - s.x1, s.y2 - s.y1); }
 // The arrow three quarters along the geocentric path, where no contact label's leader starts.
 std::vector<Pixel> Arrow(const Track& track, const Scene& scene) {
     const std::size_t i = track.path.size() * 3 / 4;
-    const Pixel a = scene.At(track.path[i - 1].at), b = scene.At(track.path[i + 1].at), tip = scene.At(track.path[i].at);
+    const Pixel a = At(scene, track.path[i - 1].at), b = At(scene, track.path[i + 1].at), tip = At(scene, track.path[i].at);
     const double length = std::hypot(b.x - a.x, b.y - a.y), ux = (b.x - a.x) / length, uy = (b.y - a.y) / length;
     const double size = 10.0;
     return {{tip.x + ux * size / 2, tip.y + uy * size / 2},
@@ -78,9 +82,9 @@ void DrawPaths(const PathPicture& picture, const Scene& scene, Drawing& d, Obsta
         for (std::size_t i = 0; i + 1 < track.path.size(); ++i) {
             const bool dotted = !(track.path[i].sunUp && track.path[i + 1].sunUp);
             if (i == 0 || d.strokes.back().dotted != dotted) {
-                d.strokes.push_back({{scene.At(track.path[i].at)}, TrackColour(t), dotted, track.geocentric ? 1.8 : 1.6});
+                d.strokes.push_back({{At(scene, track.path[i].at)}, TrackColour(t), dotted, track.geocentric ? 1.8 : 1.6});
             }
-            d.strokes.back().points.push_back(scene.At(track.path[i + 1].at));
+            d.strokes.back().points.push_back(At(scene, track.path[i + 1].at));
         }
     }
     for (const Stroke& s : d.strokes) {
@@ -92,7 +96,7 @@ void DrawPaths(const PathPicture& picture, const Scene& scene, Drawing& d, Obsta
     for (std::size_t t = 0; t < picture.tracks.size(); ++t) {
         for (const Mark& m : picture.tracks[t].marks) {
             if (!m.happens) continue;
-            const Pixel at = scene.At(m.at);
+            const Pixel at = At(scene, m.at);
             d.planets.push_back({{at.x, at.y, planetPx}, TrackColour(t), m.sunUp});
             // Mercury is a pixel or two across: a ring round the geocentric disc shows where it stands.
             const bool ring = t == 0 && planetPx < MinimumMarkPx;
@@ -109,8 +113,8 @@ void DrawPaths(const PathPicture& picture, const Scene& scene, Drawing& d, Obsta
 
 // The ecliptic across the disc, ending at the limb so that it takes no room from the labels outside.
 void DrawEcliptic(const PathPicture& picture, const Scene& scene, Drawing& d, Obstacles& obstacles) {
-    const Pixel a = scene.Toward(picture.eclipticPoleDeg + 90.0, SunRadiusPx);
-    const Pixel b = scene.Toward(picture.eclipticPoleDeg + 270.0, SunRadiusPx);
+    const Pixel a = Toward(scene, picture.eclipticPoleDeg + 90.0, SunRadiusPx);
+    const Pixel b = Toward(scene, picture.eclipticPoleDeg + 270.0, SunRadiusPx);
     d.ecliptic = {a.x, a.y, b.x, b.y};
     obstacles.lines.push_back(d.ecliptic);
 }
@@ -136,7 +140,7 @@ void LabelEvents(const PathPicture& picture, const Scene& scene, const Stage& st
     const Track& centre = picture.tracks.front();
     int sides[MarkCount] = {0, 0, 0, 0, 0};
     for (const auto& [a, b] : {std::pair{0, 1}, std::pair{4, 3}}) {
-        const Pixel pa = scene.At(centre.marks[a].at), pb = scene.At(centre.marks[b].at);
+        const Pixel pa = At(scene, centre.marks[a].at), pb = At(scene, centre.marks[b].at);
         const double turn = std::remainder(std::atan2(pa.y - scene.centre.y, pa.x - scene.centre.x) -
                                                std::atan2(pb.y - scene.centre.y, pb.x - scene.centre.x),
                                            2.0 * static_cast<double>(kit::Pi));
@@ -155,7 +159,7 @@ void LabelEvents(const PathPicture& picture, const Scene& scene, const Stage& st
         }
         if (named == nullptr) return;
         Label label = Boxed(EventLines(picture, index, language));
-        const Pixel at = scene.At(named->at);
+        const Pixel at = At(scene, named->at);
         const LabelRequest request{at.x, at.y, scene.markPx, label.box.width, label.box.height, sides[index]};
         const Placement placement =
             index == 2 ? PlaceInside(stage, request, taken) : PlaceOutside(stage, request, taken);
@@ -186,7 +190,7 @@ void LabelEcliptic(const PathPicture& picture, const Scene& scene, const Stage& 
     Label ecliptic = Boxed({{EclipticWord(language), "#777777", false}});
     Placement best;
     for (const double end : {picture.eclipticPoleDeg + 90.0, picture.eclipticPoleDeg + 270.0}) {
-        const Pixel near = scene.Toward(end, 0.8 * SunRadiusPx);
+        const Pixel near = Toward(scene, end, 0.8 * SunRadiusPx);
         const Placement p =
             PlaceInside(stage, {near.x, near.y, 0.0, ecliptic.box.width, ecliptic.box.height, 0}, obstacles);
         if (p.clear && (!best.clear || Length(p.leader) < Length(best.leader))) best = p;
@@ -204,7 +208,7 @@ Label Beside(const std::string& text, bool bold, const Scene& scene, double angl
              const Obstacles& obstacles) {
     for (const double turn : {0.0, 4.0, -4.0, 8.0, -8.0, 12.0, -12.0}) {
         for (double r = distance; r <= distance + 60.0; r += 6.0) {
-            const Label label = Word(text, scene.Toward(angleDeg + turn, SunRadiusPx + r), bold);
+            const Label label = Word(text, Toward(scene, angleDeg + turn, SunRadiusPx + r), bold);
             bool clear = true;
             for (const Circle& c : obstacles.circles) clear = clear && !Touches(label.box, c, 2.0);
             for (const Segment& s : obstacles.lines) clear = clear && !Touches(label.box, s, 2.0);
@@ -213,7 +217,7 @@ Label Beside(const std::string& text, bool bold, const Scene& scene, double angl
             if (clear) return label;
         }
     }
-    return Word(text, scene.Toward(angleDeg, SunRadiusPx + distance), bold);
+    return Word(text, Toward(scene, angleDeg, SunRadiusPx + distance), bold);
 }
 
 // The compass, last: north, east, south, west at the limb, and the zenith above when the frame turns with it,

@@ -42,7 +42,8 @@ void WriteDrawingSvg(const Drawing& d, std::ostream& out) {
     std::ostringstream svg;
     svg << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
         << "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" << N(d.width) << "\" height=\"" << N(d.height)
-        << "\" viewBox=\"0 0 " << N(d.width) << ' ' << N(d.height) << "\" font-family=\"sans-serif\" xml:space=\"preserve\" font-size=\""
+        << "\" viewBox=\"0 0 " << N(d.width) << ' ' << N(d.height)
+        << "\" font-family=\"sans-serif\" xml:space=\"preserve\" font-size=\""
         << N(LabelSize) << "\">\n"
         << "<rect width=\"100%\" height=\"100%\" fill=\"white\"/>\n";
     const double titleSizes[] = {20.0, 14.0, 14.0};

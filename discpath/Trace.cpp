@@ -43,15 +43,12 @@ struct Slots {
     std::size_t displacement = 0;  // sites: the geocentric path either side of the greatest transit
 };
 
-// The requests of one batch, with the index each gets.
-struct Batch {
-    std::vector<DiscRequest> requests;
-    std::size_t Add(const std::optional<WgsSite>& site, const std::vector<double>& times) {
-        const std::size_t first = requests.size();
-        for (const double jd : times) requests.push_back({site, jd});
-        return first;
-    }
-};
+// Adds a request for the observer at each of times to requests; the index of the first.
+std::size_t Add(std::vector<DiscRequest>& requests, const std::optional<WgsSite>& site, const std::vector<double>& times) {
+    const std::size_t first = requests.size();
+    for (const double jd : times) requests.push_back({site, jd});
+    return first;
+}
 
 // A position in the frame: turned by turnDeg anticlockwise (0: north up, east left as given).
 SkyPoint InFrame(const DiscPosition& p, double turnDeg) {
@@ -127,24 +124,24 @@ bool TracePath(const ephemeris::Transit& transit, const std::vector<SiteSeen>& s
     }
     // Everything in one batch: the positions of the Sun and the planet are the costly part, the requests cheap.
     const std::optional<WgsSite> zenithSite = zenithUp ? std::optional(sites.front().site) : std::nullopt;
-    Batch batch;
+    std::vector<DiscRequest> batch;
     std::vector<Slots> slots(observers.size());
     for (std::size_t o = 0; o < observers.size(); ++o) {
         Slots& s = slots[o];
         std::vector<double> times = MarkTimes(observers[o]);
         s.pathJdUt = PathTimes(transit, observers[o]);
         times.insert(times.end(), s.pathJdUt.begin(), s.pathJdUt.end());
-        s.marks = batch.Add(observers[o].site, times);
+        s.marks = Add(batch, observers[o].site, times);
         s.path = s.marks + MarkCount;
         // The frame turns by the zenith site's parallactic angle at each instant.
-        if (zenithSite) s.turns = batch.Add(zenithSite, times);
+        if (zenithSite) s.turns = Add(batch, zenithSite, times);
         if (o > 0) {
-            s.displacement = batch.Add(std::nullopt, {observers[o].greatestJdUt - DisplacementHalfSpanDays,
+            s.displacement = Add(batch, std::nullopt, {observers[o].greatestJdUt - DisplacementHalfSpanDays,
                                                       observers[o].greatestJdUt + DisplacementHalfSpanDays});
         }
     }
     std::vector<DiscPosition> at;
-    if (!ephemeris::DiscPositions(transit, batch.requests, at)) return false;
+    if (!ephemeris::DiscPositions(transit, batch, at)) return false;
     auto turn = [&](const Slots& s, std::size_t k) { return zenithSite ? -at[s.turns + k].zenithPDeg : 0.0; };
 
     PathPicture picture;
