@@ -15,29 +15,6 @@ namespace {
 constexpr long double TimeToleranceDays = 1e-10L;
 constexpr long double PseudoSiteEarthRadii = 0.05L;
 
-// What the observer sees at tau: the separation of the centres and the two radii, in arcsec.
-struct View {
-    long double separation, sunRadius, planetRadius;
-    Vector sun;        // the Sun from the observer, AU
-    Vector planet;     // the planet from the observer, AU
-    Vector observer;   // the observer from the centre, AU, J2000
-    double jdUt, jdTt;
-};
-
-View ViewAt(const Window& window, const Observer& observer, long double tau) {
-    const Geometry g = Interpolate(window, tau);
-    const long double jdTt = static_cast<long double>(window.centreJdTt) + tau;
-    const double jdUt = static_cast<double>(jdTt - window.deltaTSeconds / kit::SecondsPerDay);
-    Vector site{0, 0, 0};
-    if (!observer.atCentre) {
-        site = Scale(EarthFixedToJ2000(observer.earthFixedKm, jdUt, static_cast<double>(jdTt)), 1.0L / kit::AuKm);
-    }
-    const Vector planet = Subtract(g.planet, site), sun = Subtract(g.sun, site);
-    return {SeparationArcsec(planet, sun), SunRadiusArcsec(Norm(sun)),
-            PlanetRadiusArcsec(window.planet, window.radii, Norm(planet)), sun, planet, site, jdUt,
-            static_cast<double>(jdTt)};
-}
-
 // Contacts 1 and 4 touch the limb from outside, 2 and 3 from inside.
 long double ContactFunction(const View& view, int contact) {
     const bool outer = contact == 1 || contact == 4;
@@ -89,34 +66,56 @@ long double ContactRoot(const Window& window, const Observer& observer, int cont
     return (a + b) / 2.0L;
 }
 
+}  // namespace
+
+View ViewAt(const Window& window, const Observer& observer, long double tau) {
+    const Geometry g = Interpolate(window, tau);
+    const long double jdTt = static_cast<long double>(window.centreJdTt) + tau;
+    const double jdUt = static_cast<double>(jdTt - window.deltaTSeconds / kit::SecondsPerDay);
+    Vector site{0, 0, 0};
+    if (!observer.atCentre) {
+        site = Scale(EarthFixedToJ2000(observer.earthFixedKm, jdUt, static_cast<double>(jdTt)), 1.0L / kit::AuKm);
+    }
+    const Vector planet = Subtract(g.planet, site), sun = Subtract(g.sun, site);
+    return {SeparationArcsec(planet, sun), SunRadiusArcsec(Norm(sun)),
+            PlanetRadiusArcsec(window.planet, window.radii, Norm(planet)), sun, planet, site, jdUt,
+            static_cast<double>(jdTt)};
+}
+
 long double AltitudeDegrees(const View& view, const Observer& observer) {
     const Vector zenith = EarthFixedToJ2000(observer.zenith, view.jdUt, view.jdTt);
     return std::asin(Dot(view.sun, zenith) / Norm(view.sun)) / DegToRad;
 }
 
-// The planet's direction on the Sun's disc from the point where the great circle towards reference (J2000)
-// crosses the limb, towards the east, degrees 0..360. reference x sun points east of reference on the sky, as
-// the pole x the Sun points to growing right ascension.
-double DiscAngleFrom(const View& view, const Vector& reference) {
+double DiscAngleOf(const View& view, const Vector& target, const Vector& reference) {
+    // reference x sun points east of reference on the sky, as the pole x the Sun points to growing right
+    // ascension.
     const Vector s = Scale(view.sun, 1.0L / Norm(view.sun));
     const Vector up = Subtract(reference, Scale(s, Dot(reference, s)));
     const Vector east = Cross(up, s);
-    const long double angle = std::atan2(Dot(view.planet, east), Dot(view.planet, up)) / DegToRad;
+    const long double angle = std::atan2(Dot(target, east), Dot(target, up)) / DegToRad;
     // A tiny negative angle plus 360 rounds to 360 itself.
     const double turned = static_cast<double>(angle < 0.0L ? angle + 360.0L : angle);
     return turned >= 360.0 ? 0.0 : turned;
 }
-
-}  // namespace
 
 DiscAngles DiscAnglesAt(const Window& window, const Observer& observer, long double tau) {
     const View view = ViewAt(window, observer, tau);
     // The pole of date is the Earth-fixed z axis: the precession alone turns it, and nutation's 10 arcsec
     // move the angles by a thousandth of a degree.
     const Vector pole = EarthFixedToJ2000({0, 0, 1}, view.jdUt, view.jdTt);
-    DiscAngles angles{DiscAngleFrom(view, pole), 0.0};
-    if (!observer.atCentre) angles.vDeg = DiscAngleFrom(view, EarthFixedToJ2000(observer.zenith, view.jdUt, view.jdTt));
+    DiscAngles angles{DiscAngleOf(view, view.planet, pole), 0.0};
+    if (!observer.atCentre) angles.vDeg = DiscAngleOf(view, view.planet, EarthFixedToJ2000(observer.zenith, view.jdUt, view.jdTt));
     return angles;
+}
+
+bool SiteObserver(double latitudeDegrees, double longitudeEastDegrees, double heightMetres, Observer& out) {
+    if (!(latitudeDegrees >= -90.0 && latitudeDegrees <= 90.0)) return false;
+    if (!(longitudeEastDegrees >= -180.0 && longitudeEastDegrees <= 180.0)) return false;
+    if (!(heightMetres >= MinSiteHeightM && heightMetres <= MaxSiteHeightM)) return false;
+    const long double lat = latitudeDegrees * DegToRad, lon = longitudeEastDegrees * DegToRad;
+    out = {GeodeticToEarthFixedKm(lat, lon, heightMetres / 1000.0L), ZenithEarthFixed(lat, lon), false};
+    return true;
 }
 
 Window WindowOf(const Transit& transit) {
@@ -146,11 +145,8 @@ Solution Solve(const Window& window, const Observer& observer) {
 
 bool LocalContacts(const Transit& transit, double latitudeDegrees, double longitudeEastDegrees,
                    double heightMetres, LocalCircumstances& out) {
-    if (!(latitudeDegrees >= -90.0 && latitudeDegrees <= 90.0)) return false;
-    if (!(longitudeEastDegrees >= -180.0 && longitudeEastDegrees <= 180.0)) return false;
-    if (!(heightMetres >= MinSiteHeightM && heightMetres <= MaxSiteHeightM)) return false;
-    const long double lat = latitudeDegrees * DegToRad, lon = longitudeEastDegrees * DegToRad;
-    const Observer observer{GeodeticToEarthFixedKm(lat, lon, heightMetres / 1000.0L), ZenithEarthFixed(lat, lon), false};
+    Observer observer{};
+    if (!SiteObserver(latitudeDegrees, longitudeEastDegrees, heightMetres, observer)) return false;
     const Window window = WindowOf(transit);
     const Solution s = Solve(window, observer);
     const long double centreUt = static_cast<long double>(window.centreJdTt) - window.deltaTSeconds / kit::SecondsPerDay;

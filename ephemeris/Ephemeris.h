@@ -184,6 +184,45 @@ ElementsSite ElementsSiteOf(double latitudeDegrees, double longitudeEastDegrees,
 bool PredictContact(const BesselianElements& elements, int contact, const ElementsSite& site, double q, double& jdUt,
                     double& jdUtPerQ);
 
+// The planet on the Sun's disc (Disc.cpp)
+
+// A WGS84 site: latitude -90..90, longitude -180..180 east positive, height MinSiteHeightM..MaxSiteHeightM.
+struct WgsSite {
+    double latitudeDegrees = 0.0, longitudeEastDegrees = 0.0, heightMetres = 0.0;
+};
+
+// Where the planet's centre stands on the Sun's disc at one instant, as the contacts see it. north and east
+// are its offsets from the Sun's centre in arcsec towards the north point (equator of date) and the east, in
+// the plane of the sky: their length is the separation of the centres that the contacts are solved for, their
+// direction the position angle pDeg. At a site vDeg is the vertex angle and zenithPDeg the position angle of
+// the zenith point (the Sun's parallactic angle q, V = P - q), both 0 at the Earth's centre, as is the Sun's
+// altitude. eclipticPoleDeg is the position angle of the direction towards the ecliptic's north pole (the
+// ecliptic runs across the disc at right angles to it).
+struct DiscPosition {
+    double jdUt = 0.0;
+    double northArcsec = 0.0, eastArcsec = 0.0;
+    double sunRadiusArcsec = 0.0, planetRadiusArcsec = 0.0;  // apparent, with the transit's radii
+    double pDeg = 0.0, vDeg = 0.0, zenithPDeg = 0.0;
+    double sunAltitudeDegrees = 0.0;                          // geometric, of the Sun's centre
+    double eclipticPoleDeg = 0.0;
+};
+
+// One instant to see the planet at, from the Earth's centre (site unset) or a WGS84 site.
+struct DiscRequest {
+    std::optional<WgsSite> site;
+    double jdUt = 0.0;
+};
+
+// The planet on the Sun's disc for each request, in their order. The positions of the Sun and the planet are
+// taken from libnova once per call (milliseconds), each request then costs microseconds: ask for all at once.
+// False (out untouched) for a site out of range or an instant more than 0.45 day (10.8 h) from the greatest
+// transit, where the positions are not kept.
+bool DiscPositions(const Transit& transit, const std::vector<DiscRequest>& requests, std::vector<DiscPosition>& out);
+
+// The same for one observer at each UT JD of jdUt.
+bool DiscPositions(const Transit& transit, const std::optional<WgsSite>& site, const std::vector<double>& jdUt,
+                   std::vector<DiscPosition>& out);
+
 // The Sun (Sun.cpp)
 
 // The one rule of every program for "the Sun is up": its geometric altitude, of its centre, at or above

@@ -32,6 +32,11 @@ nlohmann::ordered_json EventsJson(const TransitsEntry& entry, bool local, bool a
     return events;
 }
 
+nlohmann::ordered_json SiteJson(const ephemeris::WgsSite& site) {
+    return {{"latitude_deg", site.latitudeDegrees}, {"longitude_deg", site.longitudeEastDegrees},
+            {"height_m", site.heightMetres}};
+}
+
 const char* DeltaTSourceName(ephemeris::DeltaTSource source) {
     switch (source) {
         case ephemeris::DeltaTSource::Given: return "given";
@@ -101,15 +106,22 @@ bool WriteTransitsJson(const TransitsOptions& options, const TransitsReport& rep
     } else if (!report.entries.empty()) {
         const TransitsEntry& entry = report.entries.front();
         document = TransitHeadJson(entry.transit);
-        if (options.command == TransitsCommand::Contacts) {
-            if (options.siteGiven) {
-                document["site"] = {{"latitude_deg", options.latitudeDegrees},
-                                    {"longitude_deg", options.longitudeEastDegrees},
-                                    {"height_m", options.heightMetres}};
+        if (options.command == TransitsCommand::Contacts && report.entries.size() > 1) {
+            // Several sites: each with its site, separation and events, in the order given.
+            document["sites"] = nlohmann::ordered_json::array();
+            for (const TransitsEntry& each : report.entries) {
+                nlohmann::ordered_json item;
+                item["site"] = SiteJson(options.sites[static_cast<std::size_t>(each.site)]);
+                item["min_separation_arcsec"] = each.local.minSeparationArcsec;
+                item["events"] = EventsJson(each, true, true);
+                document["sites"].push_back(item);
             }
+        } else if (options.command == TransitsCommand::Contacts) {
+            const bool atSite = entry.site >= 0;
+            if (atSite) document["site"] = SiteJson(options.sites[static_cast<std::size_t>(entry.site)]);
             document["min_separation_arcsec"] =
-                options.siteGiven ? entry.local.minSeparationArcsec : entry.transit.minSeparationArcsec;
-            document["events"] = EventsJson(entry, options.siteGiven, true);
+                atSite ? entry.local.minSeparationArcsec : entry.transit.minSeparationArcsec;
+            document["events"] = EventsJson(entry, atSite, true);
         } else if (options.command == TransitsCommand::Elements) {
             document["elements"] = ElementsJson(entry.elements);
         } else {

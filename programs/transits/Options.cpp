@@ -128,8 +128,7 @@ int ParseSite(const Texts& texts, const std::string& text, TransitsOptions& opti
         const std::string highest = Number(kit::Language::English, ephemeris::MaxSiteHeightM, 0);
         return UsageError(texts, Fill(texts.heightOutside, parts[2], lowest, highest), err);
     }
-    options.siteGiven = true;
-    options.latitudeDegrees = values[0], options.longitudeEastDegrees = values[1], options.heightMetres = values[2];
+    options.sites.push_back({values[0], values[1], values[2]});
     return -1;
 }
 
@@ -155,7 +154,9 @@ int ParseTransitsOptions(const std::vector<std::string>& args, kit::Language lan
     CLI::App app{"", "transits"};
     app.set_help_flag();
     bool help = false, version = false;
-    std::string format = "text", languageText, deltaT, radii = "nasa", planet, from, to, date, site;
+    std::string format = "text", languageText, deltaT, radii = "nasa", planet, from, to, date;
+    std::vector<std::string> sites;
+    bool zenithUp = false;
     app.add_flag("--help", help);
     app.add_flag("--version", version);
     app.add_option("--format", format);
@@ -174,7 +175,10 @@ int ParseTransitsOptions(const std::vector<std::string>& args, kit::Language lan
     list->add_option("--from", from);
     list->add_option("--to", to);
     contacts->add_option("date", date);
-    contacts->add_option("--site", site);
+    // Each --site takes one value, so that the date may follow it.
+    contacts->add_option("--site", sites)->allow_extra_args(false)->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
+    CLI::Option* plot = contacts->add_option("--plot", options.plotFile)->expected(0, 1);
+    contacts->add_flag("--zenith-up", zenithUp);
     coefficients->add_option("date", date);
     elements->add_option("date", date);
     app.require_subcommand(0, 1);
@@ -238,8 +242,14 @@ int ParseTransitsOptions(const std::vector<std::string>& args, kit::Language lan
         return UsageError(texts, Fill(texts.needsDate, name), err);
     }
     if (const int status = ParseDateArgument(texts, date, options, err); status >= 0) return status;
-    if (!site.empty() || contacts->count("--site") > 0) {
+    for (const std::string& site : sites) {
         if (const int status = ParseSite(texts, site, options, err); status >= 0) return status;
     }
+    if (plot->count() > 0 && (options.plotFile.empty() || options.plotFile == "-")) {
+        return UsageError(texts, texts.plotNeedsFile, err);
+    }
+    if (zenithUp && options.plotFile.empty()) return UsageError(texts, texts.zenithUpNeedsPlot, err);
+    if (zenithUp && options.sites.size() != 1) return UsageError(texts, texts.zenithUpNeedsSite, err);
+    options.zenithUp = zenithUp;
     return -1;
 }

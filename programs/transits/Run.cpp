@@ -31,10 +31,16 @@ bool RunTransits(const TransitsOptions& options, std::ostream& err, TransitsRepo
         report.status = 1;
         return false;
     }
-    if (options.command == TransitsCommand::Contacts && options.siteGiven) {
-        // The site was checked while parsing, so LocalContacts cannot refuse it.
-        ephemeris::LocalContacts(entry.transit, options.latitudeDegrees, options.longitudeEastDegrees,
-                                 options.heightMetres, entry.local);
+    if (options.command == TransitsCommand::Contacts && !options.sites.empty()) {
+        // Each site in turn. They were checked while parsing, so LocalContacts cannot refuse them.
+        for (std::size_t i = 0; i < options.sites.size(); ++i) {
+            const ephemeris::WgsSite& site = options.sites[i];
+            entry.site = static_cast<int>(i);
+            ephemeris::LocalContacts(entry.transit, site.latitudeDegrees, site.longitudeEastDegrees, site.heightMetres,
+                                     entry.local);
+            report.entries.push_back(entry);
+        }
+        return true;
     }
     if (options.command == TransitsCommand::Coefficients) {
         ephemeris::ContactCoefficients(entry.transit, entry.coefficientsSeconds);

@@ -25,10 +25,10 @@ std::string DeltaTLine(const TransitsOptions& options, const Transit& t) {
                 DeltaTSourceWord(texts, t.deltaTSource), t.radii == Radii::Nasa ? texts.radiiNasa : texts.radiiIau);
 }
 
-std::string SiteText(const TransitsOptions& options) {
-    return Number(kit::Language::English, options.latitudeDegrees, 4) + "," +
-           Number(kit::Language::English, options.longitudeEastDegrees, 4) + "," +
-           Number(kit::Language::English, options.heightMetres, 0);
+std::string SiteText(const ephemeris::WgsSite& site) {
+    return Number(kit::Language::English, site.latitudeDegrees, 4) + "," +
+           Number(kit::Language::English, site.longitudeEastDegrees, 4) + "," +
+           Number(kit::Language::English, site.heightMetres, 0);
 }
 
 // "P  83.2 deg": the number right-aligned in five, so that the columns stand under each other.
@@ -78,11 +78,15 @@ void WriteContacts(const TransitsOptions& options, const TransitsEntry& entry, s
     const Texts& texts = TextsFor(options.language);
     const Transit& t = entry.transit;
     const Planet planet = t.planet;
+    const bool atSite = entry.site >= 0;
     out << Fill(texts.transitOf, planet == Planet::Venus ? texts.venusGenitive : texts.mercuryGenitive,
                 DateText(CalendarFromJd(t.greatestJdUt)))
-        << ", " << (options.siteGiven ? Fill(texts.seenFrom, SiteText(options)) : std::string(texts.geocentric)) << '\n'
+        << ", "
+        << (atSite ? Fill(texts.seenFrom, SiteText(options.sites[static_cast<std::size_t>(entry.site)]))
+                   : std::string(texts.geocentric))
+        << '\n'
         << DeltaTLine(options, t) << '\n';
-    const std::vector<Event> events = Events(entry, options.siteGiven);
+    const std::vector<Event> events = Events(entry, atSite);
     int nextContact = 1;
     auto missing = [&](int upTo) {
         for (; nextContact < upTo; ++nextContact) {
@@ -101,13 +105,13 @@ void WriteContacts(const TransitsOptions& options, const TransitsEntry& entry, s
         name.resize(10, ' ');
         out << name << DateText(when) << ' ' << ClockText(when, true);
         out << "   " << AngleCell(texts.positionAngle, options.language, e.pDeg);
-        if (options.siteGiven) out << "   " << AngleCell(texts.vertexAngle, options.language, e.vDeg);
+        if (atSite) out << "   " << AngleCell(texts.vertexAngle, options.language, e.vDeg);
         if (e.withAltitude) {
             const std::string altitude = Number(options.language, e.sunAltitudeDegrees, 1);
             out << "   " << Fill(ephemeris::SunIsUp(e.sunAltitudeDegrees) ? texts.sunAltitude : texts.sunBelow, altitude);
         }
         if (e.contact == 0) {
-            const double separation = options.siteGiven ? entry.local.minSeparationArcsec : t.minSeparationArcsec;
+            const double separation = atSite ? entry.local.minSeparationArcsec : t.minSeparationArcsec;
             out << "   " << Fill(texts.minSeparation, Number(options.language, separation, 1));
         }
         out << '\n';
@@ -171,7 +175,11 @@ void WriteTransitsText(const TransitsOptions& options, const TransitsReport& rep
         WriteList(options, report, out);
     } else if (!report.entries.empty()) {
         if (options.command == TransitsCommand::Contacts) {
-            WriteContacts(options, report.entries.front(), out);
+            // Several sites one after the other, a blank line between.
+            for (std::size_t i = 0; i < report.entries.size(); ++i) {
+                if (i > 0) out << '\n';
+                WriteContacts(options, report.entries[i], out);
+            }
         } else if (options.command == TransitsCommand::Coefficients) {
             WriteCoefficients(options, report.entries.front(), out);
         } else {

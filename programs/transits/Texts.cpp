@@ -21,7 +21,11 @@ const Texts English{
     "Options:\n"
     "  --planet venus|mercury   only this planet (default: both)\n"
     "  --from YEAR, --to YEAR   the years of list (default: 1600 and 2200)\n"
-    "  --site LAT,LON[,HEIGHT]  for contacts: degrees, north and east positive, height in m (WGS84)\n"
+    "  --site LAT,LON[,HEIGHT]  for contacts: degrees, north and east positive, height in m (WGS84);\n"
+    "                           again for more sites, each in turn\n"
+    "  --plot FILE              for contacts: also draw the planet's path across the Sun's disc into\n"
+    "                           FILE (SVG), from the Earth's centre and from each site\n"
+    "  --zenith-up              for --plot with one --site: the site's zenith up instead of north\n"
     "  --delta-t SECONDS        TT - UT instead of the measured values (USNO; Stephenson et al. 2016)\n"
     "  --radii nasa|iau         NASA's radii (default) or the IAU's solid planets, as the IMCCE\n"
     "  --format text|json       for people (default) or for scripts\n"
@@ -29,7 +33,7 @@ const Texts English{
     "  --help                   this text\n"
     "  --version                the version\n"
     "\n"
-    "Exit status: 0 done, 1 no transit touches the date, 2 bad input.\n",
+    "Exit status: 0 done, 1 no transit touches the date, 2 bad input or a picture that cannot be written.\n",
     "date \"%s\" is not in the form YYYY-MM-DD",
     "date \"%s\" does not exist",
     "year %s is outside %s..%s",
@@ -80,6 +84,10 @@ const Texts English{
     "contact",
     "Besselian elements, transit of %s, %s, every hour of UT",
     "x, y, l1, l2 in Earth equatorial radii (6378.137 km); d, mu in degrees (equator of date)",
+    "--plot needs the name of a file for the picture (the contacts go to standard output)",
+    "--zenith-up turns the picture: it needs --plot FILE",
+    "--zenith-up needs exactly one --site: the zenith is a site's",
+    "%s: cannot write the picture",
 };
 
 // German letters as Windows-1252 escapes; a following hex digit needs a split literal.
@@ -100,7 +108,11 @@ const Texts German{
     "Optionen:\n"
     "  --planet venus|mercury   nur dieser Planet (Vorgabe: beide)\n"
     "  --from JAHR, --to JAHR   die Jahre von list (Vorgabe: 1600 und 2200)\n"
-    "  --site BREITE,L\xC4NGE[,H\xD6HE]  f\xFCr contacts: Grad, Nord und Ost positiv, H\xF6he in m (WGS84)\n"
+    "  --site BREITE,L\xC4NGE[,H\xD6HE]  f\xFCr contacts: Grad, Nord und Ost positiv, H\xF6he in m (WGS84);\n"
+    "                           mehrmals f\xFCr mehrere Orte, einer nach dem anderen\n"
+    "  --plot DATEI             f\xFCr contacts: dazu den Weg des Planeten \xFC" "ber die Sonnenscheibe als\n"
+    "                           SVG in DATEI zeichnen, vom Erdmittelpunkt und von jedem Ort\n"
+    "  --zenith-up              f\xFCr --plot mit einem --site: der Zenit des Ortes oben statt Norden\n"
     "  --delta-t SEKUNDEN       TT - UT statt der gemessenen Werte (USNO; Stephenson u. a. 2016)\n"
     "  --radii nasa|iau         die Radien der NASA (Vorgabe) oder die festen Planeten der IAU (IMCCE)\n"
     "  --format text|json       f\xFCr Menschen (Vorgabe) oder f\xFCr Skripte\n"
@@ -108,7 +120,8 @@ const Texts German{
     "  --help                   dieser Text\n"
     "  --version                die Version\n"
     "\n"
-    "Exit-Status: 0 fertig, 1 kein Durchgang am Datum, 2 falsche Eingabe.\n",
+    "Exit-Status: 0 fertig, 1 kein Durchgang am Datum, 2 falsche Eingabe oder ein Bild, das nicht\n"
+    "geschrieben werden kann.\n",
     "das Datum \"%s\" hat nicht die Form JJJJ-MM-TT",
     "das Datum \"%s\" gibt es nicht",
     "das Jahr %s liegt au\xDF" "erhalb von %s..%s",
@@ -159,6 +172,10 @@ const Texts German{
     "Kontakt",
     "Besselsche Elemente, Durchgang %s, %s, zu jeder vollen Stunde UT",
     "x, y, l1, l2 in \xC4quatorradien der Erde (6378,137 km); d, mu in Grad (\xC4quator des Datums)",
+    "--plot braucht den Namen einer Datei f\xFCr das Bild (die Kontakte gehen auf die Standardausgabe)",
+    "--zenith-up dreht das Bild: es braucht --plot DATEI",
+    "--zenith-up braucht genau einen --site: der Zenit geh\xF6rt zu einem Ort",
+    "%s: das Bild kann nicht geschrieben werden",
 };
 
 }  // namespace

@@ -61,6 +61,10 @@ struct Texts {
     const char* contactWord;
     const char* elementsTitle;
     const char* elementsUnits;
+    const char* plotNeedsFile;
+    const char* zenithUpNeedsPlot;
+    const char* zenithUpNeedsSite;
+    const char* cannotWritePlot;
 };
 
 // The words in language.

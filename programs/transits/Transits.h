@@ -21,15 +21,17 @@ struct TransitsOptions {
     std::optional<ephemeris::Planet> planet;  // unset: both
     int fromYear = ephemeris::FirstCatalogueYear, toYear = ephemeris::LastCatalogueYear;
     int year = 0, month = 0, day = 0;  // contacts, coefficients, elements: a UT date the transit touches
-    bool siteGiven = false;
-    double latitudeDegrees = 0.0, longitudeEastDegrees = 0.0, heightMetres = 0.0;
+    std::vector<ephemeris::WgsSite> sites;  // contacts: each --site in the order given
+    std::string plotFile;                   // contacts: the path across the Sun's disc drawn into it as SVG
+    bool zenithUp = false;                  // the picture turned to the one site's zenith
     ephemeris::EphemerisOptions ephemeris;
 };
 
-// One transit with, for contacts at a site, what the site sees, for coefficients, its A_c, and for elements,
-// its Besselian elements.
+// One transit with, for contacts at a site, what the site sees (site indexes options.sites, -1 the Earth's
+// centre), for coefficients, its A_c, and for elements, its Besselian elements.
 struct TransitsEntry {
     ephemeris::Transit transit;
+    int site = -1;
     ephemeris::LocalCircumstances local;
     double coefficientsSeconds[ephemeris::ContactCount][3] = {};
     ephemeris::BesselianElements elements;
@@ -52,6 +54,10 @@ bool RunTransits(const TransitsOptions& options, std::ostream& err, TransitsRepo
 
 // Writes the report for people to read, in the options' language (Windows-1252 bytes).
 void WriteTransitsText(const TransitsOptions& options, const TransitsReport& report, std::ostream& out);
+
+// Draws the path across the Sun's disc that options.plotFile asks for into it (nothing without one). False,
+// with one sentence in UTF-8 on err, when the file cannot be written.
+bool WriteTransitsPlot(const TransitsOptions& options, const TransitsReport& report, std::ostream& err);
 
 // Writes the report as JSON with the stable keys scripts read (ASCII only). False if the JSON library fails.
 bool WriteTransitsJson(const TransitsOptions& options, const TransitsReport& report, std::ostream& out);

@@ -23,7 +23,7 @@ int main(int argc, char** argv) {
     const std::vector<std::string> args(argv, argv + argc);
     const kit::Language language =
         kit::LanguageFromLocale(std::getenv("LC_ALL"), std::getenv("LC_MESSAGES"), std::getenv("LANG"));
-    std::ostringstream out, err;
+    std::ostringstream out, err, plotErr;  // plotErr is UTF-8 already: it may name a file in UTF-8
     TransitsOptions options;
     int status = ParseTransitsOptions(args, language, out, err, options);
     if (status < 0) {
@@ -36,9 +36,10 @@ int main(int argc, char** argv) {
             WriteTransitsText(options, report, out);
             status = 0;
         }
+        if (status == 0 && !WriteTransitsPlot(options, report, plotErr)) status = 2;
     }
     std::cout << ToConsoleText(charset, out.str()) << std::flush;
-    std::cerr << ToConsoleText(charset, err.str());
+    std::cerr << ToConsoleText(charset, err.str()) << plotErr.str();
     // A full disc or a closed pipe must not pass for success.
     if (!std::cout.good() && status == 0) {
         std::cerr << "transits: cannot write to standard output\n";

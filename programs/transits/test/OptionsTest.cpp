@@ -39,6 +39,19 @@ TEST(ParseTransitsOptions, RefusesBadInputWithOneSentence) {
         {{"list", "--radii", "jpl"}, "transits: radii \"jpl\" are neither nasa nor iau\n"},
         {{"list", "--format", "xml"}, "transits: format \"xml\" is neither text nor json\n"},
         {{"contacts"}, "transits: contacts needs a DATE (YYYY-MM-DD)\n"},
+        {{"contacts", "2004-06-08", "--plot"},
+         "transits: --plot needs the name of a file for the picture (the contacts go to standard output)\n"},
+        {{"contacts", "2004-06-08", "--plot", "-"},
+         "transits: --plot needs the name of a file for the picture (the contacts go to standard output)\n"},
+        {{"contacts", "2004-06-08", "--plot", "--site", "51,7"},
+         "transits: --plot needs the name of a file for the picture (the contacts go to standard output)\n"},
+        {{"contacts", "2004-06-08", "--zenith-up", "--site", "51,7"},
+         "transits: --zenith-up turns the picture: it needs --plot FILE\n"},
+        {{"contacts", "2004-06-08", "--zenith-up", "--plot", "p.svg"},
+         "transits: --zenith-up needs exactly one --site: the zenith is a site's\n"},
+        {{"contacts", "2004-06-08", "--zenith-up", "--plot", "p.svg", "--site", "51,7", "--site", "-25,28"},
+         "transits: --zenith-up needs exactly one --site: the zenith is a site's\n"},
+        {{"contacts", "2004-06-08", "--site", "51,7", "--site", "95,0"}, "transits: latitude \"95\" is outside -90..90\n"},
         {{}, "transits: no command given: list, contacts, coefficients or elements\n"},
     };
     for (const auto& row : table) {
@@ -91,4 +104,23 @@ TEST(ParseTransitsOptions, AnswersEachCommandLine) {
         const std::string& written = row.status == 2 ? p.err : p.out;
         EXPECT_EQ(written.rfind(row.start, 0), 0u) << row.start << " / " << written;
     }
+}
+
+TEST(ParseTransitsOptions, TakesEverySiteInTurn) {
+    // Each --site takes one value, so that the date may stand after it; the sites keep their order.
+    const Parsed p = Parse({"contacts", "--site", "51.43,7.19", "2004-06-08", "--site", "25 45 S,28 14 E,1400",
+                            "--plot", "path.svg"});
+    ASSERT_EQ(p.status, -1) << p.err;
+    EXPECT_EQ(p.options.year, 2004);
+    ASSERT_EQ(p.options.sites.size(), 2u);
+    EXPECT_EQ(p.options.sites[0].latitudeDegrees, 51.43);
+    EXPECT_NEAR(p.options.sites[1].latitudeDegrees, -25.75, 1e-12);
+    EXPECT_NEAR(p.options.sites[1].longitudeEastDegrees, 28.0 + 14.0 / 60.0, 1e-12);
+    EXPECT_EQ(p.options.sites[1].heightMetres, 1400.0);
+    EXPECT_EQ(p.options.plotFile, "path.svg");
+    EXPECT_FALSE(p.options.zenithUp);
+    const Parsed turned = Parse({"contacts", "2004-06-08", "--site", "51,7", "--plot", "p.svg", "--zenith-up"});
+    EXPECT_EQ(turned.status, -1) << turned.err;
+    EXPECT_TRUE(turned.options.zenithUp);
+    EXPECT_TRUE(Parse({"contacts", "2004-06-08"}).options.sites.empty());
 }

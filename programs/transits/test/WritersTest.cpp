@@ -191,3 +191,30 @@ TEST(WriteTransitsText, ShowsTheAnglesAsAlignedColumns) {
     const std::regex c1("\nC1 +2016-05-09 [0-9:.]+   P +[0-9]+,[0-9] Grad   V +[0-9]+,[0-9] Grad   Sonne ");
     EXPECT_TRUE(std::regex_search(german, c1)) << german;
 }
+
+TEST(WriteTransitsText, WritesEachSiteInTurn) {
+    // Two sites: the block of each as it would stand alone, a blank line between, in the order given.
+    const std::string both = RunText({"contacts", "2004-06-08", "--site", "51.43,7.19", "--site", "-25.75,28.23"});
+    const std::string bochum = RunText({"contacts", "2004-06-08", "--site", "51.43,7.19"});
+    const std::string pretoria = RunText({"contacts", "2004-06-08", "--site", "-25.75,28.23"});
+    EXPECT_EQ(both, bochum + "\n" + pretoria);
+}
+
+TEST(WriteTransitsJson, GivesEachSiteUnderSites) {
+    // One site keeps the keys it always had; several go into "sites", each with its site, separation and events.
+    const nlohmann::json one = RunJson({"contacts", "2004-06-08", "--site", "51.43,7.19", "--format", "json"});
+    EXPECT_TRUE(one.contains("site") && one.contains("events") && !one.contains("sites")) << one.dump();
+    const nlohmann::json two =
+        RunJson({"contacts", "2004-06-08", "--site", "51.43,7.19", "--site", "-25.75,28.23", "--format", "json"});
+    ASSERT_TRUE(two.contains("sites")) << two.dump();
+    EXPECT_FALSE(two.contains("events"));
+    EXPECT_EQ(two["planet"], "venus");
+    ASSERT_EQ(two["sites"].size(), 2u);
+    EXPECT_EQ(two["sites"][0]["site"], one["site"]);
+    EXPECT_EQ(two["sites"][0]["events"], one["events"]);
+    EXPECT_EQ(two["sites"][1]["site"]["latitude_deg"], -25.75);
+    // The path lay south of the Sun's centre (626.9 arcsec, NASA) and parallax moves the planet against the Sun
+    // away from the zenith: in the north (Bochum) farther south, from the centre; in the south (Pretoria) nearer.
+    EXPECT_GT(two["sites"][0]["min_separation_arcsec"].get<double>(), 626.9 + 5.0);
+    EXPECT_LT(two["sites"][1]["min_separation_arcsec"].get<double>(), 626.9 - 5.0);
+}

@@ -70,5 +70,32 @@ check_json "len(j['elements']['hourly']) == 8 and len(j['elements']['chebyshev']
 "$transits" contacts 2004-06-08 --site "52 31 N,13 24 O,34" | grep -q 'seen from 52.5167,13.4000,34' ||
   fail "transits --site does not take 52 31 N,13 24 O"
 
+# The path across the Sun's disc: well-formed XML, the committed picture of the README the one drawn now,
+# German words in German, and a file that cannot be written refused in one sentence with nothing left behind.
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+well_formed() { python3 -c 'import sys, xml.dom.minidom; xml.dom.minidom.parse(sys.argv[1])' "$1" 2> /dev/null; }
+if "$transits" contacts 2004-06-08 --site 51.43,7.19 --site -25.75,28.23 --plot "$work/path.svg" > /dev/null; then
+  cmp -s "$work/path.svg" "$(dirname "$0")/../pictures/path-2004.svg" ||
+    fail "pictures/path-2004.svg is not the picture transits draws now"
+else
+  fail "transits contacts 2004-06-08 --plot exited $?"
+fi
+for args in "contacts 2004-06-08" "contacts 2012-06-06 --site 51.43,7.19 --site -17.49,-149.50" \
+            "contacts 1769-06-03 --site 70.37,31.11 --site -17.49,-149.50" \
+            "contacts 2019-11-11 --site 51.43,7.19 --zenith-up" "contacts 1937-05-11 --site -33.9,18.4" \
+            "--language de contacts 2032-11-13 --site 51.43,7.19 --site -25.75,28.23"; do
+  # shellcheck disable=SC2086
+  "$transits" $args --plot "$work/p.svg" > /dev/null || { fail "transits $args --plot exited $?"; continue; }
+  well_formed "$work/p.svg" || fail "transits $args --plot: not well-formed XML"
+  ! grep -qiE '="[^"]*(nan|inf)|="-0(\.0)?"' "$work/p.svg" || fail "transits $args --plot: a number that is none"
+done
+grep -q '>Sonne, Radius ' "$work/p.svg" && grep -q '>Weg vom Erdmittelpunkt' "$work/p.svg" &&
+  grep -q ' Ortszeit<' "$work/p.svg" || fail "transits --language de --plot: not in German"
+err=$("$transits" contacts 2004-06-08 --plot "$work/missing/p.svg" 2>&1 > /dev/null); status=$?
+[ "$status" -eq 2 ] && [ "$err" = "transits: $work/missing/p.svg: cannot write the picture" ] ||
+  fail "--plot into a missing folder exited $status: $err"
+[ -z "$(find "$work" -name '*partial*')" ] || fail "--plot left a partial file behind"
+
 echo "transits: $failures failures"
 [ "$failures" -eq 0 ]
