@@ -12,15 +12,16 @@
 #include <utility>
 
 #include "WeightedFit.h"
+#include "WhichTransit.h"
 
 namespace campaign {
 
 namespace {
 
 // The transit most of the dated timings belong to: one wrong date cannot outvote the rest, and the rows of
-// other days are reported one by one as foreign. With no date at all, the 2004 transit, whose table the
-// two-site programs share. false, with the refusal of the most frequent date and its first timing's line,
-// when no date belongs to a transit.
+// other days are reported one by one as foreign. With no date at all, the one the timings match at their
+// sites. false, with the refusal of the most frequent date and its first timing's line, when no date belongs
+// to a transit, or ChooseByTimings's refusal.
 bool ChooseByDates(const Campaign& campaign, CoefficientSource source, Reduction& r) {
     struct Date {
         int year, month, day;
@@ -36,7 +37,7 @@ bool ChooseByDates(const Campaign& campaign, CoefficientSource source, Reduction
         if (added) dates.push_back({t.year, t.month, t.day, 0, i});
         ++dates[it->second].count;
     }
-    if (dates.empty()) return ChooseTransit(2004, 6, 8, source, r.choice, r.refusal);
+    if (dates.empty()) return ChooseByTimings(campaign, source, r.choice, r.refusal);
     std::stable_sort(dates.begin(), dates.end(), [](const Date& a, const Date& b) { return a.count > b.count; });
     // Each date asks the ephemeris (milliseconds); the most frequent dates decide, so a file of a million
     // different typos costs no more than a few dozen.

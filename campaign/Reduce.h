@@ -24,7 +24,7 @@ enum class Outcome { Reduced, NoTransit, NoFit };
 // A campaign reduced: everything the writers show.
 struct Reduction {
     Outcome outcome = Outcome::Reduced;
-    TransitRefusal refusal;       // NoTransit: the date refused
+    TransitRefusal refusal;       // NoTransit: the date refused, or the transits the timings match
     int refusedFile = -1;         // and the file and line of the timing whose date it was; -1: not from a timing
     long refusedLine = 0;
     Campaign campaign;            // foreign timings dropped, duplicates marked
@@ -34,9 +34,10 @@ struct Reduction {
     std::uint64_t seed = 0;       // of the bootstrap
 };
 
-// The pipeline: chooses the transit (as asked, else the one most dated timings belong to, else 8 June 2004), drops the
-// timings foreign to it (reported on err), marks duplicates, fits, diagnoses and measures what the linear site
-// model does to the AU. The result is complete when it returns; outcome says how far it came.
+// The pipeline: chooses the transit (as asked, else the one most dated timings belong to, else the one the
+// timings match at their sites: ChooseByTimings), drops the timings foreign to it (reported on err), marks
+// duplicates, fits, diagnoses and measures what the linear site model does to the AU. The result is complete
+// when it returns; outcome says how far it came.
 Reduction Reduce(Campaign campaign, const ReduceOptions& options, std::ostream& err);
 
 // What the linear site model alone does to the AU of this campaign: the contacts the ephemeris's own solver

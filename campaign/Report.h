@@ -19,6 +19,10 @@ void WriteJsonReport(const Reduction& reduction, std::ostream& out);
 // The JSON of a run that found no AU: {"au_km": null, "au_bounded": false, "reason": ...}.
 void WriteJsonRefusal(const std::string& reason, std::ostream& out);
 
+// The same for timings without dates that name no transit (refusal Unmatched or Ambiguous), with the
+// candidates: transit_candidates [{planet, date, timings_matched}] out of timings_tried.
+void WriteJsonUnidentified(const TransitRefusal& refusal, std::ostream& out);
+
 // The table of timings as CSV, one row per timing in file order, findings in English.
 void WriteCsvReport(const Reduction& reduction, std::ostream& out);
 

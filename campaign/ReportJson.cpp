@@ -5,6 +5,7 @@
 #include <nlohmann/json.hpp>
 
 #include <cmath>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -24,6 +25,22 @@ Json Number(double value) { return std::isfinite(value) ? Json(value) : Json(nul
 
 void WriteJsonRefusal(const std::string& reason, std::ostream& out) {
     const nlohmann::json report = {{"au_km", nullptr}, {"au_bounded", false}, {"reason", reason}};
+    out << report.dump(2) << '\n';
+}
+
+void WriteJsonUnidentified(const TransitRefusal& refusal, std::ostream& out) {
+    nlohmann::json candidates = nlohmann::json::array();
+    for (const TransitCandidate& c : refusal.candidates) {
+        char date[16];
+        std::snprintf(date, sizeof date, "%04d-%02d-%02d", c.year, c.month, c.day);
+        candidates.push_back({{"planet", c.planet == ephemeris::Planet::Venus ? "venus" : "mercury"},
+                              {"date", date},
+                              {"timings_matched", c.matched},
+                              {"mean_offset_s", c.offsetS}});
+    }
+    const nlohmann::json report = {{"au_km", nullptr},          {"au_bounded", false},
+                                   {"reason", RefusalText(refusal)}, {"timings_tried", refusal.sampled},
+                                   {"transit_candidates", candidates}};
     out << report.dump(2) << '\n';
 }
 

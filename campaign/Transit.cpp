@@ -20,7 +20,7 @@ double JdOf(const Timing& t, double seconds, double referenceJd) {
 
 bool ChooseTransit(int year, int month, int day, CoefficientSource source, TransitChoice& choice,
                    TransitRefusal& refusal) {
-    refusal = {TransitRefusal::NotADate, year, month, day};
+    refusal = {TransitRefusal::NotADate, year, month, day, 0, {}};
     if (year < ephemeris::FirstCatalogueYear || year > ephemeris::LastCatalogueYear || !fields::IsCalendarDate(year, month, day)) {
         return false;
     }

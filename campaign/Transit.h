@@ -4,6 +4,7 @@
 
 #include <ostream>
 #include <string>
+#include <vector>
 
 #include "Campaign.h"
 #include "Ephemeris.h"
@@ -23,10 +24,21 @@ struct TransitChoice {
     int year = 0, month = 0, day = 0;  // the same date as numbers
 };
 
-// Why no transit could be chosen, with the date asked for.
+// A transit the timings of a campaign without dates may belong to, and how many of them match it.
+struct TransitCandidate {
+    ephemeris::Planet planet = ephemeris::Planet::Venus;
+    int year = 0, month = 0, day = 0;  // UT date of greatest transit
+    int matched = 0;                   // sampled timings that match its contacts
+    double offsetS = 0.0;              // their mean distance from the predicted times (or durations)
+};
+
+// Why no transit could be chosen: with the date asked for; or, for timings without dates, none matching
+// them (Unmatched: the closest as candidates) or several matching them alike (Ambiguous).
 struct TransitRefusal {
-    enum Kind { NotADate, NoTransit, TableOnlyFor2004 } kind = NotADate;
+    enum Kind { NotADate, NoTransit, TableOnlyFor2004, Unmatched, Ambiguous } kind = NotADate;
     int year = 0, month = 0, day = 0;
+    int sampled = 0;                           // Unmatched, Ambiguous: timings set against the transits
+    std::vector<TransitCandidate> candidates;  // nearest their timings first
 };
 
 // Finds the transit touching the UT date year-month-day (1600..2200) and its site model: the 2004 table for

@@ -2,8 +2,10 @@
 // Copyright the limbtimer and chordspan authors
 #include "Words.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <vector>
 
 #include "Format.h"
 
@@ -74,6 +76,46 @@ std::string BelowHorizonText(const BelowHorizon& f, bool german) {
                   "the Sun was %.1f degrees below the horizon at this site and time: it cannot have been seen, so "
                   "it is not used; check the time, the date and the site's coordinates", -f.sunAltitudeDeg);
     return text;
+}
+
+// "Transit of Venus, 8 June 2004", "Venustransit 8. Juni 2004".
+std::string Title(ephemeris::Planet planet, int year, int month, int day, bool german) {
+    const bool venus = planet == ephemeris::Planet::Venus;
+    if (german) {
+        return std::string(venus ? "Venustransit " : "Merkurtransit ") + std::to_string(day) + ". " + MonthGerman[month - 1] +
+               " " + std::to_string(year);
+    }
+    return std::string(venus ? "Transit of Venus, " : "Transit of Mercury, ") + std::to_string(day) + " " +
+           MonthEnglish[month - 1] + " " + std::to_string(year);
+}
+
+// "Venus 2004-06-08": a candidate as a message names it.
+std::string CandidateName(const TransitCandidate& c) {
+    char name[40];
+    std::snprintf(name, sizeof name, "%s %04d-%02d-%02d", c.planet == ephemeris::Planet::Venus ? "Venus" : "Mercury", c.year,
+                  c.month, c.day);
+    return name;
+}
+
+// Why timings without dates name no transit, in English for a message.
+std::string UnidentifiedSentence(const TransitRefusal& refusal) {
+    const std::vector<TransitCandidate>& c = refusal.candidates;
+    const std::string of = " of " + std::to_string(refusal.sampled) + " timings tried";
+    std::string text;
+    if (refusal.kind == TransitRefusal::Unmatched) {
+        text = "no transit of Venus or Mercury from 1600 to 2200 matches the timings at their sites";
+        if (!c.empty()) text += " (the closest, " + CandidateName(c[0]) + ", matches " + std::to_string(c[0].matched) + of + ")";
+    } else {
+        // A sentence names four; the report names them all.
+        constexpr std::size_t Named = 4;
+        text = "the timings match " + std::to_string(c.size()) + " transits alike: ";
+        for (std::size_t k = 0; k < std::min(c.size(), Named); ++k) {
+            text += k == 0 ? "" : k + 1 == c.size() ? " and " : ", ";
+            text += CandidateName(c[k]) + " (" + std::to_string(c[k].matched) + (k == 0 ? of : "") + ")";
+        }
+        if (c.size() > Named) text += " and " + std::to_string(c.size() - Named) + " more";
+    }
+    return text + "; give the transit's date with --transit DATE or in a date column";
 }
 
 }  // namespace
@@ -152,13 +194,7 @@ std::string FindingText(const Finding& finding, kit::Language language) {
 }
 
 std::string TransitTitle(const TransitChoice& choice, kit::Language language) {
-    const bool venus = choice.transit.planet == ephemeris::Planet::Venus;
-    if (IsGerman(language)) {
-        return std::string(venus ? "Venustransit " : "Merkurtransit ") + std::to_string(choice.day) + ". " +
-               MonthGerman[choice.month - 1] + " " + std::to_string(choice.year);
-    }
-    return std::string(venus ? "Transit of Venus, " : "Transit of Mercury, ") + std::to_string(choice.day) + " " +
-           MonthEnglish[choice.month - 1] + " " + std::to_string(choice.year);
+    return Title(choice.transit.planet, choice.year, choice.month, choice.day, IsGerman(language));
 }
 
 std::string CoefficientsName(const TransitChoice& choice, kit::Language language) {
@@ -213,9 +249,36 @@ std::string RefusalText(const TransitRefusal& refusal) {
             std::snprintf(text, sizeof text, "no transit of Venus or Mercury touches %04d-%02d-%02d (UT)", refusal.year,
                           refusal.month, refusal.day);
             return text;
+        case TransitRefusal::Unmatched:
+        case TransitRefusal::Ambiguous: return UnidentifiedSentence(refusal);
         case TransitRefusal::TableOnlyFor2004: break;
     }
     return "the coefficient table is that of 8 June 2004; other transits take --coefficients ephemeris";
+}
+
+std::string UnidentifiedReport(const TransitRefusal& refusal, kit::Language language) {
+    const bool german = IsGerman(language);
+    const std::size_t count = refusal.candidates.size();
+    std::string text;
+    if (refusal.kind == TransitRefusal::Unmatched) {
+        text = german ? "Transit nicht erkannt: kein Venus- oder Merkurtransit von 1600 bis 2200 passt zu den Zeiten an "
+                        "ihren Orten"
+                      : "Transit not identified: no transit of Venus or Mercury from 1600 to 2200 matches the timings at "
+                        "their sites";
+        if (count > 0) text += german ? (count == 1 ? "; am n\xC3\xA4" "chsten kommt" : "; am n\xC3\xA4" "chsten kommen") : "; the closest";
+    } else {
+        text = german ? "Transit nicht erkannt: die Zeiten passen gleich gut zu " + std::to_string(count) + " Transits"
+                      : "Transit not identified: the timings match " + std::to_string(count) + " transits alike";
+    }
+    text += count > 0 ? ":\n" : ".\n";
+    const std::string of = (german ? " von " : " of ") + std::to_string(refusal.sampled) +
+                           (german ? " gepr\xC3\xBC" "ften Zeiten passen, im Mittel " : " timings tried match, ");
+    for (const TransitCandidate& c : refusal.candidates) {
+        text += "  " + Title(c.planet, c.year, c.month, c.day, german) + ": " + std::to_string(c.matched) + of +
+                Format("%.*f", c.offsetS, 0) + (german ? " s von ihrer Vorhersage entfernt\n" : " s from their predictions on average\n");
+    }
+    return text + (german ? "Das Datum des Transits mit --transit DATUM oder in einer Spalte datum angeben.\n"
+                          : "Give the transit's date with --transit DATE or in a date column.\n");
 }
 
 std::string NoFitText(NoFit why) {

@@ -76,8 +76,13 @@ std::string ModelBiasNote(double bias, kit::Language language);
 // The line on Mercury's small levers, reachS the largest a contact moves between sites.
 std::string MercuryNote(double reachS, kit::Language language);
 
-// Why no transit could be chosen, in English for a message.
+// Why no transit could be chosen, in English for a message: for timings without dates, the transits they
+// match (the first four) or the closest, and how to name the transit.
 std::string RefusalText(const TransitRefusal& refusal);
+
+// The report of timings without dates that name no transit (refusal Unmatched or Ambiguous): why, every
+// candidate a line with its matches, and how to name the transit.
+std::string UnidentifiedReport(const TransitRefusal& refusal, kit::Language language);
 
 // Why no fit was made, in English for a message.
 std::string NoFitText(NoFit why);

@@ -20,6 +20,7 @@
 #include "Reduce.h"
 #include "Report.h"
 #include "Text.h"
+#include "Words.h"
 
 using namespace campaign;
 
@@ -196,7 +197,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         options.fit.clockOffsets = offsets;
         options.fit.keepAll = offsets;
         const Reduction reduction = Reduce(campaign, options, err);
-        if (reduction.outcome == Outcome::NoTransit) continue;
+        if (reduction.outcome == Outcome::NoTransit) {
+            std::ostringstream out;
+            WriteJsonUnidentified(reduction.refusal, out);
+            out << UnidentifiedReport(reduction.refusal, kit::Language::German) << RefusalText(reduction.refusal);
+            Check(out.good());
+            break;  // the clock offsets do not choose the transit
+        }
+        // The second run reduces with the transit the first chose: naming it again from the timings would
+        // halve the pace.
+        options.transitGiven = true;
+        options.transitYear = reduction.choice.year, options.transitMonth = reduction.choice.month;
+        options.transitDay = reduction.choice.day;
         Check(reduction.campaign.timings.size() <= campaign.timings.size());
         CheckFit(reduction.campaign, reduction.fit);
         if (reduction.outcome == Outcome::Reduced) WriteAll(reduction);

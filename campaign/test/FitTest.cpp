@@ -81,11 +81,14 @@ FitResult Fitted(const Campaign& campaign, const FitOptions& options = {}) {
     return FitCampaign(campaign, TableSiteModel(), options, state);
 }
 
-// The whole reduction, with the 2004 table (the timings carry no date) unless the exact model is asked for.
+// The whole reduction of 8 June 2004, with its table unless the exact model is asked for: the timings carry
+// no date, and not all of them are the transit's.
 Reduction Reduced(const Campaign& campaign, const FitOptions& options = {}, SiteModelKind model = SiteModelKind::Linear) {
     ReduceOptions reduce;
     reduce.fit = options;
     reduce.model = model;
+    reduce.transitGiven = true;
+    reduce.transitYear = 2004, reduce.transitMonth = 6, reduce.transitDay = 8;
     std::ostringstream err;
     return Reduce(campaign, reduce, err);
 }

@@ -104,7 +104,10 @@ TEST(Diagnose, NamesTimingsMadeWhereTheSunHadNotRisen) {
                             Clock("Madrid", 40.4, -3.7, 4, 41180)});
     campaign.timings[4].end = 4;
     std::ostringstream err;
-    const Reduction reduced = Reduce(campaign, ReduceOptions{}, err);
+    ReduceOptions options;  // three timings of seven at night: the timings alone name no transit
+    options.transitGiven = true;
+    options.transitYear = 2004, options.transitMonth = 6, options.transitDay = 8;
+    const Reduction reduced = Reduce(campaign, options, err);
     ASSERT_EQ(reduced.outcome, Outcome::Reduced);
     const bool below[] = {false, true, false, true, true, false, false};
     for (std::size_t i = 0; i < std::size(below); ++i) {

@@ -69,6 +69,19 @@ void WriteReport(const FitCommand& command, const campaign::Reduction& reduction
     }
 }
 
+// Timings without dates that name no transit: the candidates in the report asked for; no AU.
+int WriteUnidentified(const FitCommand& command, const campaign::TransitRefusal& refusal, std::ostream& out,
+                      std::ostream& err) {
+    if (command.format == OutputFormat::Json) campaign::WriteJsonUnidentified(refusal, out);
+    if (command.format == OutputFormat::Text) out << campaign::UnidentifiedReport(refusal, command.language);
+    out.flush();
+    if (!out) {
+        err << "transitfit: cannot write the report\n";
+        return ExitBadInput;
+    }
+    return ExitNoAu;
+}
+
 // How far a run came: what out of memory can still tell.
 struct Progress {
     campaign::Campaign read;   // while the files are read
@@ -92,6 +105,11 @@ int Run(const FitCommand& command, std::istream& in, std::ostream& out, std::ost
     const campaign::Reduction reduction = campaign::Reduce(std::move(read), command.reduce, err);
     if (reduction.outcome == campaign::Outcome::NoTransit) {
         const std::string why = campaign::RefusalText(reduction.refusal);
+        const campaign::TransitRefusal::Kind kind = reduction.refusal.kind;
+        if (kind == campaign::TransitRefusal::Unmatched || kind == campaign::TransitRefusal::Ambiguous) {
+            err << "transitfit: " << why << ".\n";
+            return WriteUnidentified(command, reduction.refusal, out, err);
+        }
         if (reduction.refusedFile >= 0) {
             err << "transitfit: " << kit::Escaped(reduction.campaign.files[static_cast<std::size_t>(reduction.refusedFile)]) << ':'
                 << reduction.refusedLine << ": " << why << ".\n";

@@ -8,8 +8,9 @@
 #include "Options.h"
 
 // The exit statuses, one rule for every case: an AU (with its uncertainty where the timings allow one); no AU
-// from timings that were read (one timing site, timings that agree exactly, an AU the data do not bound: the
-// reason on standard error and, with --format json, in the JSON); bad input (a file that cannot be read or
+// from timings that were read (one timing site, timings that agree exactly, an AU the data do not bound,
+// timings without dates that match no transit or several alike: the reason on standard error and, with
+// --format json, in the JSON); bad input (a file that cannot be read or
 // holds no readable timing, a date no transit touches, a plot onto an input) or output that cannot be written.
 inline constexpr int ExitAu = 0, ExitNoAu = 1, ExitBadInput = 2;
 

@@ -38,16 +38,18 @@ identity() {
 header='site,latitude,longitude,contact,time\n'
 identity limbtimer-defaults "$limbtimer" 'e\n\n\n\n\n\n\n\n\n\n\n\n' \
   "${header}Essen,51.47,7.0,1,05:19:51\nPretoria,-26.18,28.0,1,05:17:21\n"
+# Made-up times that no transit's contacts match (contact 4 at night in New York; durations minutes from
+# the sites' own; a clock an hour fast) name their transit as the dialogues take it.
 identity limbtimer-contact-4 "$limbtimer" 'e\n4\ns\n33.9\nw\n18.4\n06:01:10\nn\n40.7\nw\n74.0\n05:59:00\n' \
-  "${header}A,33.9S,18.4W,4,06:01:10\nB,40.7N,74.0W,4,05:59:00\n"
+  "${header}A,33.9S,18.4W,4,06:01:10\nB,40.7N,74.0W,4,05:59:00\n" --transit 2004-06-08
 identity chordspan-defaults "$chordspan" 'e\n\n\n\n\n\n\n\n\n\n\n\n\n' \
   "${header}Essen,51.47,7.0,2-3,05:24:08\nPretoria,-26.18,28.0,2-3,05:33:41\n"
 identity chordspan-1-4 "$chordspan" 'e\n1\n4\n\n\n\n\n06:10:00\n\n\n\n\n06:20:30\n' \
-  "${header}Essen,51.47,7.0,1-4,06:10:00\nPretoria,-26.18,28.0,1-4,06:20:30\n"
+  "${header}Essen,51.47,7.0,1-4,06:10:00\nPretoria,-26.18,28.0,1-4,06:20:30\n" --transit 2004-06-08
 # The same durations as clock times, the second site's clock an hour fast: only differences count.
 identity chordspan-clocks "$chordspan" 'e\n\n\n\n\n\n\n\n\n\n\n\n\n' \
   "${header}Essen,51.47,7.0,2,05:32:00\nEssen,51.47,7.0,3,10:56:08\nPretoria,-26.18,28.0,2,06:30:00\nPretoria,-26.18,28.0,3,12:03:41\n" \
-  --clock-offsets
+  --clock-offsets --transit 2004-06-08
 
 # The sample campaign: the committed file is what the generator writes, its AU lies within its stated
 # uncertainty of the one it was made with, and each planted error is named.
@@ -171,7 +173,7 @@ status random-bytes 2 'not a text file' "$work/random.bin"
 status empty 2 'the file is empty; expected a header row' "$work/empty.csv"
 status header-only 2 'no timings below the header' "$work/header-only.csv"
 status empty-stdin 2 '-: the file is empty'
-status one-site 1 'no AU: the timings cannot determine the AU' "$work/one-site.csv"
+status one-site 1 'no AU: the timings cannot determine the AU' --transit 2004-06-08 "$work/one-site.csv"
 status long-line 1 'long-line.csv:2: the row is longer than 1 MiB' "$work/long-line.csv"
 status no-transit 2 'no transit of Venus or Mercury touches 2010-01-01' --transit 2010-01-01 "$sample"
 status impossible-date 2 "--transit 2012-02-30 is not a date" --transit 2012-02-30 "$sample"
