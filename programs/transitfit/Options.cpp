@@ -17,10 +17,17 @@ constexpr const char* Version = "transitfit 1.0.0";
 
 const char* const Description =
     "Fits one Astronomical Unit, with its uncertainty, to a campaign of timings of a transit of Venus or\n"
-    "Mercury (by default that of 8 June 2004). FILE is CSV with a header row: one timing per row (site,\n"
-    "latitude, longitude, contact, time) or one observer per row (site, latitude, longitude, T1..T4).\n"
-    "Degrees north and east positive, or with N/S/E/W (O for east); times in UT as hh:mm:ss[.s]; a\n"
-    "contact 2-3 marks a duration. With no FILE, or when FILE is -, standard input is read.\n";
+    "Mercury (the one of the date column or --transit, else the one the timings match). FILE is CSV with a\n"
+    "header row: one timing per row (site, latitude, longitude, contact, time) or one observer per row\n"
+    "(site, latitude, longitude, T1..T4). Degrees north and east positive, or with N/S/E/W (O for east);\n"
+    "times in UT as hh:mm:ss[.s]; a contact 2-3 marks a duration. With no FILE, or when FILE is -,\n"
+    "standard input is read.\n"
+    "\n"
+    "How: every timing is set against the time its contact was predicted for its own site, from the\n"
+    "transit's Besselian elements (the planet's shadow on the plane through the Earth's centre). A farther\n"
+    "Sun would move those predictions less between sites, so the AU is the one distance that makes them\n"
+    "fit all timings best, with one small offset per contact for what black drop, limb and ephemeris\n"
+    "leave. Each timing's predicted UT and O-C are reported; --au KM shows them for a given AU.\n";
 
 // A seed as written: digits only, within 64 bits (no sign, no wrap-around).
 bool ReadSeed(const std::string& text, std::uint64_t& seed) {
