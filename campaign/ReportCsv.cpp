@@ -46,7 +46,7 @@ void WriteCsvReport(const Reduction& reduction, std::ostream& out) {
             reasons += FindingText(finding, kit::Language::English);
         }
         text << CsvField(campaign.files[static_cast<std::size_t>(t.file)]) << ',' << t.line << ','
-             << CsvField(campaign.observers[static_cast<std::size_t>(t.observer)]) << ',' << CsvField(t.site) << ','
+             << CsvField(campaign.observers[static_cast<std::size_t>(t.observer)]) << ',' << CsvField(campaign.sites[static_cast<std::size_t>(t.site)]) << ','
              << ContactName(t.start, t.end) << ',' << (fit.used ? "true" : "false") << ','
              << (std::isnan(fit.oMinusCS) ? std::string() : Format("%.*f", fit.oMinusCS, 3)) << ','
              << Format("%.*f", fit.leverS, 3) << ',' << FlagWords(fit.flagBits) << ',' << CsvField(reasons);

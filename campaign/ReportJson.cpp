@@ -121,7 +121,7 @@ void WriteJsonReport(const Reduction& reduction, std::ostream& out) {
         fileText = files[static_cast<std::size_t>(t.file)];
         line = t.line;
         observerText = campaign.observers[static_cast<std::size_t>(t.observer)];
-        siteText = t.site;
+        siteText = campaign.sites[static_cast<std::size_t>(t.site)];
         latitude = Number<nlohmann::ordered_json>(t.latitudeDegrees);
         longitude = Number<nlohmann::ordered_json>(t.longitudeDegrees);
         contactText = ContactName(t.start, t.end);

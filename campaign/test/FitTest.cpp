@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <random>
 #include <sstream>
@@ -19,13 +20,29 @@ namespace {
 
 double Rad(double degrees) { return static_cast<double>(degrees * DegToRad); }
 
+// The names of the sites of the test's timings: a timing holds an index into them, as into a campaign's table.
+std::vector<std::string>& Names() {
+    static std::vector<std::string> names;
+    return names;
+}
+
+int NameIndex(const std::string& name) {
+    std::vector<std::string>& names = Names();
+    const auto found = std::find(names.begin(), names.end(), name);
+    if (found != names.end()) return static_cast<int>(found - names.begin());
+    names.push_back(name);
+    return static_cast<int>(names.size()) - 1;
+}
+
+const std::string& NameOf(const Timing& t) { return Names()[static_cast<std::size_t>(t.site)]; }
+
 Timing At(const std::string& site, double latitude, double longitude, int start, int end, double seconds) {
     Timing t;
-    t.site = site;
+    t.site = NameIndex(site);
     t.latitudeDegrees = latitude;
     t.longitudeDegrees = longitude;
-    t.start = start;
-    t.end = end;
+    t.start = static_cast<std::int8_t>(start);
+    t.end = static_cast<std::int8_t>(end);
     t.seconds = seconds;
     return t;
 }
@@ -34,12 +51,13 @@ Timing At(const std::string& site, double latitude, double longitude, int start,
 Campaign Of(std::vector<Timing> timings) {
     Campaign campaign;
     campaign.files.push_back("test.csv");
+    campaign.sites = Names();
     for (std::size_t i = 0; i < timings.size(); ++i) {
         Timing& t = timings[i];
         t.line = static_cast<long>(i) + 2;
-        const auto found = std::find(campaign.observers.begin(), campaign.observers.end(), t.site);
+        const auto found = std::find(campaign.observers.begin(), campaign.observers.end(), NameOf(t));
         t.observer = static_cast<int>(found - campaign.observers.begin());
-        if (found == campaign.observers.end()) campaign.observers.push_back(t.site);
+        if (found == campaign.observers.end()) campaign.observers.push_back(NameOf(t));
     }
     campaign.timings = timings;
     MarkDuplicates(campaign);
@@ -161,7 +179,7 @@ TEST(FitCampaign, BootstrapAgreesWithTheFormalUncertaintyForGaussianNoise) {
     std::vector<Timing> timings;
     for (unsigned seed = 1; seed <= 3; ++seed) {  // 45 observers: a bootstrap
         std::vector<Timing> more = Synthetic(1.0, 5.0, seed);
-        for (Timing& t : more) t.site += std::to_string(seed);
+        for (Timing& t : more) t.site = NameIndex(NameOf(t) + std::to_string(seed));
         timings.insert(timings.end(), more.begin(), more.end());
     }
     const FitResult r = Fitted(Of(timings));
@@ -179,7 +197,7 @@ TEST(FitCampaign, FlagsTheErrorsObserversMake) {
     // Helsinki's contacts 3 and 4 exchanged.
     auto find = [&](const char* site, int contact) {
         for (std::size_t i = 0; i < timings.size(); ++i) {
-            if (timings[i].site == site && timings[i].start == contact) return i;
+            if (NameOf(timings[i]) == site && timings[i].start == contact) return i;
         }
         return timings.size();
     };
