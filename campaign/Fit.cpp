@@ -190,4 +190,12 @@ FitResult FitCampaign(const Campaign& campaign, const SiteModel& model, const Fi
     return result;
 }
 
+std::span<const TimingFinding> FindingsOf(const FitResult& result, std::size_t timing) {
+    const auto before = [](const TimingFinding& f, std::size_t i) { return f.timing < i; };
+    const auto first = std::lower_bound(result.findings.begin(), result.findings.end(), timing, before);
+    auto last = first;
+    while (last != result.findings.end() && last->timing == timing) ++last;
+    return {first, last};
+}
+
 }  // namespace campaign

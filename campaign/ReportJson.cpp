@@ -137,7 +137,7 @@ void WriteJsonReport(const Reduction& reduction, std::ostream& out) {
             if (fit.flagBits & (1u << flag)) flags.push_back(FlagWord(static_cast<Flag>(flag)));
         }
         reasons.clear();
-        for (const Finding& finding : fit.findings) reasons.push_back(FindingText(finding, kit::Language::English));
+        for (const TimingFinding& found : FindingsOf(result, i)) reasons.push_back(FindingText(found.finding, kit::Language::English));
         // "[\n  [\n    {...}\n  ]\n]": the object between the arrays' brackets, two levels deep.
         const std::string nested = nest.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
         text += i == 0 ? "\n    " : ",\n    ";

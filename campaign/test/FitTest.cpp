@@ -111,8 +111,8 @@ Reduction Reduced(const Campaign& campaign, const FitOptions& options = {}, Site
 // The finding of kind Kind on a timing, or nullptr.
 template <class Kind>
 const Kind* Found(const FitResult& result, std::size_t timing) {
-    for (const Finding& finding : result.timings[timing].findings) {
-        if (const auto* found = std::get_if<Kind>(&finding)) return found;
+    for (const TimingFinding& finding : FindingsOf(result, timing)) {
+        if (const auto* found = std::get_if<Kind>(&finding.finding)) return found;
     }
     return nullptr;
 }
@@ -332,4 +332,27 @@ TEST(FitCampaign, EndsWhenReferencesLieFarApart) {
             }
         }
     }
+}
+
+TEST(OrderFindings, KeepsEachTimingsFindingsInTheOrderRaised) {
+    FitResult result;
+    result.timings.resize(4);
+    // As the diagnoses raise them: each in file order, one diagnosis after another.
+    Raise(result, 2, Duplicate{});
+    Raise(result, 0, Outlier{12.0});
+    Raise(result, 2, Outlier{30.0});
+    Raise(result, 2, Outlier{31.0});  // a kind already found keeps its first finding
+    Raise(result, 3, TimeZone{1.0});
+    Raise(result, 2, BelowHorizon{-3.0});
+    Raise(result, 0, BelowHorizon{-2.0});
+    OrderFindings(result);
+    const std::vector<std::vector<std::size_t>> kinds = {
+        {OutlierFlag, BelowHorizonFlag}, {}, {DuplicateFlag, OutlierFlag, BelowHorizonFlag}, {TimeZoneFlag}};
+    for (std::size_t i = 0; i < kinds.size(); ++i) {
+        std::vector<std::size_t> found;
+        for (const TimingFinding& f : FindingsOf(result, i)) found.push_back(f.finding.index());
+        EXPECT_EQ(found, kinds[i]) << "timing " << i;
+    }
+    EXPECT_EQ(std::get<Outlier>(FindingsOf(result, 2)[1].finding).oMinusC, 30.0);
+    EXPECT_EQ(result.timings[2].flagBits, (1u << DuplicateFlag) | (1u << OutlierFlag) | (1u << BelowHorizonFlag));
 }

@@ -128,8 +128,8 @@ TEST(Diagnose, NamesTimingsMadeWhereTheSunHadNotRisen) {
     for (std::size_t i = 0; i < std::size(below); ++i) {
         EXPECT_EQ((reduced.fit.timings[i].flagBits & (1u << BelowHorizonFlag)) != 0, below[i]) << i;
     }
-    ASSERT_FALSE(reduced.fit.timings[1].findings.empty());
-    const Finding& finding = reduced.fit.timings[1].findings.back();
+    ASSERT_FALSE(FindingsOf(reduced.fit, 1).empty());
+    const Finding& finding = FindingsOf(reduced.fit, 1).back().finding;
     ASSERT_TRUE(std::holds_alternative<BelowHorizon>(finding));
     EXPECT_LT(std::get<BelowHorizon>(finding).sunAltitudeDeg, -1.0);
     EXPECT_NE(FindingText(finding, kit::Language::English).find("degrees below the horizon"), std::string::npos);
