@@ -18,7 +18,7 @@ void LineariseExact(const Campaign& campaign, const SiteModel& model, const std:
     const Timing* previous = nullptr;
     for (std::size_t i = 0; i < rows.size(); ++i) {
         Row& row = rows[i];
-        const Timing& t = campaign.timings[row.timing];
+        const Timing& t = campaign.timings[i];
         // Timings of one site follow each other: the site is computed once for them.
         if (!previous || t.latitudeDegrees != previous->latitudeDegrees || t.longitudeDegrees != previous->longitudeDegrees ||
             t.altitudeM != previous->altitudeM) {
@@ -33,7 +33,7 @@ void LineariseExact(const Campaign& campaign, const SiteModel& model, const std:
             omega[i] = 0.0;
             continue;
         }
-        predictedS[row.timing] = predicted;
+        predictedS[i] = predicted;
         row.g = perQ;
         // What the lever does not carry of the shift at q0: the model's curvature, a few seconds at most.
         const double remainder = shift - q0 * perQ;
