@@ -61,19 +61,19 @@ System BuildSystem(const FitProblem& problem, const std::vector<double>& omega) 
         s.offsets += s.hasOffset[j];
     }
     const auto n = static_cast<Eigen::Index>(s.active.size());
-    // Every coefficient is written below: the matrix needs no zeroing first.
-    s.n.resize(n, columns);
+    s.n = Eigen::MatrixXd::Zero(n, columns);
     s.g.resize(n);
     s.y.resize(n);
+    // The roots of the weights live only while the system is built: the solution's vectors come after them.
+    Eigen::VectorXd root(n);
     for (Eigen::Index r = 0; r < n; ++r) {
-        const Row& row = rows[s.active[static_cast<std::size_t>(r)]];
-        const int category = s.columnOf[static_cast<std::size_t>(row.category)];
-        for (Eigen::Index c = 0; c < columns; ++c) s.n(r, c) = c == category ? 1.0 : 0.0;
+        const std::size_t i = s.active[static_cast<std::size_t>(r)];
+        const Row& row = rows[i];
+        s.n(r, s.columnOf[static_cast<std::size_t>(row.category)]) = 1.0;
         s.g(r) = row.g;
         s.y(r) = row.y;
+        root(r) = std::sqrt(omega[i]);
     }
-    // The square root of a row's weight is taken where it is needed, not kept: a million rows would hold 8 MB.
-    auto rootOf = [&](Eigen::Index r) { return std::sqrt(omega[s.active[static_cast<std::size_t>(r)]]); };
     if (s.offsets > 0) {
         // A free offset per clock takes out that observer's weighted mean: only its differences remain.
         const auto width = static_cast<Eigen::Index>(columns) + 2;
@@ -83,8 +83,7 @@ System BuildSystem(const FitProblem& problem, const std::vector<double>& omega) 
         for (Eigen::Index r = 0; r < n; ++r) {
             const Row& row = rows[s.active[static_cast<std::size_t>(r)]];
             if (!row.clock || !s.hasOffset[static_cast<std::size_t>(row.observer)]) continue;
-            const double root = rootOf(r);
-            const double w = root * root;
+            const double w = root(r) * root(r);
             group[static_cast<std::size_t>(r)] = row.observer;
             weights(row.observer) += w;
             sums(s.columnOf[static_cast<std::size_t>(row.category)], row.observer) += w;
@@ -104,12 +103,10 @@ System BuildSystem(const FitProblem& problem, const std::vector<double>& omega) 
             s.y(r) -= sums(columns + 1, j) / weights(j);
         }
     }
-    for (Eigen::Index r = 0; r < n; ++r) {
-        const double root = rootOf(r);
-        for (Eigen::Index c = 0; c < columns; ++c) s.n(r, c) *= root;
-        s.g(r) *= root;
-        s.y(r) *= root;
-    }
+    // Column by column in place: a product with the diagonal would make a second matrix.
+    for (Eigen::Index c = 0; c < columns; ++c) s.n.col(c).array() *= root.array();
+    s.g.array() *= root.array();
+    s.y.array() *= root.array();
     return s;
 }
 
