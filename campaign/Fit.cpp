@@ -106,10 +106,12 @@ FitResult FitCampaign(const Campaign& campaign, const SiteModel& model, const Fi
     double q0 = result.auGiven ? problem.fixedQ : 1.0;
     if (exact) problem.resolutionS = ExactResolutionS;
     std::vector<double> predicted;
+    std::vector<ephemeris::ElementsSite> sites;
     if (exact) {
-        LineariseExact(campaign, model, median, q0, problem, omega, predicted);
+        LineariseExact(campaign, model, median, q0, problem, omega, predicted, sites);
         if (!options.keepAll) ScreenGross(problem, q0, omega, leftOut);
-        if (!IterateExact(campaign, model, median, q0, problem, omega, predicted, solution)) solution.determined = false;
+        // The screen only lays rows aside: the problem stays linearised at q0.
+        if (!IterateExact(campaign, model, median, q0, problem, omega, predicted, sites, true, solution)) solution.determined = false;
     } else {
         solution = Solve(problem, omega);
     }
@@ -126,7 +128,7 @@ FitResult FitCampaign(const Campaign& campaign, const SiteModel& model, const Fi
     // the residuals and predictions are those of the fitted AU.
     if (exact && !(std::fabs(solution.q - q0) < ConvergedQ)) {
         q0 = solution.q;
-        if (!IterateExact(campaign, model, median, q0, problem, omega, predicted, solution)) {
+        if (!IterateExact(campaign, model, median, q0, problem, omega, predicted, sites, false, solution)) {
             unfitted(NoFit::SitesAlike);
             return result;
         }
