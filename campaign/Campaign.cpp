@@ -138,16 +138,24 @@ int ObserverIndex(RowReader& reader, const std::string& name) {
     return it->second;
 }
 
+// The rows of one site follow each other: a name is compared with the last one only, and listed again when
+// other sites came between, which keeps no index of names while the file is read.
+int SiteIndex(RowReader& reader, const std::string& name) {
+    std::vector<std::string>& sites = reader.campaign.sites;
+    if (sites.empty() || sites.back() != name) sites.push_back(name);
+    return static_cast<int>(sites.size()) - 1;
+}
+
 // The site, coordinates and options common to both layouts; false (reported) when the row is unusable.
 bool ReadSite(RowReader& reader, const CsvRecord& record, const Layout& layout, fields::NumberStyle style, Timing& timing) {
     const long line = record.line;
-    timing.site = fields::Trim(Field(record.fields, layout.at[Site]));
+    std::string site = fields::Trim(Field(record.fields, layout.at[Site]));
     const std::string observer = fields::Trim(Field(record.fields, layout.at[Observer]));
-    if (timing.site.empty() && observer.empty()) {
+    if (site.empty() && observer.empty()) {
         Complain(reader, line, "the site is empty");
         return false;
     }
-    if (timing.site.empty()) timing.site = observer;
+    if (site.empty()) site = observer;
     std::string why;
     const std::string latitude = Field(record.fields, layout.at[Latitude]);
     if (!fields::ParseAngle(latitude, "NS", style, timing.latitudeDegrees, why)) {
@@ -185,17 +193,22 @@ bool ReadSite(RowReader& reader, const CsvRecord& record, const Layout& layout, 
         return false;
     }
     const std::string date = fields::Trim(Field(record.fields, layout.at[Date]));
-    if (!date.empty() && !fields::ParseDate(date, timing.year, timing.month, timing.day)) {
+    int year = 0, month = 0, day = 0;
+    if (!date.empty() && !fields::ParseDate(date, year, month, day)) {
         Complain(reader, line, "date " + Quoted(date) + " is not a date such as 2012-06-05 or 05.06.2012");
         return false;
     }
-    if (!date.empty() && (timing.year < ephemeris::FirstCatalogueYear || timing.year > ephemeris::LastCatalogueYear)) {
+    if (!date.empty() && (year < ephemeris::FirstCatalogueYear || year > ephemeris::LastCatalogueYear)) {
         Complain(reader, line, "date " + Quoted(date) + " is outside the years " + std::to_string(ephemeris::FirstCatalogueYear) +
                                    "-" + std::to_string(ephemeris::LastCatalogueYear));
-        timing.year = timing.month = timing.day = 0;
         return false;
     }
-    timing.observer = ObserverIndex(reader, observer.empty() ? timing.site : observer);
+    // Within the catalogue's years and a calendar's months and days: each fits its narrow field.
+    timing.year = static_cast<std::int16_t>(year);
+    timing.month = static_cast<std::int8_t>(month);
+    timing.day = static_cast<std::int8_t>(day);
+    timing.observer = ObserverIndex(reader, observer.empty() ? site : observer);
+    timing.site = SiteIndex(reader, site);
     timing.line = line;
     timing.file = static_cast<int>(reader.campaign.files.size()) - 1;
     return true;
@@ -216,11 +229,14 @@ void ReadPerTiming(RowReader& reader, const CsvRecord& record, const Layout& lay
     Timing timing;
     if (!ReadSite(reader, record, layout, style, timing)) return;
     const std::string contact = Field(record.fields, layout.at[Contact]);
-    if (!fields::ParseContact(contact, timing.start, timing.end)) {
+    int start = 0, end = 0;
+    if (!fields::ParseContact(contact, start, end)) {
         Complain(reader, record.line,
                  "contact " + Quoted(contact) + " is not 1 to 4, nor a duration such as 2-3 (start before end)");
         return;
     }
+    timing.start = static_cast<std::int8_t>(start);
+    timing.end = static_cast<std::int8_t>(end);
     if (!ReadTime(reader, record.line, Field(record.fields, layout.at[Time]), style, timing, "time")) return;
     reader.campaign.timings.push_back(timing);
 }
@@ -233,7 +249,7 @@ void ReadPerObserver(RowReader& reader, const CsvRecord& record, const Layout& l
         const std::string text = Field(record.fields, layout.at[T1 + contact - 1]);
         if (fields::Trim(text).empty()) continue;
         Timing timing = site;
-        timing.start = contact;
+        timing.start = static_cast<std::int8_t>(contact);
         std::string column = "T";
         column += std::to_string(contact);
         if (!ReadTime(reader, record.line, text, style, timing, column)) return;
@@ -326,6 +342,8 @@ ReadStatus ReadCampaign(const std::string& name, std::istream& in, Campaign& cam
         err << "transitfit: " << shown << ": no timings below the header\n";
         return ReadStatus::NoTimings;
     }
+    // The timings grew by doubling: up to half of their room would stand empty through the fit.
+    if (campaign.timings.capacity() - campaign.timings.size() > campaign.timings.size() / 8) campaign.timings.shrink_to_fit();
     return campaign.timings.size() > before ? ReadStatus::Read : ReadStatus::NoTimings;
 }
 

@@ -2,6 +2,7 @@
 // Copyright the limbtimer and chordspan authors
 #pragma once
 
+#include <cstdint>
 #include <istream>
 #include <ostream>
 #include <string>
@@ -13,27 +14,31 @@ namespace campaign {
 
 inline constexpr double DaySeconds = kit::SecondsPerDayDouble;
 
-// One timing as read: a contact's UT clock time, or a duration between two contacts.
+// One timing as read: a contact's UT clock time, or a duration between two contacts. A campaign holds a
+// million of them: names are indices into the campaign's tables, and the small numbers are narrow, the
+// widest fields first so that nothing is padded (72 bytes).
 struct Timing {
-    int file = 0;                  // index into Campaign::files
-    long line = 0;                 // line of its row, from 1
-    int observer = 0;              // index into Campaign::observers: timings made with one clock
-    std::string site;
     double latitudeDegrees = 0.0;  // north positive
     double longitudeDegrees = 0.0; // east positive
     double altitudeM = 0.0;
-    int start = 0;                 // contact 1..4
-    int end = 0;                   // 0 for a clock time; the end contact of a duration
     double seconds = 0.0;          // UT seconds after midnight, or the duration
     double sigmaS = 0.0;           // the observer's own uncertainty; 0 when not given
-    int year = 0, month = 0, day = 0;  // the UT date of a clock time, from a date column; 0 when not given
-    bool duplicate = false;        // the same observer, contact and time as an earlier timing
+    long line = 0;                 // line of its row, from 1
+    int file = 0;                  // index into Campaign::files
+    int observer = 0;              // index into Campaign::observers: timings made with one clock
+    int site = 0;                  // index into Campaign::sites
     int copiedFrom = -1;           // the observer whose timing at the same site, contact and time came first
+    std::int16_t year = 0;         // the UT date of a clock time, from a date column; 0 when not given
+    std::int8_t month = 0, day = 0;
+    std::int8_t start = 0;         // contact 1..4
+    std::int8_t end = 0;           // 0 for a clock time; the end contact of a duration
+    bool duplicate = false;        // the same observer, contact and time as an earlier timing
 };
 
 struct Campaign {
     std::vector<std::string> files;      // as named on the command line ("-" for standard input)
     std::vector<std::string> observers;  // names, in order of first appearance
+    std::vector<std::string> sites;      // names; a name is listed again where rows of other sites came between
     std::vector<Timing> timings;         // in file order
     long rowsSkipped = 0;                // rows that held no readable timing
 };

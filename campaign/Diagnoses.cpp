@@ -22,18 +22,17 @@ constexpr double NaN = std::numeric_limits<double>::quiet_NaN();
 void FindDuplicates(const Campaign& campaign, FitResult& result) {
     for (std::size_t i = 0; i < campaign.timings.size(); ++i) {
         const Timing& t = campaign.timings[i];
-        if (t.duplicate) Raise(result.timings[i], Duplicate{});
-        if (t.copiedFrom >= 0) Raise(result.timings[i], Copied{campaign.observers[static_cast<std::size_t>(t.copiedFrom)]});
+        if (t.duplicate) Raise(result, i, Duplicate{});
+        if (t.copiedFrom >= 0) Raise(result, i, Copied{campaign.observers[static_cast<std::size_t>(t.copiedFrom)]});
     }
 }
 
 void FindOutliers(const FitState& state, FitResult& result) {
     const std::vector<Row>& rows = state.problem.rows;
     for (std::size_t k = 0; k < rows.size(); ++k) {
-        TimingFit& fit = result.timings[rows[k].timing];
         // Where the Sun was down, that is the reason it was left out.
         const bool sunDown = k < state.sunAltitude.size() && state.sunAltitude[k] < BelowHorizonDegrees;
-        if (state.rejected[k] && !sunDown) Raise(fit, Outlier{fit.oMinusCS});
+        if (state.rejected[k] && !sunDown) Raise(result, k, Outlier{result.timings[k].oMinusCS});
     }
 }
 
@@ -66,7 +65,7 @@ void FindExactMisfits(const Campaign& campaign, const SiteModel& model, const Fi
     for (std::size_t i = 0; i < rows.size(); ++i) {
         const Row& row = rows[i];
         const Timing& t = campaign.timings[i];
-        TimingFit& fit = result.timings[i];
+        const TimingFit& fit = result.timings[i];
         if (t.duplicate || t.copiedFrom >= 0 || !(row.w > 0.0)) continue;
         const double tolerance = TukeyC * state.scale * std::sqrt(1.0 / row.w);
         const double oc = fit.oMinusCS;
@@ -75,7 +74,7 @@ void FindExactMisfits(const Campaign& campaign, const SiteModel& model, const Fi
         if (row.clock) {
             const double halfHours = std::round(oc / 1800.0);
             if (std::fabs(halfHours) >= 1 && std::fabs(halfHours) <= 28 && fits(oc - halfHours * 1800.0)) {
-                Raise(fit, TimeZone{halfHours / 2.0});
+                Raise(result, i, TimeZone{halfHours / 2.0});
             }
         }
         const ephemeris::ElementsSite site = ephemeris::ElementsSiteOf(t.latitudeDegrees, t.longitudeDegrees, t.altitudeM);
@@ -84,7 +83,7 @@ void FindExactMisfits(const Campaign& campaign, const SiteModel& model, const Fi
                 if (other == t.start) continue;
                 const double r = ExactResidual(model, solution, row, t.seconds, other, 0, other - 1, site);
                 if (fits(r)) {
-                    Raise(fit, WrongContact{other, r});
+                    Raise(result, i, WrongContact{other, r});
                     break;
                 }
             }
@@ -99,7 +98,7 @@ void FindExactMisfits(const Campaign& campaign, const SiteModel& model, const Fi
             const double r = ExactResidual(model, solution, row, t.seconds, t.start, t.end, row.category,
                                            ephemeris::ElementsSiteOf(flip.latitude, flip.longitude, t.altitudeM));
             if (fits(r)) {
-                Raise(fit, CoordinateSign{flip.which, r});
+                Raise(result, i, CoordinateSign{flip.which, r});
                 break;
             }
         }
@@ -116,7 +115,7 @@ void FindWrongDay(const Campaign& campaign, const TransitChoice& choice, FitResu
         const double reference = choice.transit.contactJdUt[t.start - 1];
         const double predictedJd = JdOf(Timing{}, fit.predictedS, reference);
         const double days = std::round(JdOf(t, t.seconds, reference) - predictedJd);
-        if (days != 0.0) Raise(result.timings[i], WrongDay{static_cast<int>(days)});
+        if (days != 0.0) Raise(result, i, WrongDay{static_cast<int>(days)});
     }
 }
 
@@ -128,7 +127,7 @@ void FindMisfits(const Campaign& campaign, const SiteModel& model, const FitStat
     for (std::size_t i = 0; i < count; ++i) {
         const Row& row = rows[i];
         const Timing& t = campaign.timings[i];
-        TimingFit& fit = result.timings[i];
+        const TimingFit& fit = result.timings[i];
         // A duplicate's first is diagnosed; a weight of 0 would make the tolerance infinite.
         if (t.duplicate || t.copiedFrom >= 0 || !(row.w > 0.0)) continue;
         const double sigma = std::sqrt(1.0 / row.w);
@@ -138,7 +137,7 @@ void FindMisfits(const Campaign& campaign, const SiteModel& model, const FitStat
         if (row.clock && std::fabs(oc) >= 3000.0) {
             const double halfHours = std::round(oc / 1800.0);
             if (std::fabs(halfHours) >= 2 && std::fabs(halfHours) <= 28 && std::fabs(oc - halfHours * 1800.0) <= 300.0) {
-                Raise(fit, TimeZone{halfHours / 2.0});
+                Raise(result, i, TimeZone{halfHours / 2.0});
             }
         }
         if (row.clock) {
@@ -148,7 +147,7 @@ void FindMisfits(const Campaign& campaign, const SiteModel& model, const FitStat
                 const double lever = SiteLever(model, other, 0, t.latitudeDegrees, t.longitudeDegrees);
                 const double r = ResidualFor(solution, row, category, lever);
                 if (std::fabs(r) <= tolerance) {
-                    Raise(fit, WrongContact{other, r});
+                    Raise(result, i, WrongContact{other, r});
                     break;
                 }
             }
@@ -163,7 +162,7 @@ void FindMisfits(const Campaign& campaign, const SiteModel& model, const FitStat
             const double lever = SiteLever(model, t.start, t.end, flip.latitude, flip.longitude);
             const double r = ResidualFor(solution, row, row.category, lever);
             if (std::fabs(r) <= tolerance) {
-                Raise(fit, CoordinateSign{flip.which, r});
+                Raise(result, i, CoordinateSign{flip.which, r});
                 break;
             }
         }
@@ -222,7 +221,7 @@ void FindContactOrder(const Campaign& campaign, const FitState& state, FitResult
                 const bool outOfOrder = (other > c && !(when(i) < earliest[other])) || (other < c && !(when(i) > latest[other]));
                 if (!outOfOrder) continue;
                 const int first = std::min(c, other) + 1, second = std::max(c, other) + 1;
-                Raise(result.timings[i], ContactOrder{first, second});
+                Raise(result, i, ContactOrder{first, second});
                 break;
             }
         }
@@ -232,7 +231,7 @@ void FindContactOrder(const Campaign& campaign, const FitState& state, FitResult
 // Where the Sun had not risen, from the altitudes the fit was given.
 void FindBelowHorizon(const FitState& state, FitResult& result) {
     for (std::size_t i = 0; i < state.sunAltitude.size() && i < result.timings.size(); ++i) {
-        if (state.sunAltitude[i] < BelowHorizonDegrees) Raise(result.timings[i], BelowHorizon{state.sunAltitude[i]});
+        if (state.sunAltitude[i] < BelowHorizonDegrees) Raise(result, i, BelowHorizon{state.sunAltitude[i]});
     }
 }
 
@@ -275,11 +274,19 @@ std::string FlagWords(unsigned flagBits) {
     return words;
 }
 
-void Raise(TimingFit& fit, const Finding& finding) {
+void Raise(FitResult& result, std::size_t i, const Finding& finding) {
     const unsigned bit = 1u << finding.index();
-    if (fit.flagBits & bit) return;
-    fit.flagBits |= bit;
-    fit.findings.push_back(finding);
+    unsigned& flagBits = result.timings[i].flagBits;
+    if (flagBits & bit) return;
+    flagBits |= bit;
+    result.findings.push_back({i, finding});
+}
+
+void OrderFindings(FitResult& result) {
+    // Each diagnosis raises in file order: the list is a few sorted runs, and a stable sort keeps the order
+    // in which one timing's findings were raised.
+    std::stable_sort(result.findings.begin(), result.findings.end(),
+                     [](const TimingFinding& a, const TimingFinding& b) { return a.timing < b.timing; });
 }
 
 void Diagnose(const Campaign& campaign, const TransitChoice& choice, const FitState& state, FitResult& result) {
@@ -291,6 +298,7 @@ void Diagnose(const Campaign& campaign, const TransitChoice& choice, const FitSt
     FindContactOrder(campaign, state, result);
     FindBelowHorizon(state, result);
     if (exact) FindWrongDay(campaign, choice, result);
+    OrderFindings(result);
 }
 
 }  // namespace campaign

@@ -65,8 +65,12 @@ struct TransitChoice;
 // contacts. A timing below BelowHorizonDegrees cannot have been seen: the fit leaves it out.
 std::vector<float> SunAltitudes(const Campaign& campaign, const TransitChoice& choice);
 
-// Records a finding on a timing; a kind already found keeps its first finding.
-void Raise(TimingFit& fit, const Finding& finding);
+// Records a finding on timing i, after those of every timing found so far; a kind already found keeps its
+// first finding. OrderFindings puts them in file order.
+void Raise(FitResult& result, std::size_t i, const Finding& finding);
+
+// Puts the findings raised in the file order of their timings, each timing's in the order they were raised.
+void OrderFindings(FitResult& result);
 
 // Every diagnosis of a fit, in the order the findings are listed: duplicates, outliers, then for timings that
 // do not fit (beyond the biweight's edge) a time-zone slip, a wrong contact number or a coordinate's sign, each

@@ -10,21 +10,44 @@
 
 namespace campaign {
 
+namespace {
+
+// Timings of one site follow each other: whether timing i begins a run of its own.
+bool NewSite(const std::vector<Timing>& timings, std::size_t i) {
+    const Timing& t = timings[i];
+    return i == 0 || t.latitudeDegrees != timings[i - 1].latitudeDegrees || t.longitudeDegrees != timings[i - 1].longitudeDegrees ||
+           t.altitudeM != timings[i - 1].altitudeM;
+}
+
+}  // namespace
+
 void LineariseExact(const Campaign& campaign, const SiteModel& model, const std::vector<double>& median, double q0,
-                    FitProblem& problem, std::vector<double>& omega, std::vector<double>& predictedS) {
+                    FitProblem& problem, std::vector<double>& omega, std::vector<double>& predictedS,
+                    std::vector<ephemeris::ElementsSite>& sites) {
     std::vector<Row>& rows = problem.rows;
     predictedS.assign(campaign.timings.size(), std::numeric_limits<double>::quiet_NaN());
+    // A site costs as much as a prediction: kept for the next linearisation where several timings share it.
+    const bool known = !sites.empty();
+    bool keep = false;
+    if (!known) {
+        std::size_t runs = 0;
+        for (std::size_t i = 0; i < rows.size(); ++i) runs += NewSite(campaign.timings, i);
+        keep = runs * 2 <= rows.size();
+        if (keep) sites.reserve(runs);
+    }
     ephemeris::ElementsSite site;
-    const Timing* previous = nullptr;
+    std::size_t run = 0;
     for (std::size_t i = 0; i < rows.size(); ++i) {
         Row& row = rows[i];
-        const Timing& t = campaign.timings[row.timing];
-        // Timings of one site follow each other: the site is computed once for them.
-        if (!previous || t.latitudeDegrees != previous->latitudeDegrees || t.longitudeDegrees != previous->longitudeDegrees ||
-            t.altitudeM != previous->altitudeM) {
-            site = ephemeris::ElementsSiteOf(t.latitudeDegrees, t.longitudeDegrees, t.altitudeM);
+        const Timing& t = campaign.timings[i];
+        if (NewSite(campaign.timings, i)) {
+            if (known) {
+                site = sites[run++];
+            } else {
+                site = ephemeris::ElementsSiteOf(t.latitudeDegrees, t.longitudeDegrees, t.altitudeM);
+                if (keep) sites.push_back(site);
+            }
         }
-        previous = &t;
         double predicted = 0.0, shift = 0.0, perQ = 0.0;
         if (!PredictTiming(model, t.start, t.end, site, q0, predicted, shift, perQ)) {
             row.g = 0.0;
@@ -33,7 +56,7 @@ void LineariseExact(const Campaign& campaign, const SiteModel& model, const std:
             omega[i] = 0.0;
             continue;
         }
-        predictedS[row.timing] = predicted;
+        predictedS[i] = predicted;
         row.g = perQ;
         // What the lever does not carry of the shift at q0: the model's curvature, a few seconds at most.
         const double remainder = shift - q0 * perQ;
@@ -59,18 +82,19 @@ void ScreenGross(const FitProblem& problem, double q0, std::vector<double>& omeg
 }
 
 bool IterateExact(const Campaign& campaign, const SiteModel& model, const std::vector<double>& median, double& q0,
-                  FitProblem& problem, std::vector<double>& omega, std::vector<double>& predictedS, Solution& solution) {
+                  FitProblem& problem, std::vector<double>& omega, std::vector<double>& predictedS,
+                  std::vector<ephemeris::ElementsSite>& sites, bool linearised, Solution& solution) {
     // The shift is nearly linear in q: each step gains several digits, and 30 leave room for a far start.
     constexpr int MostSteps = 30;
     for (int step = 0; step < MostSteps; ++step) {
-        LineariseExact(campaign, model, median, q0, problem, omega, predictedS);
+        if (step > 0 || !linearised) LineariseExact(campaign, model, median, q0, problem, omega, predictedS, sites);
         solution = Solve(problem, omega);
         if (!solution.determined || !std::isfinite(solution.q)) return false;
         const bool done = std::fabs(solution.q - q0) < ConvergedQ;
         if (done) return true;
         q0 = solution.q;
     }
-    LineariseExact(campaign, model, median, q0, problem, omega, predictedS);
+    LineariseExact(campaign, model, median, q0, problem, omega, predictedS, sites);
     solution = Solve(problem, omega);
     return solution.determined && std::isfinite(solution.q);
 }

@@ -14,9 +14,12 @@ namespace campaign {
 // y = t - (S(q0) - q0 g), S the timing's distance from the geocentric contact (clock times folded around their
 // contact's median), so that the fitted reference of a category is its geocentric time plus a free offset and
 // q g stands for S(q) to first order. A timing its site does not see weighs 0 (row and omega). predictedS gets
-// each timing's P(q0) (seconds after midnight, or the duration), NaN where unseen.
+// each timing's P(q0) (seconds after midnight, or the duration), NaN where unseen. sites keeps the sites as
+// the elements see them, one per run of timings at one place, for the next linearisation: the first fills it
+// when the sites are at most half as many as the timings, and leaves it empty otherwise.
 void LineariseExact(const Campaign& campaign, const SiteModel& model, const std::vector<double>& median, double q0,
-                    FitProblem& problem, std::vector<double>& omega, std::vector<double>& predictedS);
+                    FitProblem& problem, std::vector<double>& omega, std::vector<double>& predictedS,
+                    std::vector<ephemeris::ElementsSite>& sites);
 
 // A timing this far from the rest of its contact, against its own prediction, is a slip (an hour, a contact,
 // a sign), not an observation: it is left out before the first solution, which it could throw far off.
@@ -34,10 +37,12 @@ inline constexpr double ConvergedQ = 1e-10;
 // How well the exact model's times are known: the elements meet the ephemeris's own solver to 0.00016 s.
 inline constexpr double ExactResolutionS = 1e-4;
 
-// Gauss-Newton from q0: linearise, solve the rows with omega > 0, and again at the new q until q moves by less
-// than ConvergedQ (at most 30 steps). The solution is the last one's; q0 ends as the q of the last linearisation.
-// false when a step cannot determine q or q runs off (not finite).
+// Gauss-Newton from q0: linearise (unless linearised says the problem already is, at q0), solve the rows with
+// omega > 0, and again at the new q until q moves by less than ConvergedQ (at most 30 steps). The solution is
+// the last one's; q0 ends as the q of the last linearisation. false when a step cannot determine q or q runs
+// off (not finite).
 bool IterateExact(const Campaign& campaign, const SiteModel& model, const std::vector<double>& median, double& q0,
-                  FitProblem& problem, std::vector<double>& omega, std::vector<double>& predictedS, Solution& solution);
+                  FitProblem& problem, std::vector<double>& omega, std::vector<double>& predictedS,
+                  std::vector<ephemeris::ElementsSite>& sites, bool linearised, Solution& solution);
 
 }  // namespace campaign

@@ -34,7 +34,6 @@ FitResult FitCampaign(const Campaign& campaign, const SiteModel& model, const Fi
     FitResult result;
     const std::size_t count = campaign.timings.size();
     result.read = static_cast<long>(count);
-    result.timings.assign(count, TimingFit{});
     const auto observers = static_cast<int>(campaign.observers.size());
     result.clockOffsetsS.assign(static_cast<std::size_t>(observers), NaN);
 
@@ -47,12 +46,14 @@ FitResult FitCampaign(const Campaign& campaign, const SiteModel& model, const Fi
         categories.emplace_back(start, end);
         return static_cast<int>(categories.size() - 1);
     };
-    std::vector<std::vector<double>> clockTimes(4);
-    for (const Timing& t : campaign.timings) {
-        if (t.end == 0 && !t.duplicate && t.copiedFrom < 0) clockTimes[static_cast<std::size_t>(t.start - 1)].push_back(t.seconds);
-    }
     std::vector<double> median(4);
-    for (std::size_t c = 0; c < 4; ++c) median[c] = Median(clockTimes[c]);
+    for (std::size_t c = 0; c < 4; ++c) {
+        std::vector<double> clockTimes;
+        for (const Timing& t : campaign.timings) {
+            if (t.end == 0 && t.start == static_cast<int>(c) + 1 && !t.duplicate && t.copiedFrom < 0) clockTimes.push_back(t.seconds);
+        }
+        median[c] = Median(std::move(clockTimes));
+    }
 
     // Every timing is a row; a duplicate's or a copy's weight is 0, so no fit sees it.
     FitProblem& problem = state.problem;
@@ -70,17 +71,22 @@ FitResult FitCampaign(const Campaign& campaign, const SiteModel& model, const Fi
             t.longitudeDegrees != campaign.timings[i - 1].longitudeDegrees) {
             site = SiteVectorOf(t.latitudeDegrees, t.longitudeDegrees);
         }
-        Row row{i, categoryOf(t.start, t.end), t.observer, t.end == 0, t.seconds,
-                SiteLever(model, t.start, t.end, site),
-                1.0 / (t.sigmaS * t.sigmaS + FloorSigmaS * FloorSigmaS)};
+        Row row{t.seconds, SiteLever(model, t.start, t.end, site), 1.0 / (t.sigmaS * t.sigmaS + FloorSigmaS * FloorSigmaS),
+                t.observer, static_cast<std::int16_t>(categoryOf(t.start, t.end)), t.end == 0};
         if (row.clock) row.y = Fold(t.seconds, median[static_cast<std::size_t>(t.start - 1)]);
-        result.timings[i].leverS = row.g;
         if (t.duplicate || t.copiedFrom >= 0) row.w = 0.0;
         rows[i] = row;
     }
     problem.categories = static_cast<int>(categories.size());
+    // The timings' results are listed once the fit is done, when its large vectors are gone; without a fit,
+    // each timing has its lever only.
+    auto unfitted = [&](NoFit why) {
+        result.whyNot = why;
+        result.timings.assign(count, TimingFit{});
+        for (std::size_t i = 0; i < count; ++i) result.timings[i].leverS = rows[i].g;
+    };
     if (count == 0) {
-        result.whyNot = NoFit::NoTiming;
+        unfitted(NoFit::NoTiming);
         return result;
     }
 
@@ -100,15 +106,17 @@ FitResult FitCampaign(const Campaign& campaign, const SiteModel& model, const Fi
     double q0 = result.auGiven ? problem.fixedQ : 1.0;
     if (exact) problem.resolutionS = ExactResolutionS;
     std::vector<double> predicted;
+    std::vector<ephemeris::ElementsSite> sites;
     if (exact) {
-        LineariseExact(campaign, model, median, q0, problem, omega, predicted);
+        LineariseExact(campaign, model, median, q0, problem, omega, predicted, sites);
         if (!options.keepAll) ScreenGross(problem, q0, omega, leftOut);
-        if (!IterateExact(campaign, model, median, q0, problem, omega, predicted, solution)) solution.determined = false;
+        // The screen only lays rows aside: the problem stays linearised at q0.
+        if (!IterateExact(campaign, model, median, q0, problem, omega, predicted, sites, true, solution)) solution.determined = false;
     } else {
         solution = Solve(problem, omega);
     }
     if (!solution.determined) {
-        result.whyNot = options.clockOffsets ? NoFit::OffsetsTakeAll : NoFit::SitesAlike;
+        unfitted(options.clockOffsets ? NoFit::OffsetsTakeAll : NoFit::SitesAlike);
         return result;
     }
     std::vector<char>& rejected = state.rejected;
@@ -120,8 +128,8 @@ FitResult FitCampaign(const Campaign& campaign, const SiteModel& model, const Fi
     // the residuals and predictions are those of the fitted AU.
     if (exact && !(std::fabs(solution.q - q0) < ConvergedQ)) {
         q0 = solution.q;
-        if (!IterateExact(campaign, model, median, q0, problem, omega, predicted, solution)) {
-            result.whyNot = NoFit::SitesAlike;
+        if (!IterateExact(campaign, model, median, q0, problem, omega, predicted, sites, false, solution)) {
+            unfitted(NoFit::SitesAlike);
             return result;
         }
     }
@@ -173,21 +181,26 @@ FitResult FitCampaign(const Campaign& campaign, const SiteModel& model, const Fi
         return (a.end != 0) != (b.end != 0) ? a.end == 0 : std::pair{a.start, a.end} < std::pair{b.start, b.end};
     });
 
+    result.timings.assign(count, TimingFit{});
     for (std::size_t i = 0; i < count; ++i) {
         const Row& row = rows[i];
-        result.timings[i].oMinusCS = ResidualFor(solution, row, row.category, row.g);
-        if (exact) {
-            result.timings[i].leverS = row.g;
-            result.timings[i].predictedS = predicted[row.timing];
-        }
-    }
-    for (std::size_t k = 0; k < rows.size(); ++k) {
-        TimingFit& fit = result.timings[rows[k].timing];
-        fit.used = omega[k] > 0.0;
+        TimingFit& fit = result.timings[i];
+        fit.oMinusCS = ResidualFor(solution, row, row.category, row.g);
+        fit.leverS = row.g;
+        if (exact) fit.predictedS = predicted[i];
+        fit.used = omega[i] > 0.0;
         result.used += fit.used;
-        result.rejected += rejected[k] != 0;
+        result.rejected += rejected[i] != 0;
     }
     return result;
+}
+
+std::span<const TimingFinding> FindingsOf(const FitResult& result, std::size_t timing) {
+    const auto before = [](const TimingFinding& f, std::size_t i) { return f.timing < i; };
+    const auto first = std::lower_bound(result.findings.begin(), result.findings.end(), timing, before);
+    auto last = first;
+    while (last != result.findings.end() && last->timing == timing) ++last;
+    return {first, last};
 }
 
 }  // namespace campaign

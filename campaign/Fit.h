@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <limits>
+#include <span>
 #include <string>
 #include <utility>
 #include <vector>
@@ -22,13 +23,19 @@ struct FitOptions {
     double auKm = std::numeric_limits<double>::quiet_NaN();  // finite: the AU is given, not fitted
 };
 
+// What the fit says of one timing; its findings, which few timings have, are kept beside (FitResult::findings).
 struct TimingFit {
-    bool used = false;
     double oMinusCS = 0.0;          // observed minus computed, s (NaN where its contact was not fitted)
     double leverS = 0.0;            // A . v; with the exact model dP/dq at the fitted q
     double predictedS = std::numeric_limits<double>::quiet_NaN();  // exact model: P at the fitted q, UT s after midnight or a duration
     unsigned flagBits = 0;          // 1 << Flag
-    std::vector<Finding> findings;  // one per flag, in the order found
+    bool used = false;
+};
+
+// A finding on one timing.
+struct TimingFinding {
+    std::size_t timing;             // index into the campaign's timings
+    Finding finding;
 };
 
 struct ContactFit {
@@ -63,6 +70,7 @@ struct FitResult {
     long read = 0, used = 0, rejected = 0;
     std::vector<ContactFit> contacts;
     std::vector<TimingFit> timings;     // parallel to the campaign's timings
+    std::vector<TimingFinding> findings;  // one per flag of a timing, in file order, each timing's in the order found
     std::vector<double> clockOffsetsS;  // per observer; NaN where it has none
     Resampling resampling;
     double modelBias = std::numeric_limits<double>::quiet_NaN();  // see LinearModelBias; NaN when not known
@@ -72,5 +80,8 @@ struct FitResult {
 // (weights 1 / (sigma^2 + (5 s)^2)) with robust rejection unless keepAll; then the uncertainties. No finding
 // is recorded; state keeps what the diagnoses need (see WeightedFit.h).
 FitResult FitCampaign(const Campaign& campaign, const SiteModel& model, const FitOptions& options, FitState& state);
+
+// The findings of one timing, in the order found.
+std::span<const TimingFinding> FindingsOf(const FitResult& result, std::size_t timing);
 
 }  // namespace campaign

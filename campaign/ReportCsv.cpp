@@ -41,12 +41,12 @@ void WriteCsvReport(const Reduction& reduction, std::ostream& out) {
         const Timing& t = campaign.timings[i];
         const TimingFit& fit = result.timings[i];
         std::string reasons;
-        for (const Finding& finding : fit.findings) {
+        for (const TimingFinding& found : FindingsOf(result, i)) {
             if (!reasons.empty()) reasons += "; ";
-            reasons += FindingText(finding, kit::Language::English);
+            reasons += FindingText(found.finding, kit::Language::English);
         }
         text << CsvField(campaign.files[static_cast<std::size_t>(t.file)]) << ',' << t.line << ','
-             << CsvField(campaign.observers[static_cast<std::size_t>(t.observer)]) << ',' << CsvField(t.site) << ','
+             << CsvField(campaign.observers[static_cast<std::size_t>(t.observer)]) << ',' << CsvField(campaign.sites[static_cast<std::size_t>(t.site)]) << ','
              << ContactName(t.start, t.end) << ',' << (fit.used ? "true" : "false") << ','
              << (std::isnan(fit.oMinusCS) ? std::string() : Format("%.*f", fit.oMinusCS, 3)) << ','
              << Format("%.*f", fit.leverS, 3) << ',' << FlagWords(fit.flagBits) << ',' << CsvField(reasons);

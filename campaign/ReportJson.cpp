@@ -4,6 +4,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <string>
@@ -19,8 +20,43 @@ namespace {
 template <typename Json = nlohmann::json>
 Json Number(double value) { return std::isfinite(value) ? Json(value) : Json(nullptr); }
 
-// The exact model's prediction of a clock time, as its clock would read it: null for a duration or an
-// unseen contact.
+// The timings, a million in a large campaign, are written as text directly, byte for byte as the JSON
+// library writes the rest of the report: building a value of the library for each costs more than the fit.
+
+// A string as the library writes it: quoted, escaped, bytes that are not UTF-8 replaced. Printable ASCII
+// without quotes or backslashes, nearly every name, stands as it is; anything else goes through the library.
+std::string JsonString(const std::string& value) {
+    bool plain = true;
+    for (const char c : value) plain = plain && c >= 0x20 && c < 0x7F && c != '"' && c != '\\';
+    if (plain) return "\"" + value + "\"";
+    return nlohmann::json(value).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+}
+
+// A number as the library writes it: its own shortest digits that read back the same, null where not finite.
+void AppendNumber(std::string& text, double value) {
+    if (!std::isfinite(value)) {
+        text += "null";
+        return;
+    }
+    char digits[64];
+    text.append(digits, nlohmann::detail::to_chars(digits, digits + sizeof digits, value));
+}
+
+void AppendInteger(std::string& text, long value) {
+    char digits[32];
+    text.append(digits, std::to_chars(digits, digits + sizeof digits, value).ptr);
+}
+
+// A list of JSON texts as the library lays out an array three levels deep: [] when empty.
+void AppendList(std::string& text, const std::vector<std::string>& items) {
+    if (items.empty()) {
+        text += "[]";
+        return;
+    }
+    for (std::size_t k = 0; k < items.size(); ++k) text += (k == 0 ? "[\n        " : ",\n        ") + items[k];
+    text += "\n      ]";
+}
+
 }  // namespace
 
 void WriteJsonRefusal(const std::string& reason, std::ostream& out) {
@@ -103,62 +139,57 @@ void WriteJsonReport(const Reduction& reduction, std::ostream& out) {
         if (!std::isnan(result.clockOffsetsS[j])) offsets.push_back({{"observer", campaign.observers[j]}, {"offset_s", result.clockOffsetsS[j]}});
     }
     report["clock_offsets_s"] = offsets;
-    // The timings, a million of them in a large campaign, go out one at a time, each as the JSON library
-    // writes it inside the whole report: memory does not grow with them.
+    // The timings, a million of them in a large campaign, go out one at a time, written as the JSON library
+    // would write them inside the whole report: memory does not grow with them.
     std::string head = report.dump(2, ' ', false, nlohmann::json::error_handler_t::replace);
     head.erase(head.size() - 2);  // the closing "\n}"
     std::string text = head + ",\n  \"timings\": [";
     // A file name from the command line can hold any bytes; one that is not UTF-8 is read as Windows-1252.
     std::vector<std::string> files;
     for (const std::string& file : campaign.files) files.push_back(kit::IsUtf8(file) ? file : Cp1252ToUtf8(file));
-    // The object is built once and its values overwritten in place, so that a timing costs no allocation of
-    // its own. It sits in two arrays so that the library indents it as the report's timings are indented.
+    // Each name is written as JSON once, and a timing refers to it: a million timings make no string of their own.
+    std::vector<std::string> fileTexts, observerTexts, siteTexts;
+    for (const std::string& file : files) fileTexts.push_back(JsonString(file));
+    for (const std::string& observer : campaign.observers) observerTexts.push_back(JsonString(observer));
+    for (const std::string& site : campaign.sites) siteTexts.push_back(JsonString(site));
     // The exact model predicts each timing's UT: it stands before the flags.
     const bool exact = reduction.choice.model.kind == SiteModelKind::Exact;
-    nlohmann::ordered_json object = {{"file", ""},           {"line", 0},         {"observer", ""},
-                                     {"site", ""},           {"latitude", nullptr}, {"longitude", nullptr},
-                                     {"contact", ""},        {"used", false},     {"o_minus_c_s", nullptr},
-                                     {"lever_s", nullptr}};
-    if (exact) object["predicted_ut"] = nullptr;
-    object["flags"] = nlohmann::ordered_json::array();
-    object["reasons"] = nlohmann::ordered_json::array();
-    nlohmann::ordered_json nest = nlohmann::ordered_json::array({nlohmann::ordered_json::array({object})});
-    nlohmann::ordered_json& timing = nest[0][0];
-    nlohmann::ordered_json* predicted = exact ? &timing["predicted_ut"] : nullptr;
-    auto& fileText = timing["file"].get_ref<std::string&>();
-    auto& observerText = timing["observer"].get_ref<std::string&>();
-    auto& siteText = timing["site"].get_ref<std::string&>();
-    auto& contactText = timing["contact"].get_ref<std::string&>();
-    nlohmann::ordered_json &line = timing["line"], &used = timing["used"], &latitude = timing["latitude"],
-                           &longitude = timing["longitude"], &oMinusC = timing["o_minus_c_s"], &lever = timing["lever_s"],
-                           &flags = timing["flags"], &reasons = timing["reasons"];
     for (std::size_t i = 0; i < campaign.timings.size(); ++i) {
         const Timing& t = campaign.timings[i];
         const TimingFit& fit = result.timings[i];
-        fileText = files[static_cast<std::size_t>(t.file)];
-        line = t.line;
-        observerText = campaign.observers[static_cast<std::size_t>(t.observer)];
-        siteText = t.site;
-        latitude = Number<nlohmann::ordered_json>(t.latitudeDegrees);
-        longitude = Number<nlohmann::ordered_json>(t.longitudeDegrees);
-        contactText = ContactName(t.start, t.end);
-        used = fit.used;
-        oMinusC = Number<nlohmann::ordered_json>(fit.oMinusCS);
-        lever = Number<nlohmann::ordered_json>(fit.leverS);
-        if (predicted != nullptr) {
-            *predicted = t.end == 0 && !std::isnan(fit.predictedS) ? nlohmann::ordered_json(FormatUt(fit.predictedS))
-                                                                   : nlohmann::ordered_json(nullptr);
+        // Laid out as the JSON library lays out an object two levels deep.
+        text += i == 0 ? "\n    {\n      \"file\": " : ",\n    {\n      \"file\": ";
+        text += fileTexts[static_cast<std::size_t>(t.file)];
+        text += ",\n      \"line\": ";
+        AppendInteger(text, t.line);
+        text += ",\n      \"observer\": ";
+        text += observerTexts[static_cast<std::size_t>(t.observer)];
+        text += ",\n      \"site\": ";
+        text += siteTexts[static_cast<std::size_t>(t.site)];
+        text += ",\n      \"latitude\": ";
+        AppendNumber(text, t.latitudeDegrees);
+        text += ",\n      \"longitude\": ";
+        AppendNumber(text, t.longitudeDegrees);
+        text += ",\n      \"contact\": \"";
+        text += ContactName(t.start, t.end);
+        text += fit.used ? "\",\n      \"used\": true,\n      \"o_minus_c_s\": " : "\",\n      \"used\": false,\n      \"o_minus_c_s\": ";
+        AppendNumber(text, fit.oMinusCS);
+        text += ",\n      \"lever_s\": ";
+        AppendNumber(text, fit.leverS);
+        if (exact) {
+            text += ",\n      \"predicted_ut\": ";
+            text += t.end == 0 && !std::isnan(fit.predictedS) ? "\"" + FormatUt(fit.predictedS) + "\"" : std::string("null");
         }
-        flags.clear();
+        std::vector<std::string> words, reasons;
         for (int flag = 0; flag < FlagCount; ++flag) {
-            if (fit.flagBits & (1u << flag)) flags.push_back(FlagWord(static_cast<Flag>(flag)));
+            if (fit.flagBits & (1u << flag)) words.push_back(JsonString(FlagWord(static_cast<Flag>(flag))));
         }
-        reasons.clear();
-        for (const Finding& finding : fit.findings) reasons.push_back(FindingText(finding, kit::Language::English));
-        // "[\n  [\n    {...}\n  ]\n]": the object between the arrays' brackets, two levels deep.
-        const std::string nested = nest.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
-        text += i == 0 ? "\n    " : ",\n    ";
-        text.append(nested, 10, nested.size() - 10 - 6);
+        for (const TimingFinding& found : FindingsOf(result, i)) reasons.push_back(JsonString(FindingText(found.finding, kit::Language::English)));
+        text += ",\n      \"flags\": ";
+        AppendList(text, words);
+        text += ",\n      \"reasons\": ";
+        AppendList(text, reasons);
+        text += "\n    }";
         if (text.size() > (1u << 16)) {
             out << text;
             text.clear();

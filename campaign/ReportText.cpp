@@ -158,7 +158,7 @@ void WriteTables(const Reduction& reduction, const TextWords& w, kit::Language l
         }
         text << (std::isnan(fit.oMinusCS) ? std::string("        -") : Localised(Format("%+*.1f", fit.oMinusCS, 9), language))
              << "  " << FlagWords(fit.flagBits) << '\n';
-        for (const Finding& finding : fit.findings) text << "    " << FindingText(finding, language) << '\n';
+        for (const TimingFinding& found : FindingsOf(result, i)) text << "    " << FindingText(found.finding, language) << '\n';
     }
 }
 

@@ -91,7 +91,7 @@ Draws Bootstrap(const FitProblem& problem, const std::vector<double>& omega, con
         std::vector<double> influence(static_cast<std::size_t>(units.count), 0.0);
         for (Eigen::Index i = 0; i < n; ++i) {
             influence[static_cast<std::size_t>(unitOf[s.active[static_cast<std::size_t>(i)]])] +=
-                along(i) * full.weightedResidual[static_cast<std::size_t>(i)];
+                along(i) * full.weightedResidual(i);
         }
         for (int b = 0; b < run.resamples; ++b) {
             // Four sums, so that the additions need not wait for each other.
@@ -113,7 +113,7 @@ Draws Bootstrap(const FitProblem& problem, const std::vector<double>& omega, con
         for (Eigen::Index p = 0; p < rank; ++p) {
             for (Eigen::Index c = p; c < rank; ++c) stats(unit, at++) += a(i, p) * a(i, c);
         }
-        for (Eigen::Index p = 0; p < rank; ++p) stats(unit, pairs + p) += a(i, p) * full.weightedResidual[static_cast<std::size_t>(i)];
+        for (Eigen::Index p = 0; p < rank; ++p) stats(unit, pairs + p) += a(i, p) * full.weightedResidual(i);
     }
     for (int done = 0; done < run.resamples; done += BootstrapChunk) {
         const int chunk = std::min(BootstrapChunk, run.resamples - done);

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <utility>
 
 namespace campaign {
 namespace {
@@ -17,30 +18,40 @@ struct Reweighting {
     bool rescale;
 };
 
-// Iteratively reweighted least squares from solution; robust receives each row's last weight.
-Solution Reweight(const FitProblem& problem, const Reweighting& how, Solution solution, double& scale,
+// Iteratively reweighted least squares from start; robust receives each row's last weight. The solutions it
+// returns carry no weighted residuals (only the final fit's are resampled): a million rows would hold 8 MB in
+// each of them.
+Solution Reweight(const FitProblem& problem, const Reweighting& how, const Solution& start, double& scale,
                   std::vector<double>& robust) {
     const std::vector<Row>& rows = problem.rows;
+    Solution solution;
+    const Solution* last = &start;
+    std::vector<double> omega(rows.size());
     for (int iteration = 0; iteration < 50; ++iteration) {
-        std::vector<double> omega(rows.size());
         for (std::size_t i = 0; i < rows.size(); ++i) {
-            robust[i] = how.weightOf(solution.residual[i] * std::sqrt(rows[i].w) / scale);
+            robust[i] = how.weightOf(last->residual[i] * std::sqrt(rows[i].w) / scale);
             omega[i] = rows[i].w * robust[i];
         }
-        const Solution next = Solve(problem, omega);
+        Solution next = Solve(problem, omega);
         if (!next.determined) break;
+        next.weightedResidual = Eigen::VectorXd();
         // Settled when q moves by less than the tolerance, relative to q or to its own standard error: a
         // timing at the biweight's edge can keep nudging q in the last digits without end.
         const double dof = static_cast<double>(std::max(1L, next.active - next.rank));
         const double standardError = std::sqrt(next.rss / dof * next.inverseLeverNorm);
-        bool settled = std::fabs(next.q - solution.q) <= how.tolerance * std::max(std::fabs(solution.q), standardError * 1e6);
+        bool settled = std::fabs(next.q - last->q) <= how.tolerance * std::max(std::fabs(last->q), standardError * 1e6);
         // A given q never moves: the references must settle instead, to a microsecond.
         for (std::size_t c = 0; std::isfinite(problem.fixedQ) && c < next.reference.size(); ++c) {
-            if (std::fabs(next.reference[c] - solution.reference[c]) > 1e-6) settled = false;
+            if (std::fabs(next.reference[c] - last->reference[c]) > 1e-6) settled = false;
         }
-        solution = next;
+        solution = std::move(next);
+        last = &solution;
         if (how.rescale) scale = MadScale(problem, omega, solution);
         if (settled) break;
+    }
+    if (last == &start) {
+        solution = start;
+        solution.weightedResidual = Eigen::VectorXd();
     }
     return solution;
 }
@@ -84,19 +95,21 @@ void RejectOutliers(const FitProblem& problem, std::vector<double>& omega, Solut
     const std::vector<Row>& rows = problem.rows;
     rejected.assign(rows.size(), 0);
     std::vector<double> robust(rows.size(), 1.0);
-    // The Huber fit only places the start of the biweight, to a millionth; the biweight settles to 1e-10.
-    const Solution huber = Reweight(problem, {HuberWeight, 1e-6, true}, solution, scale, robust);
-    Reweight(problem, {TukeyWeight, 1e-10, false}, huber, scale, robust);
-    std::vector<double> kept(rows.size());
+    {
+        // The Huber fit only places the start of the biweight, to a millionth; the biweight settles to 1e-10.
+        const Solution huber = Reweight(problem, {HuberWeight, 1e-6, true}, solution, scale, robust);
+        Reweight(problem, {TukeyWeight, 1e-10, false}, huber, scale, robust);
+    }
+    std::vector<double>& kept = robust;  // the robust weights are done with: their room takes the weights kept
     for (std::size_t i = 0; i < rows.size(); ++i) {
         // A row that came in without weight (left out before, or unseen by the model) stays out, not rejected.
         rejected[i] = omega[i] > 0.0 && robust[i] == 0.0;
         kept[i] = rejected[i] ? 0.0 : omega[i];
     }
     // The error bar is that of a plain weighted fit of the timings kept.
-    const Solution final = Solve(problem, kept);
+    Solution final = Solve(problem, kept);
     if (final.determined) {
-        solution = final;
+        solution = std::move(final);
         omega = kept;
     } else {
         std::fill(rejected.begin(), rejected.end(), 0);

@@ -12,11 +12,27 @@ namespace {
 
 constexpr double NaN = std::numeric_limits<double>::quiet_NaN();
 
-// The basic least-squares solution, zero in the columns the matrix cannot determine. Eigen counts the pivot of
-// an all-zero matrix (one clock's offset taking out its only contact) as non-zero and divides by it.
-Eigen::VectorXd SolveBasic(const Eigen::ColPivHouseholderQR<Eigen::Ref<Eigen::MatrixXd>>& qr, const Eigen::VectorXd& b) {
-    if (!(qr.maxPivot() > 0.0)) return Eigen::VectorXd::Zero(qr.cols());
-    return qr.solve(b);
+using Decomposition = Eigen::ColPivHouseholderQR<Eigen::Ref<Eigen::MatrixXd>>;
+
+// The basic least-squares solution for b, zero in the columns the matrix cannot determine; b is overwritten. The
+// steps of Eigen's own solve, in place: a million rows are not copied. Eigen counts the pivot of an all-zero
+// matrix (one clock's offset taking out its only contact) as non-zero and divides by it.
+Eigen::VectorXd SolveBasic(const Decomposition& qr, Eigen::VectorXd& b) {
+    Eigen::VectorXd x = Eigen::VectorXd::Zero(qr.cols());
+    const Eigen::Index pivots = qr.nonzeroPivots();
+    if (!(qr.maxPivot() > 0.0) || pivots == 0) return x;
+    b.applyOnTheLeft(qr.householderQ().setLength(pivots).adjoint());
+    qr.matrixQR().topLeftCorner(pivots, pivots).triangularView<Eigen::Upper>().solveInPlace(b.topRows(pivots));
+    for (Eigen::Index i = 0; i < pivots; ++i) x(qr.colsPermutation().indices().coeff(i)) = b(i);
+    return x;
+}
+
+// v less its part in the decomposed columns' space: its image under Q with the first rank coordinates taken
+// out, in place.
+void TakeOutColumns(const Decomposition& qr, Eigen::VectorXd& v) {
+    v.applyOnTheLeft(qr.householderQ().setLength(qr.nonzeroPivots()).adjoint());
+    v.head(qr.rank()).setZero();
+    v.applyOnTheLeft(qr.householderQ().setLength(qr.nonzeroPivots()));
 }
 
 }  // namespace
@@ -30,6 +46,9 @@ System BuildSystem(const FitProblem& problem, const std::vector<double>& omega) 
     s.hasOffset.assign(static_cast<std::size_t>(observers), 0);
     std::vector<int> clockCount(static_cast<std::size_t>(observers), 0);
     int columns = 0;
+    std::size_t activeRows = 0;
+    for (std::size_t i = 0; i < rows.size(); ++i) activeRows += omega[i] > 0.0;
+    s.active.reserve(activeRows);
     for (std::size_t i = 0; i < rows.size(); ++i) {
         if (!(omega[i] > 0.0)) continue;
         s.active.push_back(i);
@@ -45,6 +64,7 @@ System BuildSystem(const FitProblem& problem, const std::vector<double>& omega) 
     s.n = Eigen::MatrixXd::Zero(n, columns);
     s.g.resize(n);
     s.y.resize(n);
+    // The roots of the weights live only while the system is built: the solution's vectors come after them.
     Eigen::VectorXd root(n);
     for (Eigen::Index r = 0; r < n; ++r) {
         const std::size_t i = s.active[static_cast<std::size_t>(r)];
@@ -83,7 +103,8 @@ System BuildSystem(const FitProblem& problem, const std::vector<double>& omega) 
             s.y(r) -= sums(columns + 1, j) / weights(j);
         }
     }
-    s.n = root.asDiagonal() * s.n;
+    // Column by column in place: a product with the diagonal would make a second matrix.
+    for (Eigen::Index c = 0; c < columns; ++c) s.n.col(c).array() *= root.array();
     s.g.array() *= root.array();
     s.y.array() *= root.array();
     return s;
@@ -98,46 +119,50 @@ Solution Solve(const FitProblem& problem, const std::vector<double>& omega) {
     solution.hasOffset = s.hasOffset;
     solution.reference.assign(static_cast<std::size_t>(categories), NaN);
     solution.offset.assign(static_cast<std::size_t>(observers), 0.0);
-    solution.residual.assign(rows.size(), NaN);
-    if (s.active.empty()) return solution;
-    // In place: the nuisance columns are needed no more once decomposed. A vector's residual is its image
-    // under Q with the first rank coordinates taken out.
-    const Eigen::ColPivHouseholderQR<Eigen::Ref<Eigen::MatrixXd>> qr(s.n);
-    auto residualOf = [&](const Eigen::VectorXd& v) {
-        Eigen::VectorXd w = v;
-        w.applyOnTheLeft(qr.householderQ().setLength(qr.nonzeroPivots()).adjoint());
-        w.head(qr.rank()).setZero();
-        w.applyOnTheLeft(qr.householderQ().setLength(qr.nonzeroPivots()));
-        return w;
+    auto undetermined = [&]() {
+        solution.residual.assign(rows.size(), NaN);
+        return solution;
     };
-    const Eigen::VectorXd rg = residualOf(s.g);
-    const Eigen::VectorXd ry = residualOf(s.y);
-    const double leverNorm = rg.squaredNorm();
+    if (s.active.empty()) return undetermined();
     const bool fixed = std::isfinite(problem.fixedQ);
-    if (fixed) {
-        solution.q = problem.fixedQ;
-        solution.inverseLeverNorm = 0.0;
-    } else {
-        // What is left of the lever after the references are taken out must stand clear of rounding.
-        if (!(leverNorm > 1e-20 * s.g.squaredNorm()) || !(leverNorm > 0.0)) return solution;
-        solution.q = rg.dot(ry) / leverNorm;
-        // Times that agree exactly give q = 0 only up to the rounding of the projection and the model's own
-        // resolution: below what they can resolve, q is 0, and the AU is not a huge number but none.
-        double weight = 0.0;
-        for (const std::size_t i : s.active) weight += omega[i];
-        const double resolvable = 64.0 * std::numeric_limits<double>::epsilon() * s.y.norm() + problem.resolutionS * std::sqrt(weight);
-        if (std::fabs(solution.q) <= resolvable / std::sqrt(leverNorm)) {
-            solution.q = 0.0;
+    Eigen::VectorXd beta;
+    {
+        // In place: the nuisance columns are needed no more once decomposed.
+        const Decomposition qr(s.n);
+        Eigen::VectorXd rg = s.g;
+        TakeOutColumns(qr, rg);
+        Eigen::VectorXd ry = s.y;
+        TakeOutColumns(qr, ry);
+        const double leverNorm = rg.squaredNorm();
+        if (fixed) {
+            solution.q = problem.fixedQ;
+            solution.inverseLeverNorm = 0.0;
+        } else {
+            // What is left of the lever after the references are taken out must stand clear of rounding.
+            if (!(leverNorm > 1e-20 * s.g.squaredNorm()) || !(leverNorm > 0.0)) return undetermined();
+            solution.q = rg.dot(ry) / leverNorm;
+            // Times that agree exactly give q = 0 only up to the rounding of the projection and the model's own
+            // resolution: below what they can resolve, q is 0, and the AU is not a huge number but none.
+            double weight = 0.0;
+            for (const std::size_t i : s.active) weight += omega[i];
+            const double resolvable = 64.0 * std::numeric_limits<double>::epsilon() * s.y.norm() + problem.resolutionS * std::sqrt(weight);
+            if (std::fabs(solution.q) <= resolvable / std::sqrt(leverNorm)) {
+                solution.q = 0.0;
+            }
+            solution.inverseLeverNorm = 1.0 / leverNorm;
         }
-        solution.inverseLeverNorm = 1.0 / leverNorm;
+        solution.determined = true;
+        ry -= solution.q * rg;
+        solution.rss = ry.squaredNorm();
+        solution.weightedResidual = std::move(ry);
+        // An all-zero nuisance matrix has rank 0, whatever the decomposition's count says.
+        solution.rank = (qr.maxPivot() > 0.0 ? static_cast<long>(qr.rank()) : 0L) + (fixed ? 0 : 1) + s.offsets;
+        s.y -= solution.q * s.g;
+        beta = SolveBasic(qr, s.y);
     }
-    solution.determined = true;
-    const Eigen::VectorXd weightedResidual = ry - solution.q * rg;
-    solution.rss = weightedResidual.squaredNorm();
-    solution.weightedResidual.assign(weightedResidual.begin(), weightedResidual.end());
-    // An all-zero nuisance matrix has rank 0, whatever the decomposition's count says.
-    solution.rank = (qr.maxPivot() > 0.0 ? static_cast<long>(qr.rank()) : 0L) + (fixed ? 0 : 1) + s.offsets;
-    const Eigen::VectorXd beta = SolveBasic(qr, s.y - solution.q * s.g);
+    // The rows' times and the decomposed columns are done with: the residuals take their place.
+    s.n = Eigen::MatrixXd();
+    s.g = s.y = Eigen::VectorXd();
     for (std::size_t c = 0; c < s.columnOf.size(); ++c) {
         if (s.columnOf[c] >= 0) solution.reference[c] = beta(s.columnOf[c]);
     }
@@ -172,6 +197,7 @@ Solution Solve(const FitProblem& problem, const std::vector<double>& omega) {
             }
         }
     }
+    solution.residual.resize(rows.size());
     for (std::size_t i = 0; i < rows.size(); ++i) {
         const Row& row = rows[i];
         const auto j = static_cast<std::size_t>(row.observer);

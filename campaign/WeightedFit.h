@@ -5,6 +5,7 @@
 #include <Eigen/Core>
 
 #include <cstddef>
+#include <cstdint>
 #include <limits>
 #include <vector>
 
@@ -16,15 +17,14 @@ namespace campaign {
 // 1 / (sigma^2 + FloorSigmaS^2).
 inline constexpr double FloorSigmaS = 5.0;
 
-// One timing as the fit sees it.
+// One timing as the fit sees it: row i is timing i of the campaign. 32 bytes, the widest fields first.
 struct Row {
-    std::size_t timing;  // index into the campaign's timings
-    int category;        // contact 1..4 at 0..3, durations after them
-    int observer;
-    bool clock;
     double y;            // seconds; clock times folded to within half a day of their contact's median
     double g;            // site lever A . v
     double w;            // 1 / (sigma^2 + floor^2)
+    int observer;
+    std::int16_t category;  // contact 1..4 at 0..3, durations after them (at most six)
+    bool clock;
 };
 
 // What the weighted fit solves: every timing a row, a reference per category, a clock offset per observer
@@ -49,7 +49,7 @@ struct Solution {
     std::vector<double> offset;            // per observer, 0 without one
     std::vector<char> hasOffset;
     std::vector<double> residual;          // per row, s
-    std::vector<double> weightedResidual;  // per active row, in the system's scaling
+    Eigen::VectorXd weightedResidual;      // per active row, in the system's scaling
 };
 
 // The weighted linear system of the active rows: nuisance columns n (references, with clock offsets taken out

@@ -44,7 +44,9 @@ void CheckTiming(const Campaign& campaign, const Timing& t, long lines) {
     // The header takes line 1 at least, so a timing comes from line 2 or later.
     Check(t.line >= 2 && t.line <= lines);
     Check(t.file == 0);
-    Check(!t.site.empty() && kit::IsUtf8(t.site));
+    Check(t.site >= 0 && static_cast<std::size_t>(t.site) < campaign.sites.size());
+    const std::string& site = campaign.sites[static_cast<std::size_t>(t.site)];
+    Check(!site.empty() && kit::IsUtf8(site));
 }
 
 // Every writer runs to its end on a reduction.

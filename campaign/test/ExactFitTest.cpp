@@ -51,7 +51,7 @@ Campaign ExactCampaign(const ephemeris::Transit& transit, double stepDegrees, do
             for (int c = 0; c < 4; ++c) {
                 if (!up[c]) continue;
                 const double jd = local.contactJdUt[c];
-                t.start = c + 1, t.end = 0;
+                t.start = static_cast<std::int8_t>(c + 1), t.end = 0;
                 t.seconds = (jd - 0.5 - std::floor(jd - 0.5)) * DaySeconds + noiseS * normal();
                 campaign.timings.push_back(t);
             }

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <random>
 #include <sstream>
@@ -19,13 +20,29 @@ namespace {
 
 double Rad(double degrees) { return static_cast<double>(degrees * DegToRad); }
 
+// The names of the sites of the test's timings: a timing holds an index into them, as into a campaign's table.
+std::vector<std::string>& Names() {
+    static std::vector<std::string> names;
+    return names;
+}
+
+int NameIndex(const std::string& name) {
+    std::vector<std::string>& names = Names();
+    const auto found = std::find(names.begin(), names.end(), name);
+    if (found != names.end()) return static_cast<int>(found - names.begin());
+    names.push_back(name);
+    return static_cast<int>(names.size()) - 1;
+}
+
+const std::string& NameOf(const Timing& t) { return Names()[static_cast<std::size_t>(t.site)]; }
+
 Timing At(const std::string& site, double latitude, double longitude, int start, int end, double seconds) {
     Timing t;
-    t.site = site;
+    t.site = NameIndex(site);
     t.latitudeDegrees = latitude;
     t.longitudeDegrees = longitude;
-    t.start = start;
-    t.end = end;
+    t.start = static_cast<std::int8_t>(start);
+    t.end = static_cast<std::int8_t>(end);
     t.seconds = seconds;
     return t;
 }
@@ -34,12 +51,13 @@ Timing At(const std::string& site, double latitude, double longitude, int start,
 Campaign Of(std::vector<Timing> timings) {
     Campaign campaign;
     campaign.files.push_back("test.csv");
+    campaign.sites = Names();
     for (std::size_t i = 0; i < timings.size(); ++i) {
         Timing& t = timings[i];
         t.line = static_cast<long>(i) + 2;
-        const auto found = std::find(campaign.observers.begin(), campaign.observers.end(), t.site);
+        const auto found = std::find(campaign.observers.begin(), campaign.observers.end(), NameOf(t));
         t.observer = static_cast<int>(found - campaign.observers.begin());
-        if (found == campaign.observers.end()) campaign.observers.push_back(t.site);
+        if (found == campaign.observers.end()) campaign.observers.push_back(NameOf(t));
     }
     campaign.timings = timings;
     MarkDuplicates(campaign);
@@ -96,8 +114,8 @@ Reduction Reduced(const Campaign& campaign, const FitOptions& options = {}, Site
 // The finding of kind Kind on a timing, or nullptr.
 template <class Kind>
 const Kind* Found(const FitResult& result, std::size_t timing) {
-    for (const Finding& finding : result.timings[timing].findings) {
-        if (const auto* found = std::get_if<Kind>(&finding)) return found;
+    for (const TimingFinding& finding : FindingsOf(result, timing)) {
+        if (const auto* found = std::get_if<Kind>(&finding.finding)) return found;
     }
     return nullptr;
 }
@@ -164,7 +182,7 @@ TEST(FitCampaign, BootstrapAgreesWithTheFormalUncertaintyForGaussianNoise) {
     std::vector<Timing> timings;
     for (unsigned seed = 1; seed <= 3; ++seed) {  // 45 observers: a bootstrap
         std::vector<Timing> more = Synthetic(1.0, 5.0, seed);
-        for (Timing& t : more) t.site += std::to_string(seed);
+        for (Timing& t : more) t.site = NameIndex(NameOf(t) + std::to_string(seed));
         timings.insert(timings.end(), more.begin(), more.end());
     }
     const FitResult r = Fitted(Of(timings));
@@ -182,7 +200,7 @@ TEST(FitCampaign, FlagsTheErrorsObserversMake) {
     // Helsinki's contacts 3 and 4 exchanged.
     auto find = [&](const char* site, int contact) {
         for (std::size_t i = 0; i < timings.size(); ++i) {
-            if (timings[i].site == site && timings[i].start == contact) return i;
+            if (NameOf(timings[i]) == site && timings[i].start == contact) return i;
         }
         return timings.size();
     };
@@ -317,4 +335,27 @@ TEST(FitCampaign, EndsWhenReferencesLieFarApart) {
             }
         }
     }
+}
+
+TEST(OrderFindings, KeepsEachTimingsFindingsInTheOrderRaised) {
+    FitResult result;
+    result.timings.resize(4);
+    // As the diagnoses raise them: each in file order, one diagnosis after another.
+    Raise(result, 2, Duplicate{});
+    Raise(result, 0, Outlier{12.0});
+    Raise(result, 2, Outlier{30.0});
+    Raise(result, 2, Outlier{31.0});  // a kind already found keeps its first finding
+    Raise(result, 3, TimeZone{1.0});
+    Raise(result, 2, BelowHorizon{-3.0});
+    Raise(result, 0, BelowHorizon{-2.0});
+    OrderFindings(result);
+    const std::vector<std::vector<std::size_t>> kinds = {
+        {OutlierFlag, BelowHorizonFlag}, {}, {DuplicateFlag, OutlierFlag, BelowHorizonFlag}, {TimeZoneFlag}};
+    for (std::size_t i = 0; i < kinds.size(); ++i) {
+        std::vector<std::size_t> found;
+        for (const TimingFinding& f : FindingsOf(result, i)) found.push_back(f.finding.index());
+        EXPECT_EQ(found, kinds[i]) << "timing " << i;
+    }
+    EXPECT_EQ(std::get<Outlier>(FindingsOf(result, 2)[1].finding).oMinusC, 30.0);
+    EXPECT_EQ(result.timings[2].flagBits, (1u << DuplicateFlag) | (1u << OutlierFlag) | (1u << BelowHorizonFlag));
 }

@@ -32,8 +32,8 @@ std::string Summary(const Campaign& campaign) {
     std::ostringstream text;
     text.precision(12);
     for (const Timing& t : campaign.timings) {
-        text << campaign.observers[static_cast<std::size_t>(t.observer)] << '|' << t.site << '|' << t.latitudeDegrees
-             << '|' << t.longitudeDegrees << '|' << t.start << '-' << t.end << '|' << t.seconds << '|' << t.sigmaS << '\n';
+        text << campaign.observers[static_cast<std::size_t>(t.observer)] << '|' << campaign.sites[static_cast<std::size_t>(t.site)] << '|' << t.latitudeDegrees
+             << '|' << t.longitudeDegrees << '|' << ContactName(t.start, t.end) << '|' << t.seconds << '|' << t.sigmaS << '\n';
     }
     return text.str();
 }
@@ -71,7 +71,7 @@ TEST(ReadCampaign, EveryDialectAndLayoutGivesTheSameTimings) {
     // Quoting keeps delimiters and quotes inside names.
     const Read quoted = ReadText("site,lat,lon,contact,time\n\"Obs, \"\"North\"\"\",1,2,3,05:00:00\n");
     ASSERT_EQ(quoted.campaign.timings.size(), 1u);
-    EXPECT_EQ(quoted.campaign.timings[0].site, "Obs, \"North\"");
+    EXPECT_EQ(quoted.campaign.sites[static_cast<std::size_t>(quoted.campaign.timings[0].site)], "Obs, \"North\"");
 }
 
 TEST(ReadCampaign, ReportsBadRowsWithTheirLinesAndReadsTheRest) {

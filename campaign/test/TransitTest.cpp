@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 #include <sstream>
@@ -16,12 +17,28 @@ using namespace campaign;
 
 namespace {
 
+// The names of the sites of the test's timings: a timing holds an index into them, as into a campaign's table.
+std::vector<std::string>& Names() {
+    static std::vector<std::string> names;
+    return names;
+}
+
+int NameIndex(const std::string& name) {
+    std::vector<std::string>& names = Names();
+    const auto found = std::find(names.begin(), names.end(), name);
+    if (found != names.end()) return static_cast<int>(found - names.begin());
+    names.push_back(name);
+    return static_cast<int>(names.size()) - 1;
+}
+
+const std::string& NameOf(const Timing& t) { return Names()[static_cast<std::size_t>(t.site)]; }
+
 Timing Clock(const std::string& site, double latitude, double longitude, int contact, double seconds) {
     Timing t;
-    t.site = site;
+    t.site = NameIndex(site);
     t.latitudeDegrees = latitude;
     t.longitudeDegrees = longitude;
-    t.start = contact;
+    t.start = static_cast<std::int8_t>(contact);
     t.seconds = seconds;
     return t;
 }
@@ -29,10 +46,11 @@ Timing Clock(const std::string& site, double latitude, double longitude, int con
 Campaign Of(std::vector<Timing> timings) {
     Campaign campaign;
     campaign.files.push_back("t.csv");
+    campaign.sites = Names();
     for (std::size_t i = 0; i < timings.size(); ++i) {
         timings[i].line = static_cast<long>(i) + 2;
         timings[i].observer = static_cast<int>(campaign.observers.size());
-        campaign.observers.push_back(timings[i].site);
+        campaign.observers.push_back(NameOf(timings[i]));
     }
     campaign.timings = timings;
     return campaign;
@@ -113,8 +131,8 @@ TEST(Diagnose, NamesTimingsMadeWhereTheSunHadNotRisen) {
     for (std::size_t i = 0; i < std::size(below); ++i) {
         EXPECT_EQ((reduced.fit.timings[i].flagBits & (1u << BelowHorizonFlag)) != 0, below[i]) << i;
     }
-    ASSERT_FALSE(reduced.fit.timings[1].findings.empty());
-    const Finding& finding = reduced.fit.timings[1].findings.back();
+    ASSERT_FALSE(FindingsOf(reduced.fit, 1).empty());
+    const Finding& finding = FindingsOf(reduced.fit, 1).back().finding;
     ASSERT_TRUE(std::holds_alternative<BelowHorizon>(finding));
     EXPECT_LT(std::get<BelowHorizon>(finding).sunAltitudeDeg, -1.0);
     EXPECT_NE(FindingText(finding, kit::Language::English).find("degrees below the horizon"), std::string::npos);
