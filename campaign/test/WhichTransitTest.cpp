@@ -32,7 +32,7 @@ Campaign Seen(int year, int month, int day, std::size_t count, const std::set<in
             if (!local.contactHappens[c - 1] || local.contactSunAltitudeDegrees[c - 1] < 5.0 || campaign.timings.size() >= count) continue;
             Timing t;
             t.latitudeDegrees = site[0], t.longitudeDegrees = site[1];
-            t.start = c;
+            t.start = static_cast<std::int8_t>(c);
             const double jd = local.contactJdUt[c - 1];
             t.seconds = (jd - 0.5 - std::floor(jd - 0.5)) * DaySeconds;
             campaign.timings.push_back(t);
