@@ -3,6 +3,7 @@
 #include "Diagnoses.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <iterator>
 #include <limits>
@@ -41,6 +42,19 @@ void FindOutliers(const FitState& state, FitResult& result) {
 // Both site models ask the linear lever for another contact or a mirrored site: the exact model's references
 // are geocentric contact times plus an offset as well, and the lever misses its exact shift by seconds (0.7 % of
 // the parallax), far inside the tolerance, so the same timings are flagged (the 2004 sample: the same flags).
+// A timing's site with the sign of its latitude ('N') or longitude ('E') turned; differs is false where that
+// coordinate is 0 and turning it changes nothing.
+struct Flip {
+    char which;
+    double latitude, longitude;
+    bool differs;
+};
+
+std::array<Flip, 2> Flips(const Timing& t) {
+    return {{{'N', -t.latitudeDegrees, t.longitudeDegrees, t.latitudeDegrees != 0.0},
+             {'E', t.latitudeDegrees, -t.longitudeDegrees, t.longitudeDegrees != 0.0}}};
+}
+
 // The exact model's residual of row's time against contact start (end = 0) or the duration start-end at site,
 // with that category's reference: NaN where the site does not see it or the category was not fitted.
 double ExactResidual(const SiteModel& model, const Solution& solution, const Row& row, double seconds, int start,
@@ -88,13 +102,8 @@ void FindExactMisfits(const Campaign& campaign, const SiteModel& model, const Fi
                 }
             }
         }
-        struct Flip {
-            char which;
-            double latitude, longitude;
-        };
-        const Flip flips[2] = {{'N', -t.latitudeDegrees, t.longitudeDegrees}, {'E', t.latitudeDegrees, -t.longitudeDegrees}};
-        for (const Flip& flip : flips) {
-            if ((flip.which == 'N' && t.latitudeDegrees == 0.0) || (flip.which == 'E' && t.longitudeDegrees == 0.0)) continue;
+        for (const Flip& flip : Flips(t)) {
+            if (!flip.differs) continue;
             const double r = ExactResidual(model, solution, row, t.seconds, t.start, t.end, row.category,
                                            ephemeris::ElementsSiteOf(flip.latitude, flip.longitude, t.altitudeM));
             if (fits(r)) {
@@ -152,13 +161,8 @@ void FindMisfits(const Campaign& campaign, const SiteModel& model, const FitStat
                 }
             }
         }
-        struct Flip {
-            char which;
-            double latitude, longitude;
-        };
-        const Flip flips[2] = {{'N', -t.latitudeDegrees, t.longitudeDegrees}, {'E', t.latitudeDegrees, -t.longitudeDegrees}};
-        for (const Flip& flip : flips) {
-            if ((flip.which == 'N' && t.latitudeDegrees == 0.0) || (flip.which == 'E' && t.longitudeDegrees == 0.0)) continue;
+        for (const Flip& flip : Flips(t)) {
+            if (!flip.differs) continue;
             const double lever = SiteLever(model, t.start, t.end, flip.latitude, flip.longitude);
             const double r = ResidualFor(solution, row, row.category, lever);
             if (std::fabs(r) <= tolerance) {

@@ -12,26 +12,12 @@
 #include "Reduce.h"
 #include "WeightedFit.h"
 #include "Words.h"
+#include "SiteNames.h"
 
 using namespace campaign;
 
 namespace {
 
-// The names of the sites of the test's timings: a timing holds an index into them, as into a campaign's table.
-std::vector<std::string>& Names() {
-    static std::vector<std::string> names;
-    return names;
-}
-
-int NameIndex(const std::string& name) {
-    std::vector<std::string>& names = Names();
-    const auto found = std::find(names.begin(), names.end(), name);
-    if (found != names.end()) return static_cast<int>(found - names.begin());
-    names.push_back(name);
-    return static_cast<int>(names.size()) - 1;
-}
-
-const std::string& NameOf(const Timing& t) { return Names()[static_cast<std::size_t>(t.site)]; }
 
 Timing Clock(const std::string& site, double latitude, double longitude, int contact, double seconds) {
     Timing t;
