@@ -32,6 +32,7 @@ struct Timing {
     std::int8_t month = 0, day = 0;
     std::int8_t start = 0;         // contact 1..4
     std::int8_t end = 0;           // 0 for a clock time; the end contact of a duration
+    std::int8_t transit = 0;       // which of the transits reduced together it belongs to (set by the reduction)
     bool duplicate = false;        // the same observer, contact and time as an earlier timing
 };
 

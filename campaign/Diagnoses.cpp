@@ -73,7 +73,8 @@ double ExactResidual(const SiteModel& model, const Solution& solution, const Row
 // The exact model's diagnoses: each proposed fix is the timing against its own prediction so changed (another
 // contact's, the mirrored site's), and is proposed only when it fits within the tolerance and at most a third
 // of the O-C is left.
-void FindExactMisfits(const Campaign& campaign, const SiteModel& model, const FitState& state, FitResult& result) {
+void FindExactMisfits(const Campaign& campaign, const std::vector<TransitChoice>& transits, const FitState& state,
+                      FitResult& result) {
     const std::vector<Row>& rows = state.problem.rows;
     const Solution& solution = state.solution;
     for (std::size_t i = 0; i < rows.size(); ++i) {
@@ -91,11 +92,13 @@ void FindExactMisfits(const Campaign& campaign, const SiteModel& model, const Fi
                 Raise(result, i, TimeZone{halfHours / 2.0});
             }
         }
+        const SiteModel& model = transits[static_cast<std::size_t>(t.transit)].model;
         const ephemeris::ElementsSite site = ephemeris::ElementsSiteOf(t.latitudeDegrees, t.longitudeDegrees, t.altitudeM);
         if (row.clock) {
             for (int other = 1; other <= 4; ++other) {
                 if (other == t.start) continue;
-                const double r = ExactResidual(model, solution, row, t.seconds, other, 0, other - 1, site);
+                const int category = 4 * t.transit + other - 1;
+                const double r = ExactResidual(model, solution, row, t.seconds, other, 0, category, site);
                 if (fits(r)) {
                     Raise(result, i, WrongContact{other, r});
                     break;
@@ -115,20 +118,21 @@ void FindExactMisfits(const Campaign& campaign, const SiteModel& model, const Fi
 }
 
 // A dated clock time whose date is not the day its contact came at its site, by the exact prediction.
-void FindWrongDay(const Campaign& campaign, const TransitChoice& choice, FitResult& result) {
+void FindWrongDay(const Campaign& campaign, const std::vector<TransitChoice>& transits, FitResult& result) {
     for (std::size_t i = 0; i < campaign.timings.size(); ++i) {
         const Timing& t = campaign.timings[i];
         const TimingFit& fit = result.timings[i];
         if (t.end != 0 || t.year == 0 || std::isnan(fit.predictedS) || std::isnan(fit.oMinusCS)) continue;
         // The predicted time of day falls on the day nearest the geocentric contact; the timing's on its date.
-        const double reference = choice.transit.contactJdUt[t.start - 1];
+        const double reference = transits[static_cast<std::size_t>(t.transit)].transit.contactJdUt[t.start - 1];
         const double predictedJd = JdOf(Timing{}, fit.predictedS, reference);
         const double days = std::round(JdOf(t, t.seconds, reference) - predictedJd);
         if (days != 0.0) Raise(result, i, WrongDay{static_cast<int>(days)});
     }
 }
 
-void FindMisfits(const Campaign& campaign, const SiteModel& model, const FitState& state, FitResult& result) {
+void FindMisfits(const Campaign& campaign, const std::vector<TransitChoice>& transits, const FitState& state,
+                 FitResult& result) {
     const std::vector<Row>& rows = state.problem.rows;
     const Solution& solution = state.solution;
     const double scale = state.scale;
@@ -143,6 +147,7 @@ void FindMisfits(const Campaign& campaign, const SiteModel& model, const FitStat
         const double tolerance = TukeyC * scale * sigma;
         const double oc = fit.oMinusCS;
         if (!(std::fabs(oc) > tolerance)) continue;
+        const SiteModel& model = transits[static_cast<std::size_t>(t.transit)].model;
         if (row.clock && std::fabs(oc) >= 3000.0) {
             const double halfHours = std::round(oc / 1800.0);
             if (std::fabs(halfHours) >= 2 && std::fabs(halfHours) <= 28 && std::fabs(oc - halfHours * 1800.0) <= 300.0) {
@@ -151,7 +156,7 @@ void FindMisfits(const Campaign& campaign, const SiteModel& model, const FitStat
         }
         if (row.clock) {
             for (int other = 1; other <= 4; ++other) {
-                const int category = other - 1;
+                const int category = 4 * t.transit + other - 1;
                 if (other == t.start || std::isnan(solution.reference[static_cast<std::size_t>(category)])) continue;
                 const double lever = SiteLever(model, other, 0, t.latitudeDegrees, t.longitudeDegrees);
                 const double r = ResidualFor(solution, row, category, lever);
@@ -175,15 +180,18 @@ void FindMisfits(const Campaign& campaign, const SiteModel& model, const FitStat
 
 // Each observer's clock times that are not in the order of their contacts, on times unwrapped across
 // midnight along the reference times.
-void FindContactOrder(const Campaign& campaign, const FitState& state, FitResult& result) {
+void FindContactOrder(const Campaign& campaign, int transitCount, const FitState& state, FitResult& result) {
     const std::vector<Row>& rows = state.problem.rows;
     const Solution& solution = state.solution;
     const std::size_t count = rows.size();
     const auto observers = campaign.observers.size();
-    double unwrapped[4] = {NaN, NaN, NaN, NaN};
+    // Each transit's references in the order of its contacts (an observer's timings are of one transit).
+    const std::size_t contacts = 4 * static_cast<std::size_t>(transitCount);
+    std::vector<double> unwrapped(contacts, NaN);
     double previous = -std::numeric_limits<double>::infinity();
-    for (int c = 0; c < 4; ++c) {
-        double reference = solution.reference[static_cast<std::size_t>(c)];
+    for (std::size_t c = 0; c < contacts; ++c) {
+        if (c % 4 == 0) previous = -std::numeric_limits<double>::infinity();
+        double reference = solution.reference[c];
         if (std::isnan(reference)) continue;
         // Whole days in one step: a fit the data hardly determine can leave references 10^12 s apart, where a
         // loop of days would run for hours, or for ever once a day no longer changes the sum.
@@ -192,7 +200,7 @@ void FindContactOrder(const Campaign& campaign, const FitState& state, FitResult
     }
     // The clock times of each observer, gathered by counting: one list for all, not one allocation per observer.
     std::vector<std::size_t> start(observers + 1, 0), byObserver;
-    auto ordered = [&](const Timing& t) { return t.end == 0 && !t.duplicate && t.copiedFrom < 0 && !std::isnan(unwrapped[t.start - 1]); };
+    auto ordered = [&](const Timing& t) { return t.end == 0 && !t.duplicate && t.copiedFrom < 0 && !std::isnan(unwrapped[ContactIndex(t)]); };
     for (const Timing& t : campaign.timings) {
         if (ordered(t)) ++start[static_cast<std::size_t>(t.observer) + 1];
     }
@@ -205,7 +213,7 @@ void FindContactOrder(const Campaign& campaign, const FitState& state, FitResult
     auto when = [&](std::size_t i) {
         const Row& row = rows[i];
         const double r = row.y - solution.reference[static_cast<std::size_t>(row.category)];
-        return unwrapped[row.category] + Fold(r, 0.0);
+        return unwrapped[static_cast<std::size_t>(row.category)] + Fold(r, 0.0);
     };
     for (std::size_t j = 0; j + 1 < start.size(); ++j) {
         const auto list = std::span(byObserver).subspan(start[j], start[j + 1] - start[j]);
@@ -241,21 +249,27 @@ void FindBelowHorizon(const FitState& state, FitResult& result) {
 
 }  // namespace
 
-std::vector<float> SunAltitudes(const Campaign& campaign, const TransitChoice& choice) {
+std::vector<float> SunAltitudes(const Campaign& campaign, const std::vector<TransitChoice>& transits) {
     // One subsolar point per contact serves every site: the contacts of a transit span hours, not days.
-    ephemeris::SubsolarPoint points[ephemeris::ContactCount];
-    for (int c = 0; c < ephemeris::ContactCount; ++c) {
-        if (choice.transit.contactHappens[c]) points[c] = ephemeris::SubsolarPointAt(choice.transit.contactJdUt[c]);
+    std::vector<ephemeris::SubsolarPoint> points(transits.size() * ephemeris::ContactCount);
+    for (std::size_t k = 0; k < transits.size(); ++k) {
+        const ephemeris::Transit& transit = transits[k].transit;
+        for (int c = 0; c < ephemeris::ContactCount; ++c) {
+            if (transit.contactHappens[c]) points[k * ephemeris::ContactCount + static_cast<std::size_t>(c)] = ephemeris::SubsolarPointAt(transit.contactJdUt[c]);
+        }
     }
     std::vector<float> altitudes(campaign.timings.size(), 90.0F);
     for (std::size_t i = 0; i < campaign.timings.size(); ++i) {
         const Timing& t = campaign.timings[i];
+        const auto k = static_cast<std::size_t>(t.transit);
+        const ephemeris::Transit& transit = transits[k].transit;
         double lowest = 90.0;
         for (const int contact : {t.start, t.end}) {
-            if (contact == 0 || !choice.transit.contactHappens[contact - 1]) continue;
-            const double reference = choice.transit.contactJdUt[contact - 1];
+            if (contact == 0 || !transit.contactHappens[contact - 1]) continue;
+            const double reference = transit.contactJdUt[contact - 1];
             const double jd = t.end == 0 ? JdOf(t, t.seconds, reference) : reference;
-            lowest = std::fmin(lowest, ephemeris::SunAltitudeFrom(points[contact - 1], jd, t.latitudeDegrees, t.longitudeDegrees));
+            const ephemeris::SubsolarPoint& point = points[k * ephemeris::ContactCount + static_cast<std::size_t>(contact - 1)];
+            lowest = std::fmin(lowest, ephemeris::SunAltitudeFrom(point, jd, t.latitudeDegrees, t.longitudeDegrees));
         }
         altitudes[i] = static_cast<float>(lowest);
     }
@@ -293,15 +307,16 @@ void OrderFindings(FitResult& result) {
                      [](const TimingFinding& a, const TimingFinding& b) { return a.timing < b.timing; });
 }
 
-void Diagnose(const Campaign& campaign, const TransitChoice& choice, const FitState& state, FitResult& result) {
+void Diagnose(const Campaign& campaign, const std::vector<TransitChoice>& transits, const FitState& state,
+              FitResult& result) {
     FindDuplicates(campaign, result);
     FindOutliers(state, result);
-    const bool exact = choice.model.kind == SiteModelKind::Exact;
-    if (exact) FindExactMisfits(campaign, choice.model, state, result);
-    else FindMisfits(campaign, choice.model, state, result);
-    FindContactOrder(campaign, state, result);
+    const bool exact = transits.front().model.kind == SiteModelKind::Exact;
+    if (exact) FindExactMisfits(campaign, transits, state, result);
+    else FindMisfits(campaign, transits, state, result);
+    FindContactOrder(campaign, static_cast<int>(transits.size()), state, result);
     FindBelowHorizon(state, result);
-    if (exact) FindWrongDay(campaign, choice, result);
+    if (exact) FindWrongDay(campaign, transits, result);
     OrderFindings(result);
 }
 

@@ -63,7 +63,7 @@ struct TransitChoice;
 // The lowest altitude of the Sun's centre, degrees, at each timing's site at its clock time (at its date, or
 // when none is given at the day nearest the contact) or, for a duration, at the geocentric times of both
 // contacts. A timing below BelowHorizonDegrees cannot have been seen: the fit leaves it out.
-std::vector<float> SunAltitudes(const Campaign& campaign, const TransitChoice& choice);
+std::vector<float> SunAltitudes(const Campaign& campaign, const std::vector<TransitChoice>& transits);
 
 // Records a finding on timing i, after those of every timing found so far; a kind already found keeps its
 // first finding. OrderFindings puts them in file order.
@@ -78,6 +78,7 @@ void OrderFindings(FitResult& result);
 // so changed, proposed only when that fits within the edge and clearly better); an observer's clock times out
 // of the order of their contacts; timings made where the Sun's centre was below BelowHorizonDegrees (from
 // the fit state's altitudes); and, with the exact model, a date that is not the day the contact came.
-void Diagnose(const Campaign& campaign, const TransitChoice& choice, const FitState& state, FitResult& result);
+void Diagnose(const Campaign& campaign, const std::vector<TransitChoice>& transits, const FitState& state,
+              FitResult& result);
 
 }  // namespace campaign

@@ -21,8 +21,8 @@ bool NewSite(const std::vector<Timing>& timings, std::size_t i) {
 
 }  // namespace
 
-void LineariseExact(const Campaign& campaign, const SiteModel& model, const std::vector<double>& median, double q0,
-                    FitProblem& problem, std::vector<double>& omega, std::vector<double>& predictedS,
+void LineariseExact(const Campaign& campaign, const std::vector<SiteModel>& models, const std::vector<double>& median,
+                    double q0, FitProblem& problem, std::vector<double>& omega, std::vector<double>& predictedS,
                     std::vector<ephemeris::ElementsSite>& sites) {
     std::vector<Row>& rows = problem.rows;
     predictedS.assign(campaign.timings.size(), std::numeric_limits<double>::quiet_NaN());
@@ -49,9 +49,9 @@ void LineariseExact(const Campaign& campaign, const SiteModel& model, const std:
             }
         }
         double predicted = 0.0, shift = 0.0, perQ = 0.0;
-        if (!PredictTiming(model, t.start, t.end, site, q0, predicted, shift, perQ)) {
+        if (!PredictTiming(models[static_cast<std::size_t>(t.transit)], t.start, t.end, site, q0, predicted, shift, perQ)) {
             row.g = 0.0;
-            row.y = row.clock ? Fold(t.seconds, median[static_cast<std::size_t>(t.start - 1)]) : t.seconds;
+            row.y = row.clock ? Fold(t.seconds, median[ContactIndex(t)]) : t.seconds;
             row.w = 0.0;
             omega[i] = 0.0;
             continue;
@@ -60,7 +60,7 @@ void LineariseExact(const Campaign& campaign, const SiteModel& model, const std:
         row.g = perQ;
         // What the lever does not carry of the shift at q0: the model's curvature, a few seconds at most.
         const double remainder = shift - q0 * perQ;
-        row.y = (row.clock ? Fold(t.seconds, median[static_cast<std::size_t>(t.start - 1)]) : t.seconds) - remainder;
+        row.y = (row.clock ? Fold(t.seconds, median[ContactIndex(t)]) : t.seconds) - remainder;
     }
 }
 
@@ -81,20 +81,20 @@ void ScreenGross(const FitProblem& problem, double q0, std::vector<double>& omeg
     }
 }
 
-bool IterateExact(const Campaign& campaign, const SiteModel& model, const std::vector<double>& median, double& q0,
-                  FitProblem& problem, std::vector<double>& omega, std::vector<double>& predictedS,
+bool IterateExact(const Campaign& campaign, const std::vector<SiteModel>& models, const std::vector<double>& median,
+                  double& q0, FitProblem& problem, std::vector<double>& omega, std::vector<double>& predictedS,
                   std::vector<ephemeris::ElementsSite>& sites, bool linearised, Solution& solution) {
     // The shift is nearly linear in q: each step gains several digits, and 30 leave room for a far start.
     constexpr int MostSteps = 30;
     for (int step = 0; step < MostSteps; ++step) {
-        if (step > 0 || !linearised) LineariseExact(campaign, model, median, q0, problem, omega, predictedS, sites);
+        if (step > 0 || !linearised) LineariseExact(campaign, models, median, q0, problem, omega, predictedS, sites);
         solution = Solve(problem, omega);
         if (!solution.determined || !std::isfinite(solution.q)) return false;
         const bool done = std::fabs(solution.q - q0) < ConvergedQ;
         if (done) return true;
         q0 = solution.q;
     }
-    LineariseExact(campaign, model, median, q0, problem, omega, predictedS, sites);
+    LineariseExact(campaign, models, median, q0, problem, omega, predictedS, sites);
     solution = Solve(problem, omega);
     return solution.determined && std::isfinite(solution.q);
 }

@@ -10,15 +10,15 @@
 
 namespace campaign {
 
-// Linearises the exact model at q0 for the linear machinery: each row's lever g = dP/dq and its time
-// y = t - (S(q0) - q0 g), S the timing's distance from the geocentric contact (clock times folded around their
-// contact's median), so that the fitted reference of a category is its geocentric time plus a free offset and
+// Linearises the exact model at q0 for the linear machinery, each timing by its transit's model: each row's
+// lever g = dP/dq and its time y = t - (S(q0) - q0 g), S the timing's distance from the geocentric contact
+// (clock times folded around their contact's median, median being per ContactIndex), so that the fitted reference of a category is its geocentric time plus a free offset and
 // q g stands for S(q) to first order. A timing its site does not see weighs 0 (row and omega). predictedS gets
 // each timing's P(q0) (seconds after midnight, or the duration), NaN where unseen. sites keeps the sites as
 // the elements see them, one per run of timings at one place, for the next linearisation: the first fills it
 // when the sites are at most half as many as the timings, and leaves it empty otherwise.
-void LineariseExact(const Campaign& campaign, const SiteModel& model, const std::vector<double>& median, double q0,
-                    FitProblem& problem, std::vector<double>& omega, std::vector<double>& predictedS,
+void LineariseExact(const Campaign& campaign, const std::vector<SiteModel>& models, const std::vector<double>& median,
+                    double q0, FitProblem& problem, std::vector<double>& omega, std::vector<double>& predictedS,
                     std::vector<ephemeris::ElementsSite>& sites);
 
 // A timing this far from the rest of its contact, against its own prediction, is a slip (an hour, a contact,
@@ -41,8 +41,8 @@ inline constexpr double ExactResolutionS = 1e-4;
 // omega > 0, and again at the new q until q moves by less than ConvergedQ (at most 30 steps). The solution is
 // the last one's; q0 ends as the q of the last linearisation. false when a step cannot determine q or q runs
 // off (not finite).
-bool IterateExact(const Campaign& campaign, const SiteModel& model, const std::vector<double>& median, double& q0,
-                  FitProblem& problem, std::vector<double>& omega, std::vector<double>& predictedS,
+bool IterateExact(const Campaign& campaign, const std::vector<SiteModel>& models, const std::vector<double>& median,
+                  double& q0, FitProblem& problem, std::vector<double>& omega, std::vector<double>& predictedS,
                   std::vector<ephemeris::ElementsSite>& sites, bool linearised, Solution& solution);
 
 }  // namespace campaign

@@ -30,30 +30,39 @@ double OffsetFromPrediction(const ephemeris::BesselianElements& elements, const 
 
 }  // namespace
 
-FitResult FitCampaign(const Campaign& campaign, const SiteModel& model, const FitOptions& options, FitState& state) {
+FitResult FitCampaign(const Campaign& campaign, const std::vector<SiteModel>& models, const FitOptions& options,
+                      FitState& state) {
     FitResult result;
     const std::size_t count = campaign.timings.size();
     result.read = static_cast<long>(count);
     const auto observers = static_cast<int>(campaign.observers.size());
     result.clockOffsetsS.assign(static_cast<std::size_t>(observers), NaN);
 
-    // Categories: contacts 1..4 at 0..3, then each duration pair present.
-    std::vector<std::pair<int, int>> categories = {{1, 0}, {2, 0}, {3, 0}, {4, 0}};
-    auto categoryOf = [&](int start, int end) {
-        for (std::size_t c = 0; c < categories.size(); ++c) {
-            if (categories[c] == std::pair{start, end}) return static_cast<int>(c);
+    // Categories: each transit's contacts 1..4 at 4 transit + 0..3, then each duration present.
+    const std::size_t transits = models.size();
+    struct Category {
+        int transit, start, end;
+        bool operator==(const Category&) const = default;
+    };
+    std::vector<Category> categories;
+    for (std::size_t k = 0; k < transits; ++k) {
+        for (int c = 1; c <= 4; ++c) categories.push_back({static_cast<int>(k), c, 0});
+    }
+    auto categoryOf = [&](const Timing& t) {
+        if (t.end == 0) return static_cast<int>(ContactIndex(t));
+        const Category wanted{t.transit, t.start, t.end};
+        for (std::size_t c = 4 * transits; c < categories.size(); ++c) {
+            if (categories[c] == wanted) return static_cast<int>(c);
         }
-        categories.emplace_back(start, end);
+        categories.push_back(wanted);
         return static_cast<int>(categories.size() - 1);
     };
-    std::vector<double> median(4);
-    for (std::size_t c = 0; c < 4; ++c) {
-        std::vector<double> clockTimes;
-        for (const Timing& t : campaign.timings) {
-            if (t.end == 0 && t.start == static_cast<int>(c) + 1 && !t.duplicate && t.copiedFrom < 0) clockTimes.push_back(t.seconds);
-        }
-        median[c] = Median(std::move(clockTimes));
+    std::vector<std::vector<double>> clockTimes(4 * transits);
+    for (const Timing& t : campaign.timings) {
+        if (t.end == 0 && !t.duplicate && t.copiedFrom < 0) clockTimes[ContactIndex(t)].push_back(t.seconds);
     }
+    std::vector<double> median(4 * transits);
+    for (std::size_t c = 0; c < median.size(); ++c) median[c] = Median(std::move(clockTimes[c]));
 
     // Every timing is a row; a duplicate's or a copy's weight is 0, so no fit sees it.
     FitProblem& problem = state.problem;
@@ -71,9 +80,10 @@ FitResult FitCampaign(const Campaign& campaign, const SiteModel& model, const Fi
             t.longitudeDegrees != campaign.timings[i - 1].longitudeDegrees) {
             site = SiteVectorOf(t.latitudeDegrees, t.longitudeDegrees);
         }
+        const SiteModel& model = models[static_cast<std::size_t>(t.transit)];
         Row row{t.seconds, SiteLever(model, t.start, t.end, site), 1.0 / (t.sigmaS * t.sigmaS + FloorSigmaS * FloorSigmaS),
-                t.observer, static_cast<std::int16_t>(categoryOf(t.start, t.end)), t.end == 0};
-        if (row.clock) row.y = Fold(t.seconds, median[static_cast<std::size_t>(t.start - 1)]);
+                t.observer, static_cast<std::int16_t>(categoryOf(t)), t.end == 0};
+        if (row.clock) row.y = Fold(t.seconds, median[ContactIndex(t)]);
         if (t.duplicate || t.copiedFrom >= 0) row.w = 0.0;
         rows[i] = row;
     }
@@ -102,16 +112,16 @@ FitResult FitCampaign(const Campaign& campaign, const SiteModel& model, const Fi
     }
     Solution& solution = state.solution;
     // The exact model starts from the reference AU, which every campaign lies within a few per cent of.
-    const bool exact = model.kind == SiteModelKind::Exact;
+    const bool exact = models.front().kind == SiteModelKind::Exact;
     double q0 = result.auGiven ? problem.fixedQ : 1.0;
     if (exact) problem.resolutionS = ExactResolutionS;
     std::vector<double> predicted;
     std::vector<ephemeris::ElementsSite> sites;
     if (exact) {
-        LineariseExact(campaign, model, median, q0, problem, omega, predicted, sites);
+        LineariseExact(campaign, models, median, q0, problem, omega, predicted, sites);
         if (!options.keepAll) ScreenGross(problem, q0, omega, leftOut);
         // The screen only lays rows aside: the problem stays linearised at q0.
-        if (!IterateExact(campaign, model, median, q0, problem, omega, predicted, sites, true, solution)) solution.determined = false;
+        if (!IterateExact(campaign, models, median, q0, problem, omega, predicted, sites, true, solution)) solution.determined = false;
     } else {
         solution = Solve(problem, omega);
     }
@@ -128,7 +138,7 @@ FitResult FitCampaign(const Campaign& campaign, const SiteModel& model, const Fi
     // the residuals and predictions are those of the fitted AU.
     if (exact && !(std::fabs(solution.q - q0) < ConvergedQ)) {
         q0 = solution.q;
-        if (!IterateExact(campaign, model, median, q0, problem, omega, predicted, sites, false, solution)) {
+        if (!IterateExact(campaign, models, median, q0, problem, omega, predicted, sites, false, solution)) {
             unfitted(NoFit::SitesAlike);
             return result;
         }
@@ -165,7 +175,9 @@ FitResult FitCampaign(const Campaign& campaign, const SiteModel& model, const Fi
     }
     for (std::size_t c = 0; c < categories.size(); ++c) {
         if (std::isnan(solution.reference[c])) continue;
-        ContactFit contact{categories[c].first, categories[c].second, solution.reference[c], 0.0, 0};
+        ContactFit contact;
+        contact.start = categories[c].start, contact.end = categories[c].end, contact.transit = categories[c].transit;
+        contact.referenceS = solution.reference[c];
         double sum = 0.0;
         for (std::size_t i = 0; i < rows.size(); ++i) {
             if (rows[i].category != static_cast<int>(c) || !(omega[i] > 0.0)) continue;
@@ -173,11 +185,12 @@ FitResult FitCampaign(const Campaign& campaign, const SiteModel& model, const Fi
             ++contact.used;
         }
         contact.rmsS = contact.used > 0 ? std::sqrt(sum / static_cast<double>(contact.used)) : NaN;
-        if (exact) contact.offsetS = OffsetFromPrediction(model.elements, contact);
+        if (exact) contact.offsetS = OffsetFromPrediction(models[static_cast<std::size_t>(contact.transit)].elements, contact);
         if (contact.end == 0) contact.referenceS = std::fmod(std::fmod(contact.referenceS, DaySeconds) + DaySeconds, DaySeconds);
         result.contacts.push_back(contact);
     }
     std::sort(result.contacts.begin(), result.contacts.end(), [](const ContactFit& a, const ContactFit& b) {
+        if (a.transit != b.transit) return a.transit < b.transit;
         return (a.end != 0) != (b.end != 0) ? a.end == 0 : std::pair{a.start, a.end} < std::pair{b.start, b.end};
     });
 

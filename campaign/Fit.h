@@ -40,6 +40,7 @@ struct TimingFinding {
 
 struct ContactFit {
     int start = 0, end = 0;       // end = 0 for a contact's clock time, else a duration
+    int transit = 0;              // of the transits reduced together
     double referenceS = 0.0;      // T_c (UT seconds after midnight) or D_se
     double rmsS = 0.0;            // rms O-C of its used timings
     double offsetS = std::numeric_limits<double>::quiet_NaN();  // exact model: the reference less the geocentric prediction
@@ -76,10 +77,12 @@ struct FitResult {
     double modelBias = std::numeric_limits<double>::quiet_NaN();  // see LinearModelBias; NaN when not known
 };
 
-// Fits the campaign: reference times, durations, clock offsets if asked, and q, by weighted least squares
-// (weights 1 / (sigma^2 + (5 s)^2)) with robust rejection unless keepAll; then the uncertainties. No finding
-// is recorded; state keeps what the diagnoses need (see WeightedFit.h).
-FitResult FitCampaign(const Campaign& campaign, const SiteModel& model, const FitOptions& options, FitState& state);
+// Fits the campaign: each transit's reference times and durations, clock offsets if asked, and one q, by
+// weighted least squares (weights 1 / (sigma^2 + (5 s)^2)) with robust rejection unless keepAll; then the
+// uncertainties. models holds one site model per transit (a timing's transit indexes it), all of one kind.
+// No finding is recorded; state keeps what the diagnoses need (see WeightedFit.h).
+FitResult FitCampaign(const Campaign& campaign, const std::vector<SiteModel>& models, const FitOptions& options,
+                      FitState& state);
 
 // The findings of one timing, in the order found.
 std::span<const TimingFinding> FindingsOf(const FitResult& result, std::size_t timing);

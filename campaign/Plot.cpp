@@ -46,7 +46,7 @@ void WritePlotSvg(const Reduction& reduction, kit::Language language, std::ostre
     const Campaign& campaign = reduction.campaign;
     const FitResult& result = reduction.fit;
     const PlotWords& words = PlotWordsIn(language);
-    const std::string title = TransitTitle(reduction.choice, language) + ": " + std::to_string(result.used) + words.timings;
+    const std::string title = TransitsTitle(reduction.transits, language) + ": " + std::to_string(result.used) + words.timings;
     std::vector<Point> points;
     for (std::size_t i = 0; i < campaign.timings.size(); ++i) {
         const Timing& t = campaign.timings[i];

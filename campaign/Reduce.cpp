@@ -18,15 +18,35 @@ namespace campaign {
 
 namespace {
 
-// The transit most of the dated timings belong to: one wrong date cannot outvote the rest, and the rows of
-// other days are reported one by one as foreign. With no date at all, the one the timings match at their
-// sites. false, with the refusal of the most frequent date and its first timing's line, when no date belongs
-// to a transit, or ChooseByTimings's refusal.
-bool ChooseByDates(const Campaign& campaign, CoefficientSource source, Reduction& r) {
+// Each file's undated timings belong to the transit most of its dated timings belong to; a file without a
+// dated timing is identified by its timings at their sites. One wrong date cannot outvote the rest, and the
+// rows of other days are reported one by one as foreign.
+struct Tally {
+    std::vector<TransitChoice> transits;  // in order of first choice
+    std::vector<long> votes;              // timings per transit
+};
+
+// The index of choice in tally, added when new.
+int Enter(Tally& tally, TransitChoice choice) {
+    for (std::size_t k = 0; k < tally.transits.size(); ++k) {
+        if (tally.transits[k].date == choice.date && tally.transits[k].planet == choice.planet) return static_cast<int>(k);
+    }
+    tally.transits.push_back(std::move(choice));
+    tally.votes.push_back(0);
+    return static_cast<int>(tally.transits.size() - 1);
+}
+
+// The transits the timings belong to, the one with most timings first, each timing's transit set: every
+// transit a date of the campaign touches (the most frequent dates decide: each asks the ephemeris, in
+// milliseconds, so a file of a million different typos costs no more than a few dozen), each undated timing
+// in its file's. false, with the refusal of the most frequent date and its first timing's line, when no date
+// belongs to a transit and no file can be identified otherwise, or ChooseByTimings's refusal.
+bool ChooseTransits(Campaign& campaign, CoefficientSource source, Reduction& r) {
     struct Date {
         int year, month, day;
         long count;
         std::size_t first;
+        int transit = -1;
     };
     std::vector<Date> dates;
     std::map<std::tuple<int, int, int>, std::size_t> index;
@@ -37,34 +57,101 @@ bool ChooseByDates(const Campaign& campaign, CoefficientSource source, Reduction
         if (added) dates.push_back({t.year, t.month, t.day, 0, i});
         ++dates[it->second].count;
     }
-    if (dates.empty()) return ChooseByTimings(campaign, source, r.choice, r.refusal);
-    std::stable_sort(dates.begin(), dates.end(), [](const Date& a, const Date& b) { return a.count > b.count; });
-    // Each date asks the ephemeris (milliseconds); the most frequent dates decide, so a file of a million
-    // different typos costs no more than a few dozen.
+    std::vector<std::size_t> order(dates.size());
+    for (std::size_t k = 0; k < order.size(); ++k) order[k] = k;
+    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return dates[a].count > dates[b].count; });
     constexpr std::size_t MostDates = 24;
-    struct Votes {
-        long count = 0;
-        TransitChoice choice;
-    };
-    std::map<std::string, Votes> votes;
-    for (std::size_t k = 0; k < std::min(dates.size(), MostDates); ++k) {
+    Tally tally;
+    for (std::size_t k = 0; k < std::min(order.size(), MostDates); ++k) {
+        Date& d = dates[order[k]];
         TransitChoice choice;
         TransitRefusal refusal;
-        if (!ChooseTransit(dates[k].year, dates[k].month, dates[k].day, source, choice, refusal)) continue;
-        Votes& v = votes[choice.date];
-        v.count += dates[k].count;
-        v.choice = std::move(choice);  // every date of one transit chooses the same
+        if (ChooseTransit(d.year, d.month, d.day, source, choice, refusal)) d.transit = Enter(tally, std::move(choice));
     }
-    if (votes.empty()) {
-        const Timing& t = campaign.timings[dates.front().first];
-        ChooseTransit(t.year, t.month, t.day, source, r.choice, r.refusal);
+    // Per file, the votes of its dated timings and whether it has an undated one.
+    const std::size_t files = campaign.files.size();
+    std::vector<std::vector<long>> fileVotes(files);
+    std::vector<char> undated(files, 0);
+    auto transitOfDate = [&](const Timing& t) {
+        return t.year == 0 ? -1 : dates[index.at({t.year, t.month, t.day})].transit;
+    };
+    for (const Timing& t : campaign.timings) {
+        const auto f = static_cast<std::size_t>(t.file);
+        const int k = transitOfDate(t);
+        if (k < 0) {
+            undated[f] |= t.year == 0;
+            continue;
+        }
+        fileVotes[f].resize(tally.transits.size(), 0);
+        ++fileVotes[f][static_cast<std::size_t>(k)];
+    }
+    std::vector<int> fileTransit(files, -1);
+    for (std::size_t f = 0; f < files; ++f) {
+        const std::vector<long>& v = fileVotes[f];
+        if (!v.empty()) fileTransit[f] = static_cast<int>(std::max_element(v.begin(), v.end()) - v.begin());
+    }
+    // A file of undated timings alone: its timings say which transit (the whole campaign when it is the only file).
+    for (std::size_t f = 0; f < files; ++f) {
+        if (fileTransit[f] >= 0 || !undated[f]) continue;
+        Campaign own;
+        const bool alone = std::all_of(campaign.timings.begin(), campaign.timings.end(),
+                                       [&](const Timing& t) { return static_cast<std::size_t>(t.file) == f; });
+        if (!alone) {
+            own.files = campaign.files;
+            own.observers = campaign.observers;
+            for (const Timing& t : campaign.timings) {
+                if (static_cast<std::size_t>(t.file) == f) own.timings.push_back(t);
+            }
+        }
+        TransitChoice choice;
+        if (!ChooseByTimings(alone ? campaign : own, source, choice, r.refusal)) {
+            if (!alone) r.refusedFile = static_cast<int>(f), r.refusedLine = 0;
+            return false;
+        }
+        fileTransit[f] = Enter(tally, std::move(choice));
+    }
+    if (tally.transits.empty()) {
+        if (dates.empty()) return false;
+        const Timing& t = campaign.timings[dates[order.front()].first];
+        TransitChoice refused;
+        ChooseTransit(t.year, t.month, t.day, source, refused, r.refusal);
         r.refusedFile = t.file, r.refusedLine = t.line;
         return false;
     }
-    const auto best = std::max_element(votes.begin(), votes.end(),
-                                       [](const auto& a, const auto& b) { return a.second.count < b.second.count; });
-    r.choice = best->second.choice;
+    // Each timing's transit: its date's, else its file's, else the first one's (where DropForeignTimings says why).
+    for (Timing& t : campaign.timings) {
+        int k = transitOfDate(t);
+        if (k < 0) k = fileTransit[static_cast<std::size_t>(t.file)];
+        if (k < 0) k = 0;
+        t.transit = static_cast<std::int8_t>(k);
+        ++tally.votes[static_cast<std::size_t>(k)];
+    }
+    // The transit with most timings first: a campaign of one transit with a stray date reads as before.
+    std::vector<std::size_t> rank(tally.transits.size());
+    for (std::size_t k = 0; k < rank.size(); ++k) rank[k] = k;
+    std::stable_sort(rank.begin(), rank.end(), [&](std::size_t a, std::size_t b) { return tally.votes[a] > tally.votes[b]; });
+    std::vector<std::int8_t> renumber(rank.size());
+    for (std::size_t k = 0; k < rank.size(); ++k) {
+        renumber[rank[k]] = static_cast<std::int8_t>(k);
+        r.transits.push_back(std::move(tally.transits[rank[k]]));
+    }
+    for (Timing& t : campaign.timings) t.transit = renumber[static_cast<std::size_t>(t.transit)];
     return true;
+}
+
+// One observer's timings of two transits were made with two clocks: the second transit's become an
+// observer of their own, of the same name, so that clock offsets, contact order and the jackknife keep them apart.
+void SplitObserversByTransit(Campaign& campaign) {
+    std::vector<int> transitOf(campaign.observers.size(), -1);
+    std::map<std::pair<int, int>, int> split;
+    for (Timing& t : campaign.timings) {
+        int& first = transitOf[static_cast<std::size_t>(t.observer)];
+        if (first < 0) first = t.transit;
+        if (first == t.transit) continue;
+        const auto [it, added] = split.try_emplace({t.observer, t.transit}, static_cast<int>(campaign.observers.size()));
+        if (added) campaign.observers.push_back(campaign.observers[static_cast<std::size_t>(t.observer)]);
+        t.observer = it->second;
+    }
 }
 
 }  // namespace
@@ -74,13 +161,16 @@ Reduction Reduce(Campaign campaign, const ReduceOptions& options, std::ostream& 
     r.clockOffsets = options.fit.clockOffsets;
     r.seed = options.fit.seed;
     if (options.transitGiven) {
-        if (!ChooseTransit(options.transitYear, options.transitMonth, options.transitDay, options.coefficients, r.choice,
+        TransitChoice choice;
+        if (!ChooseTransit(options.transitYear, options.transitMonth, options.transitDay, options.coefficients, choice,
                            r.refusal)) {
             r.outcome = Outcome::NoTransit;
             r.campaign = std::move(campaign);
             return r;
         }
-    } else if (!ChooseByDates(campaign, options.coefficients, r)) {
+        r.transits.push_back(std::move(choice));
+        for (Timing& t : campaign.timings) t.transit = 0;
+    } else if (!ChooseTransits(campaign, options.coefficients, r)) {
         r.outcome = Outcome::NoTransit;
         r.campaign = std::move(campaign);
         return r;
@@ -88,26 +178,33 @@ Reduction Reduce(Campaign campaign, const ReduceOptions& options, std::ostream& 
     r.refusedFile = -1, r.refusedLine = 0;
     // ElementsOf fails only for a transit without contacts 1 and 4, which ChooseTransit never gives.
     // The exact model needs no coefficients: the 2004 table gives way to the ephemeris.
-    if (options.model == SiteModelKind::Exact && ephemeris::ElementsOf(r.choice.transit, r.choice.model.elements)) {
-        const ephemeris::BesselianElements elements = r.choice.model.elements;
-        r.choice.model = EphemerisSiteModel(r.choice.transit);
-        r.choice.model.elements = elements;
-        r.choice.model.kind = SiteModelKind::Exact;
-        r.choice.table = false;
+    for (TransitChoice& choice : r.transits) {
+        if (options.model == SiteModelKind::Exact && ephemeris::ElementsOf(choice.transit, choice.model.elements)) {
+            const ephemeris::BesselianElements elements = choice.model.elements;
+            choice.model = EphemerisSiteModel(choice.transit);
+            choice.model.elements = elements;
+            choice.model.kind = SiteModelKind::Exact;
+            choice.table = false;
+        }
     }
-    DropForeignTimings(r.choice, campaign, err);
+    DropForeignTimings(r.transits, campaign, err);
+    if (r.transits.size() > 1) SplitObserversByTransit(campaign);
     MarkDuplicates(campaign);
     r.campaign = std::move(campaign);
     FitState state;
-    state.sunAltitude = SunAltitudes(r.campaign, r.choice);
-    r.fit = FitCampaign(r.campaign, r.choice.model, options.fit, state);
+    state.sunAltitude = SunAltitudes(r.campaign, r.transits);
+    std::vector<SiteModel> models;
+    for (const TransitChoice& choice : r.transits) models.push_back(choice.model);
+    r.fit = FitCampaign(r.campaign, models, options.fit, state);
     if (!r.fit.fitted) {
         r.outcome = Outcome::NoFit;
         return r;
     }
-    Diagnose(r.campaign, r.choice, state, r.fit);
+    Diagnose(r.campaign, r.transits, state, r.fit);
     // The exact model has no linearisation to be biased by.
-    if (r.choice.model.kind == SiteModelKind::Linear) r.fit.modelBias = LinearModelBias(r.campaign, r.choice, r.fit, options.fit);
+    if (r.transits.size() == 1 && r.transits.front().model.kind == SiteModelKind::Linear) {
+        r.fit.modelBias = LinearModelBias(r.campaign, r.transits.front(), r.fit, options.fit);
+    }
     return r;
 }
 
@@ -153,7 +250,7 @@ double LinearModelBias(const Campaign& campaign, const TransitChoice& choice, co
     plain.keepAll = true;  // exact contacts have no outliers; the model's own misfit must stay in
     plain.resamples = 0;
     FitState state;
-    const FitResult fit = FitCampaign(exact, choice.model, plain, state);
+    const FitResult fit = FitCampaign(exact, {choice.model}, plain, state);
     if (!fit.fitted || !(fit.auKm > 0.0)) return NaN;
     return fit.auKm / ReferenceAuKm - 1.0;
 }

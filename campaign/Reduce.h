@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <ostream>
+#include <vector>
 
 #include "Campaign.h"
 #include "Fit.h"
@@ -28,15 +29,18 @@ struct Reduction {
     int refusedFile = -1;         // and the file and line of the timing whose date it was; -1: not from a timing
     long refusedLine = 0;
     Campaign campaign;            // foreign timings dropped, duplicates marked
-    TransitChoice choice;
+    std::vector<TransitChoice> transits;  // those its timings belong to, the one with most timings first; each
+                                          // timing's transit indexes it (empty when the outcome is NoTransit)
     FitResult fit;                // complete with findings and model bias
     bool clockOffsets = false;    // as asked
     std::uint64_t seed = 0;       // of the bootstrap
 };
 
-// The pipeline: chooses the transit (as asked, else the one most dated timings belong to, else the one the
-// timings match at their sites: ChooseByTimings), drops the timings foreign to it (reported on err), marks
-// duplicates, fits, diagnoses and measures what the linear site model does to the AU. The result is complete
+// The pipeline: chooses the transit (as asked; else every transit the dates touch, an undated timing
+// belonging to its file's, and a file without dates to the one its timings match at their sites:
+// ChooseByTimings), drops the timings foreign to theirs (reported on err), marks duplicates, fits one AU with
+// each transit's contacts on their own, diagnoses and, for one transit under the linear model, measures what
+// that model does to the AU. The result is complete
 // when it returns; outcome says how far it came.
 Reduction Reduce(Campaign campaign, const ReduceOptions& options, std::ostream& err);
 

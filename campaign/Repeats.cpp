@@ -30,23 +30,23 @@ void MarkDuplicates(Campaign& campaign) {
                                          std::tie(keys[k - 1].observer, keys[k - 1].start, keys[k - 1].end, keys[k - 1].seconds);
         campaign.timings[key.index].duplicate = repeat;
     }
-    // The same site, contact and time under another name is a copy, not a second observation: counted once,
+    // The same transit, site, contact and time under another name is a copy, not a second observation: counted once,
     // it cannot outvote the rest or shrink the scatter the robust fit measures.
     struct Place {
         double latitude, longitude, seconds;
-        int start, end;
+        int start, end, transit;
         std::size_t index;
     };
     std::vector<Place> places;
     places.reserve(campaign.timings.size());
     for (std::size_t i = 0; i < campaign.timings.size(); ++i) {
         const Timing& t = campaign.timings[i];
-        if (!t.duplicate) places.push_back({t.latitudeDegrees, t.longitudeDegrees, t.seconds, t.start, t.end, i});
+        if (!t.duplicate) places.push_back({t.latitudeDegrees, t.longitudeDegrees, t.seconds, t.start, t.end, t.transit, i});
     }
-    auto at = [](const Place& p) { return std::tie(p.latitude, p.longitude, p.start, p.end, p.seconds); };
+    auto at = [](const Place& p) { return std::tie(p.transit, p.latitude, p.longitude, p.start, p.end, p.seconds); };
     std::sort(places.begin(), places.end(), [&](const Place& a, const Place& b) {
-        return std::tie(a.latitude, a.longitude, a.start, a.end, a.seconds, a.index) <
-               std::tie(b.latitude, b.longitude, b.start, b.end, b.seconds, b.index);
+        return std::tie(a.transit, a.latitude, a.longitude, a.start, a.end, a.seconds, a.index) <
+               std::tie(b.transit, b.latitude, b.longitude, b.start, b.end, b.seconds, b.index);
     });
     for (std::size_t k = 0, first = 0; k < places.size(); ++k) {
         if (k == 0 || at(places[k]) != at(places[k - 1])) first = k;

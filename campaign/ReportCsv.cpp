@@ -35,8 +35,11 @@ void WriteCsvReport(const Reduction& reduction, std::ostream& out) {
     const Campaign& campaign = reduction.campaign;
     const FitResult& result = reduction.fit;
     std::ostringstream text;
-    const bool exact = reduction.choice.model.kind == SiteModelKind::Exact;
-    text << "file,line,observer,site,contact,used,o_minus_c_s,lever_s,flags,reasons" << (exact ? ",predicted_ut\n" : "\n");
+    const bool exact = reduction.transits.front().model.kind == SiteModelKind::Exact;
+    // Transits reduced together: each timing's transit (its date of greatest transit) last.
+    const bool several = reduction.transits.size() > 1;
+    text << "file,line,observer,site,contact,used,o_minus_c_s,lever_s,flags,reasons" << (exact ? ",predicted_ut" : "")
+         << (several ? ",transit\n" : "\n");
     for (std::size_t i = 0; i < campaign.timings.size(); ++i) {
         const Timing& t = campaign.timings[i];
         const TimingFit& fit = result.timings[i];
@@ -51,6 +54,7 @@ void WriteCsvReport(const Reduction& reduction, std::ostream& out) {
              << (std::isnan(fit.oMinusCS) ? std::string() : Format("%.*f", fit.oMinusCS, 3)) << ','
              << Format("%.*f", fit.leverS, 3) << ',' << FlagWords(fit.flagBits) << ',' << CsvField(reasons);
         if (exact) text << PredictedUtField(t, fit);
+        if (several) text << ',' << reduction.transits[static_cast<std::size_t>(t.transit)].date;
         text << '\n';
     }
     out << text.str();

@@ -82,8 +82,9 @@ void WriteJsonUnidentified(const TransitRefusal& refusal, std::ostream& out) {
 
 void WriteJsonReport(const Reduction& reduction, std::ostream& out) {
     const Campaign& campaign = reduction.campaign;
-    const TransitChoice& choice = reduction.choice;
+    const TransitChoice& choice = reduction.transits.front();
     const FitResult& result = reduction.fit;
+    const bool several = reduction.transits.size() > 1;
     nlohmann::json report;
     report["au_km"] = Number(result.auKm);
     report["au_sigma_km"] = Number(result.auSigmaKm);
@@ -116,10 +117,18 @@ void WriteJsonReport(const Reduction& reduction, std::ostream& out) {
     report["model"] = choice.model.kind == SiteModelKind::Exact ? "exact" : "linear";
     report["coefficients"] = CoefficientsName(choice, kit::Language::English);
     report["model_bias_fraction"] = Number(result.modelBias);
-    report["transit"] = {{"planet", choice.planet},
-                         {"date", choice.date},
-                         {"coefficients", choice.table ? "table" : "ephemeris"},
-                         {"delta_t_s", choice.transit.deltaTSeconds}};
+    auto transit = [](const TransitChoice& c) {
+        return nlohmann::json{{"planet", c.planet},
+                              {"date", c.date},
+                              {"coefficients", c.table ? "table" : "ephemeris"},
+                              {"delta_t_s", c.transit.deltaTSeconds}};
+    };
+    // The transit with most timings; transits reduced together are all listed, and contacts and timings say whose.
+    report["transit"] = transit(choice);
+    if (several) {
+        report["transits"] = nlohmann::json::array();
+        for (const TransitChoice& c : reduction.transits) report["transits"].push_back(transit(c));
+    }
     report["clock_offsets"] = reduction.clockOffsets;
     report["timings_read"] = result.read;
     report["timings_used"] = result.used;
@@ -132,6 +141,7 @@ void WriteJsonReport(const Reduction& reduction, std::ostream& out) {
                             {"offset_s", Number(c.offsetS)},
                             {"rms_s", Number(c.rmsS)},
                             {"timings", c.used}});
+        if (several) contacts.back()["transit"] = reduction.transits[static_cast<std::size_t>(c.transit)].date;
     }
     report["contacts"] = contacts;
     nlohmann::json offsets = nlohmann::json::array();
@@ -153,7 +163,7 @@ void WriteJsonReport(const Reduction& reduction, std::ostream& out) {
     for (const std::string& observer : campaign.observers) observerTexts.push_back(JsonString(observer));
     for (const std::string& site : campaign.sites) siteTexts.push_back(JsonString(site));
     // The exact model predicts each timing's UT: it stands before the flags.
-    const bool exact = reduction.choice.model.kind == SiteModelKind::Exact;
+    const bool exact = choice.model.kind == SiteModelKind::Exact;
     for (std::size_t i = 0; i < campaign.timings.size(); ++i) {
         const Timing& t = campaign.timings[i];
         const TimingFit& fit = result.timings[i];
@@ -172,6 +182,10 @@ void WriteJsonReport(const Reduction& reduction, std::ostream& out) {
         AppendNumber(text, t.longitudeDegrees);
         text += ",\n      \"contact\": \"";
         text += ContactName(t.start, t.end);
+        if (several) {
+            text += "\",\n      \"transit\": \"";
+            text += reduction.transits[static_cast<std::size_t>(t.transit)].date;
+        }
         text += fit.used ? "\",\n      \"used\": true,\n      \"o_minus_c_s\": " : "\",\n      \"used\": false,\n      \"o_minus_c_s\": ";
         AppendNumber(text, fit.oMinusCS);
         text += ",\n      \"lever_s\": ";

@@ -95,16 +95,17 @@ void WriteAu(const FitResult& result, const TextWords& w, kit::Language language
 void WriteModel(const Reduction& reduction, const TextWords& w, kit::Language language, std::ostream& text) {
     const FitResult& result = reduction.fit;
     const Campaign& campaign = reduction.campaign;
-    if (reduction.choice.model.kind == SiteModelKind::Exact) text << w.siteModel;
-    else text << w.coefficients << ": ";
-    text << CoefficientsName(reduction.choice, language) << '\n';
+    for (const TransitChoice& choice : reduction.transits) {
+        if (choice.model.kind == SiteModelKind::Exact) text << w.siteModel;
+        else text << w.coefficients << ": ";
+        text << CoefficientsName(choice, language) << '\n';
+    }
     if (std::isfinite(result.modelBias)) text << ModelBiasNote(result.modelBias, language);
-    if (reduction.choice.planet == "mercury") {
+    for (const TransitChoice& choice : reduction.transits) {
+        if (choice.planet != "mercury") continue;
         // Mercury is twice as far from the Earth at transit as Venus: its contacts hardly move between sites.
         double reach = 0.0;
-        for (const auto& a : reduction.choice.model.secondsPerUnit) {
-            reach = std::fmax(reach, std::sqrt(a[0] * a[0] + a[1] * a[1] + a[2] * a[2]));
-        }
+        for (const auto& a : choice.model.secondsPerUnit) reach = std::fmax(reach, std::sqrt(a[0] * a[0] + a[1] * a[1] + a[2] * a[2]));
         text << MercuryNote(reach, language);
     }
     for (const auto& [observer, au] : result.resampling.withoutObserver) {
@@ -126,9 +127,15 @@ void WriteModel(const Reduction& reduction, const TextWords& w, kit::Language la
 void WriteTables(const Reduction& reduction, const TextWords& w, kit::Language language, std::ostream& text) {
     const FitResult& result = reduction.fit;
     const Campaign& campaign = reduction.campaign;
-    const bool exact = reduction.choice.model.kind == SiteModelKind::Exact;
+    const bool exact = reduction.transits.front().model.kind == SiteModelKind::Exact;
     text << '\n' << (exact ? w.exactContactHeader : w.contactHeader) << '\n';
+    // Transits reduced together: each one's contacts under its title.
+    int shown = -1;
     for (const ContactFit& c : result.contacts) {
+        if (reduction.transits.size() > 1 && c.transit != shown) {
+            shown = c.transit;
+            text << TransitTitle(reduction.transits[static_cast<std::size_t>(c.transit)], language) << '\n';
+        }
         const std::string reference = c.end == 0 ? FormatUt(c.referenceS) : FormatUt(c.referenceS) + " " + w.duration;
         text << Padded(ContactName(c.start, c.end), 9);
         if (exact) text << Padded(reference, 17) << Localised(Format("%*.1f", c.offsetS, 11), language) << "  ";
@@ -168,7 +175,7 @@ void WriteTextReport(const Reduction& reduction, kit::Language language, std::os
     const TextWords& w = TextWordsIn(language);
     const FitResult& result = reduction.fit;
     std::ostringstream text;
-    text << TransitTitle(reduction.choice, language) << '\n';
+    text << TransitsTitle(reduction.transits, language) << '\n';
     text << w.timings << ": " << result.read << ' ' << w.read << ", " << result.used << ' ' << w.used << ", "
          << result.rejected << ' ' << w.rejected << '\n';
     WriteAu(result, w, language, text);

@@ -46,11 +46,12 @@ bool ChooseTransit(int year, int month, int day, CoefficientSource source, Trans
     return true;
 }
 
-void DropForeignTimings(const TransitChoice& choice, Campaign& campaign, std::ostream& err) {
-    const ephemeris::Transit& transit = choice.transit;
+void DropForeignTimings(const std::vector<TransitChoice>& transits, Campaign& campaign, std::ostream& err) {
     // Kept timings move forward in place: a copy of a million timings would double the memory.
     std::size_t kept = 0;
     for (Timing& t : campaign.timings) {
+        const TransitChoice& choice = transits[static_cast<std::size_t>(t.transit)];
+        const ephemeris::Transit& transit = choice.transit;
         std::string why;
         const bool startHappens = transit.contactHappens[t.start - 1];
         const bool endHappens = t.end == 0 || transit.contactHappens[t.end - 1];

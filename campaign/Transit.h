@@ -47,10 +47,10 @@ struct TransitRefusal {
 bool ChooseTransit(int year, int month, int day, CoefficientSource source, TransitChoice& choice,
                    TransitRefusal& refusal);
 
-// Drops the timings that cannot belong to the chosen transit: a contact that does not happen in it (a
-// grazing transit has no contacts 2 and 3), or a date more than a day from its contacts. Each is reported
-// on err as "transitfit: FILE:LINE: why" and counted as a skipped row.
-void DropForeignTimings(const TransitChoice& choice, Campaign& campaign, std::ostream& err);
+// Drops the timings that cannot belong to their transit (transits[t.transit]): a contact that does not happen
+// in it (a grazing transit has no contacts 2 and 3), or a date more than a day from its contacts. Each is
+// reported on err as "transitfit: FILE:LINE: why" and counted as a skipped row.
+void DropForeignTimings(const std::vector<TransitChoice>& transits, Campaign& campaign, std::ostream& err);
 
 // Julian date of a timing's clock time of seconds: at its own date, or at the day that puts it nearest
 // referenceJd when it has none.

@@ -23,7 +23,7 @@ struct Row {
     double g;            // site lever A . v
     double w;            // 1 / (sigma^2 + floor^2)
     int observer;
-    std::int16_t category;  // contact 1..4 at 0..3, durations after them (at most six)
+    std::int16_t category;  // per transit, contact 1..4 at 4 transit + 0..3; durations after all of them
     bool clock;
 };
 
@@ -74,6 +74,9 @@ struct FitState {
     double scale = 0.0;
     std::vector<char> rejected;
 };
+
+// Index of a clock time's contact among the contacts of every transit reduced: 4 transit + contact - 1.
+inline std::size_t ContactIndex(const Timing& t) { return static_cast<std::size_t>(4 * t.transit + t.start - 1); }
 
 // The system of the rows with omega > 0 (omega parallel to the rows).
 System BuildSystem(const FitProblem& problem, const std::vector<double>& omega);

@@ -197,6 +197,12 @@ std::string TransitTitle(const TransitChoice& choice, kit::Language language) {
     return Title(choice.transit.planet, choice.year, choice.month, choice.day, IsGerman(language));
 }
 
+std::string TransitsTitle(const std::vector<TransitChoice>& transits, kit::Language language) {
+    std::string title;
+    for (const TransitChoice& choice : transits) title += (title.empty() ? "" : " + ") + TransitTitle(choice, language);
+    return title;
+}
+
 std::string CoefficientsName(const TransitChoice& choice, kit::Language language) {
     const bool german = IsGerman(language);
     if (choice.table) return german ? "Tafel vom 8. Juni 2004" : "table of 8 June 2004";

@@ -67,6 +67,9 @@ std::string UnboundedText(const FitResult& result, kit::Language language);
 // "Transit of Venus, 8 June 2004", "Venustransit 8. Juni 2004".
 std::string TransitTitle(const TransitChoice& choice, kit::Language language);
 
+// The titles of transits reduced together, joined by " + ".
+std::string TransitsTitle(const std::vector<TransitChoice>& transits, kit::Language language);
+
 // Where the site model's coefficients come from: "table of 8 June 2004", or the ephemeris with its Delta T.
 std::string CoefficientsName(const TransitChoice& choice, kit::Language language);
 

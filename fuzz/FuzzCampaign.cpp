@@ -209,8 +209,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         // The second run reduces with the transit the first chose: naming it again from the timings would
         // halve the pace.
         options.transitGiven = true;
-        options.transitYear = reduction.choice.year, options.transitMonth = reduction.choice.month;
-        options.transitDay = reduction.choice.day;
+        options.transitYear = reduction.transits.front().year, options.transitMonth = reduction.transits.front().month;
+        options.transitDay = reduction.transits.front().day;
         Check(reduction.campaign.timings.size() <= campaign.timings.size());
         CheckFit(reduction.campaign, reduction.fit);
         if (reduction.outcome == Outcome::Reduced) WriteAll(reduction);

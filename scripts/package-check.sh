@@ -54,6 +54,9 @@ cat > "$work/expected" <<'LIST'
 ./usr/share/man/man1/limbtimer.1.gz
 ./usr/share/man/man1/transitfit.1.gz
 ./usr/share/man/man1/transits.1.gz
+./usr/share/transitfit/README.md
+./usr/share/transitfit/transit-1761.csv
+./usr/share/transitfit/transit-1769.csv
 LIST
 diff "$work/expected" "$work/files" || { echo "the package holds other files than expected"; exit 1; }
 dpkg-deb -f "$package" Depends | grep -q 'libc6' || { echo "the package names no dependencies"; exit 1; }
@@ -74,7 +77,7 @@ cmake --install build/release --prefix "$work/prefix" > /dev/null
 default_passes "$work/prefix/bin"
 for page in share/man/man1/limbtimer.1.gz share/man/man1/chordspan.1.gz share/man/de/man1/limbtimer.1.gz \
             share/man/de/man1/chordspan.1.gz share/man/man1/transitfit.1.gz share/man/de/man1/transitfit.1.gz \
-            share/man/man1/transits.1.gz share/man/de/man1/transits.1.gz; do
+            share/man/man1/transits.1.gz share/man/de/man1/transits.1.gz share/transitfit/transit-1769.csv; do
   [ -f "$work/prefix/$page" ] || { echo "cmake --install left out $page"; exit 1; }
 done
-echo "cmake --install: programs and manual pages in place"
+echo "cmake --install: programs, manual pages and data in place"

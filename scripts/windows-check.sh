@@ -117,7 +117,8 @@ rm -f build/windows/limbtimer-*.zip
 cpack --preset windows > /dev/null
 zip=$(ls build/windows/limbtimer-*.zip)
 mkdir "$work/zip" && (cd "$work/zip" && cmake -E tar xf "$OLDPWD/$zip")
-for file in limbtimer.exe chordspan.exe transitfit.exe transits.exe LICENSE.txt COPYRIGHT.txt LGPL-2.txt; do
+for file in limbtimer.exe chordspan.exe transitfit.exe transits.exe LICENSE.txt COPYRIGHT.txt LGPL-2.txt \
+            transit-1761.csv transit-1769.csv; do
   if [ "$(find "$work/zip" -name "$file" | wc -l)" -eq 1 ]; then checks=$((checks + 1)); else
     echo "FAIL: $zip holds no $file"; failures=$((failures + 1)); fi
 done

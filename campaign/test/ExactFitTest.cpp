@@ -96,7 +96,7 @@ TEST(FitCampaign, ExactModelGivesTheAuOfExactContacts) {
         FitOptions options;
         options.resamples = 0;
         FitState state;
-        const FitResult fit = FitCampaign(campaign, ExactModel(transit), options, state);
+        const FitResult fit = FitCampaign(campaign, {ExactModel(transit)}, options, state);
         ASSERT_TRUE(fit.fitted) << c.year;
         // The elements agree with the direct solver to 0.0002 s; the levers are minutes (Venus) and seconds up.
         EXPECT_NEAR(fit.auKm / ReferenceAuKm, 1.0, 1e-6) << c.year;
@@ -110,7 +110,7 @@ TEST(FitCampaign, ExactModelGivesTheAuOfExactContacts) {
         }
         // The linear model's bias is what the exact one removes: it must be far outside 1e-6 for this to test it.
         FitState linearState;
-        const FitResult linear = FitCampaign(campaign, EphemerisSiteModel(transit), options, linearState);
+        const FitResult linear = FitCampaign(campaign, {EphemerisSiteModel(transit)}, options, linearState);
         ASSERT_TRUE(linear.fitted);
         EXPECT_GT(std::fabs(linear.auKm / ReferenceAuKm - 1.0), 1e-4) << c.year;
     }
@@ -127,7 +127,7 @@ TEST(FitCampaign, ExactModelUncertaintyCoversTheAu) {
         FitOptions options;
         options.resamples = 200;
         FitState state;
-        const FitResult fit = FitCampaign(campaign, model, options, state);
+        const FitResult fit = FitCampaign(campaign, {model}, options, state);
         ASSERT_TRUE(fit.fitted) << seed;
         const double error = std::fabs(fit.auKm - ReferenceAuKm);
         withinOne += error <= fit.auSigmaKm;

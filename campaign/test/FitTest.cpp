@@ -82,7 +82,7 @@ std::vector<Timing> Synthetic(double q, double sigma, unsigned seed) {
 // The fit alone, with the 2004 table.
 FitResult Fitted(const Campaign& campaign, const FitOptions& options = {}) {
     FitState state;
-    return FitCampaign(campaign, TableSiteModel(), options, state);
+    return FitCampaign(campaign, {TableSiteModel()}, options, state);
 }
 
 // The whole reduction of 8 June 2004, with its table unless the exact model is asked for: the timings carry

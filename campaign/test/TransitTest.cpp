@@ -94,7 +94,7 @@ TEST(ChooseTransit, EphemerisCoefficientsRecoverTheAuOfTheirOwnModel) {
         }
     }
     FitState state;
-    const FitResult r = FitCampaign(Of(timings), choice.model, FitOptions{}, state);
+    const FitResult r = FitCampaign(Of(timings), {choice.model}, FitOptions{}, state);
     ASSERT_TRUE(r.fitted);
     EXPECT_NEAR(r.auKm / ReferenceAuKm, 1.0, 1e-9);
 }
@@ -132,7 +132,7 @@ TEST(DropForeignTimings, ReportsContactsAndDatesOutsideTheTransit) {
     campaign.timings[1].year = 2012, campaign.timings[1].month = 6, campaign.timings[1].day = 6;
     campaign.timings[2].year = 2012, campaign.timings[2].month = 6, campaign.timings[2].day = 9;
     std::ostringstream err;
-    DropForeignTimings(choice, campaign, err);
+    DropForeignTimings({choice}, campaign, err);
     ASSERT_EQ(campaign.timings.size(), 2u);
     EXPECT_EQ(campaign.rowsSkipped, 1);
     EXPECT_NE(err.str().find("t.csv:4: the date 2012-06-09 is not a day of the transit of 2012-06-06"), std::string::npos)

@@ -107,7 +107,10 @@ int Run(const FitCommand& command, std::istream& in, std::ostream& out, std::ost
         const std::string why = campaign::RefusalText(reduction.refusal);
         const campaign::TransitRefusal::Kind kind = reduction.refusal.kind;
         if (kind == campaign::TransitRefusal::Unmatched || kind == campaign::TransitRefusal::Ambiguous) {
-            err << "transitfit: " << why << ".\n";
+            // One of several files: the file whose timings match no transit, or several.
+            err << "transitfit: ";
+            if (reduction.refusedFile >= 0) err << kit::Escaped(reduction.campaign.files[static_cast<std::size_t>(reduction.refusedFile)]) << ": ";
+            err << why << ".\n";
             return WriteUnidentified(command, reduction.refusal, out, err);
         }
         if (reduction.refusedFile >= 0) {

@@ -136,6 +136,20 @@ if [ "$(tail -n +2 "$work/grid.csv" | cut -d, -f1 | sort -u | wc -l)" -ge 200 ] 
    "$transitfit" --format json --model exact "$work/grid.csv" > "$work/grid.json" &&
    awk -v a="$(json_number au_km "$work/grid.json")" 'BEGIN { d = a / 149597870.7 - 1; exit !(d * d < 1e-12) }'; then pass
 else fail "grid: the exact model gave $(json_number au_km "$work/grid.json") km from exact contacts"; fi
+# Two transits at once, as Encke reduced 1761 and 1769: one AU, each transit's contacts on their own, whether
+# the timings come in two files or in one with a date column; the observers' names repeat across the two.
+"$maker" grid 1761-06-06 20 > "$work/grid-1761.csv"
+"$maker" grid 1769-06-03 20 > "$work/grid-1769.csv"
+{ cat "$work/grid-1761.csv"; tail -n +2 "$work/grid-1769.csv"; } > "$work/grid-both.csv"
+for args in "$work/grid-1761.csv $work/grid-1769.csv" "$work/grid-both.csv"; do
+  # shellcheck disable=SC2086
+  if timeout $((30 * ${TIMEOUT_SCALE:-1})) "$transitfit" --format json $args > "$work/both.json" &&
+     awk -v a="$(json_number au_km "$work/both.json")" 'BEGIN { d = a / 149597870.7 - 1; exit !(d * d < 1e-12) }' &&
+     [ "$(grep -c '"transit": "17[0-9-]*"' "$work/both.json")" -gt 8 ] &&
+     python3 -c 'import json, sys; j = json.load(open(sys.argv[1])); assert [t["date"] for t in j["transits"]] in (["1761-06-06", "1769-06-03"], ["1769-06-03", "1761-06-06"]); assert len(j["contacts"]) == 8' "$work/both.json"
+  then pass
+  else fail "1761 + 1769 ($args): $(json_number au_km "$work/both.json") km, or not both transits' contacts"; fi
+done
 "$maker" local 1769-06-03 > "$work/1769.csv"
 if "$transitfit" --format json "$work/1769.csv" > "$work/1769.json" &&
    awk -v a="$(json_number au_km "$work/1769.json")" 'BEGIN { exit !(a > 148.1e6 && a < 151.1e6) }'; then pass
