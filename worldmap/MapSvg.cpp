@@ -53,11 +53,34 @@ Pixel ToPixel(const Frame& f, const GeoPoint& p) {
 
 // The points of a line through points on the map as SVG path data: long steps are cut into steps of a degree at
 // most, so that they bend as the projection bends them; points that round to the last pixel written are left out.
-std::string PathData(const Frame& f, const std::vector<GeoPoint>& points, bool closed) {
+std::string PathData(const Frame& f, const std::vector<GeoPoint>& given, bool closed) {
+    // A step of more than 180 degrees of longitude crosses the antimeridian, unless it runs along a pole's line:
+    // the line breaks there. A closed ring that crosses it starts after a crossing, so that each of its pieces
+    // closes along the map's edge.
+    auto crosses = [](const GeoPoint& a, const GeoPoint& b) {
+        const bool alongPole = a.latitudeDegrees == b.latitudeDegrees && std::fabs(a.latitudeDegrees) == 90.0;
+        return !alongPole && std::fabs(b.longitudeEastDegrees - a.longitudeEastDegrees) > 180.0;
+    };
+    std::vector<GeoPoint> points = given;
+    if (closed) {
+        for (std::size_t k = 1; k < points.size(); ++k) {
+            if (crosses(points[k - 1], points[k])) {
+                std::rotate(points.begin(), points.begin() + static_cast<std::ptrdiff_t>(k), points.end());
+                break;
+            }
+        }
+    }
     std::string data, last;
     for (std::size_t k = 0; k < points.size(); ++k) {
         const GeoPoint& b = points[k];
         int pieces = 1;
+        if (k > 0 && crosses(points[k - 1], b)) {
+            data += closed ? " Z M" : " M";
+            const Pixel px = ToPixel(f, b);
+            last = N(px.x) + "," + N(px.y);
+            data += last;
+            continue;
+        }
         if (k > 0) {
             const GeoPoint& a = points[k - 1];
             const double longest = std::max(std::fabs(b.latitudeDegrees - a.latitudeDegrees),

@@ -71,7 +71,7 @@ void WriteMapText(const TransitsOptions& options, const TransitsReport& report, 
     }
     if (!map.sites.empty()) out << '\n';
     for (const worldmap::MapSite& site : map.sites) {
-        out << Fill(texts.siteSees, Fill(texts.seenFrom, SiteText(site.site)), SeenWord(texts, site.seen)) << '\n';
+        out << Fill(texts.siteSees, SiteText(site.site), SeenWord(texts, site.seen)) << '\n';
     }
 }
 

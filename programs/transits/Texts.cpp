@@ -94,7 +94,7 @@ const Texts English{
     "%s: cannot write the picture",
     "grid \"%s\" is not a number of degrees from 0.25 to 10 that divides 180",
     "--plot needs the name of a file for the map (the summary goes to standard output)",
-    "What is seen of it with the Sun up (its centre at least 0.83\xB0 below the horizon) at contacts 1 and 4",
+    "What is seen of it with the Sun up (its centre no lower than 0.83\xB0 below the horizon) at contacts 1 and 4",
     "the whole transit (Sun up at contacts 1 and 4)",
     "only its start (Sun up at contact 1, set by contact 4)",
     "only its end (Sun risen by contact 4, not up at contact 1)",
