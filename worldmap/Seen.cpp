@@ -37,13 +37,34 @@ double FastUpMargin(const SunUpModel& model, int contact, const GeoPoint& site) 
                         site);
 }
 
+double CloseUpMargin(const SunUpModel& model, int contact, const ephemeris::ElementsSite& elementsSite,
+                     const GeoPoint& site) {
+    double jdUt = 0.0, jdUtPerQ = 0.0;
+    if (!ephemeris::PredictContact(model.elements, contact, elementsSite, 1.0, jdUt, jdUtPerQ)) {
+        return std::numeric_limits<double>::quiet_NaN();
+    }
+    return ephemeris::SunAltitudeDegrees(jdUt, site.latitudeDegrees, site.longitudeEastDegrees, 0.0) -
+           ephemeris::SunUpAltitudeDegrees;
+}
+
 Seen SeenFromMargins(const SunUpModel& model, const GeoPoint& site, double startMargin, double endMargin, bool& exact) {
-    // NaN fails both comparisons: a contact the model cannot find is settled by LocalContacts too.
-    exact = !(std::fabs(startMargin) >= ExactWithinDegrees && std::fabs(endMargin) >= ExactWithinDegrees);
-    if (!exact) {
-        const bool start = startMargin > 0.0, end = endMargin > 0.0;
+    // NaN fails every comparison: a contact the models cannot find is settled by LocalContacts.
+    exact = false;
+    double margins[2] = {startMargin, endMargin};
+    const int contacts[2] = {1, 4};
+    bool certain = true;
+    for (int k = 0; k < 2; ++k) {
+        if (std::fabs(margins[k]) >= ExactWithinDegrees) continue;
+        const ephemeris::ElementsSite elementsSite =
+            ephemeris::ElementsSiteOf(site.latitudeDegrees, site.longitudeEastDegrees, 0.0);
+        margins[k] = CloseUpMargin(model, contacts[k], elementsSite, site);
+        certain = certain && std::fabs(margins[k]) >= CloseWithinDegrees;
+    }
+    if (certain) {
+        const bool start = margins[0] > 0.0, end = margins[1] > 0.0;
         return start && end ? Seen::Whole : start ? Seen::Start : end ? Seen::End : Seen::None;
     }
+    exact = true;
     ephemeris::LocalCircumstances local;
     // A site of the grid or of a test lies in range, so LocalContacts cannot refuse it; if it did, the site
     // would see nothing.

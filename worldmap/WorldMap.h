@@ -45,15 +45,24 @@ double FastUpMargin(const SunUpModel& model, int contact, const ephemeris::Eleme
                     const GeoPoint& site);
 
 // Where the fast model's margin is at least this far from 0, its sign is that of LocalContacts (checked in the
-// tests with room to spare); closer to 0, the site is settled by LocalContacts.
+// tests with room to spare); closer to 0, the close model decides.
 inline constexpr double ExactWithinDegrees = 0.1;
+
+// The close model: the contact from the elements (within 0.01 s of LocalContacts), the Sun's altitude then from
+// ephemeris::SunAltitudeDegrees (as LocalContacts computes it, from libnova's Sun). Where its margin is at least
+// this far from 0 its sign is that of LocalContacts; closer, the site is settled by LocalContacts itself.
+inline constexpr double CloseWithinDegrees = 0.005;
+
+// The close model's margin of contact 1..4 at a site at height 0; NaN where the model finds no contact.
+double CloseUpMargin(const SunUpModel& model, int contact, const ephemeris::ElementsSite& elementsSite,
+                     const GeoPoint& site);
 
 // What a site at height 0 sees, as transits contacts --site LAT,LON finds it: the fast model where it is
 // certain, LocalContacts where it is not.
 Seen SeenAt(const SunUpModel& model, const GeoPoint& site);
 
 // What a site at height 0 sees from the fast margins of contacts 1 and 4 there: their signs where both are
-// certain, else LocalContacts at the site, and then exact is set.
+// certain, else the close model's, else LocalContacts at the site, and then exact is set.
 Seen SeenFromMargins(const SunUpModel& model, const GeoPoint& site, double startMargin, double endMargin, bool& exact);
 
 // A grid of cells stepDegrees square over the whole Earth, rows from north to south and columns from west to

@@ -31,6 +31,13 @@ TEST(SeenAt, AgreesWithLocalContacts) {
                 const double fast = worldmap::FastUpMargin(model, contact, site);
                 const double exact = local.contactSunAltitudeDegrees[contact - 1] - ephemeris::SunUpAltitudeDegrees;
                 EXPECT_NEAR(fast, exact, worldmap::ExactWithinDegrees / 3.0) << c.year << " contact " << contact;
+                const ephemeris::ElementsSite elementsSite =
+                    ephemeris::ElementsSiteOf(site.latitudeDegrees, site.longitudeEastDegrees, 0.0);
+                if (std::fabs(exact) < 10.0) {
+                    EXPECT_NEAR(worldmap::CloseUpMargin(model, contact, elementsSite, site), exact,
+                                worldmap::CloseWithinDegrees / 10.0)
+                        << c.year << " contact " << contact;
+                }
                 if (std::fabs(exact) < 5.0) ++nearHorizon;
             }
         }
