@@ -199,7 +199,7 @@ void WriteSites(const Frame& f, const MapPicture& picture, const MapWords& words
 
 // The legend under the map: the classes on the left, the curves on the right, then the times and the caption.
 double WriteLegend(const MapPicture& picture, const MapWords& words, double top, std::ostream& svg) {
-    const double left = Margin + 4.0, right = Width / 2.0 + 10.0;
+    const double left = Margin + 4.0;
     double y = top;
     for (const Seen seen : {Seen::Whole, Seen::Start, Seen::End, Seen::None}) {
         const int k = static_cast<int>(seen);
@@ -209,16 +209,31 @@ double WriteLegend(const MapPicture& picture, const MapWords& words, double top,
         y += LegendLine;
     }
     const double classesEnd = y;
-    y = top;
     bool inner = false;
     for (const Curve& curve : picture.curves) inner = inner || curve.contact == 2 || curve.contact == 3;
     std::vector<int> contacts = {1, 4};
     if (inner) contacts = {1, 2, 3, 4};
+    // The curves beside the classes where their words leave room, else under them: each column as wide as its
+    // longest words.
+    double classesWidth = 0.0, sunriseWidth = 0.0, sunsetWidth = 0.0;
+    for (const std::string& word : words.seen) classesWidth = std::max(classesWidth, TextWidth(word, LegendSize));
+    for (const int contact : contacts) {
+        const std::string name = Fill(words.contact, std::to_string(contact));
+        sunriseWidth = std::max(sunriseWidth, TextWidth(Fill(words.sunrise, name), LegendSize));
+        sunsetWidth = std::max(sunsetWidth, TextWidth(Fill(words.sunset, name), LegendSize));
+    }
+    double right = std::max(Width / 2.0 + 10.0, left + 36.0 + classesWidth + 24.0);
+    y = top;
+    if (right + 38.0 + sunriseWidth + 24.0 + 38.0 + sunsetWidth > Width - Margin) {
+        right = left;
+        y = classesEnd + 8.0;
+    }
+    const double sunsetColumn = right + 38.0 + sunriseWidth + 24.0;
     for (const int contact : contacts) {
         const bool outer = contact == 1 || contact == 4;
         const std::string name = Fill(words.contact, std::to_string(contact));
         for (const bool sunrise : {true, false}) {
-            const double x = sunrise ? right : right + 230.0;
+            const double x = sunrise ? right : sunsetColumn;
             svg << "<line x1=\"" << N(x) << "\" y1=\"" << N(y + 9.0) << "\" x2=\"" << N(x + 30.0) << "\" y2=\"" << N(y + 9.0)
                 << "\" stroke=\"" << CurveColours[contact - 1] << "\" stroke-width=\"" << (outer ? "2" : "1") << "\""
                 << (sunrise ? "" : (outer ? " stroke-dasharray=\"7 4\"" : " stroke-dasharray=\"4 3\"")) << "/>\n";
