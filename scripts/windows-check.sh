@@ -86,6 +86,16 @@ else
   echo "FAIL: transits.exe --plot does not draw programs/transits/pictures/path-2004.svg (exit status $status)"
   failures=$((failures + 1))
 fi
+# The world map of 2004: the very bytes of the picture the README shows, drawn on Linux.
+status=0
+timeout 120 "$wine" "$exe" map 2004-06-08 --site 51.43,7.19 --site -25.75,28.23 --plot build/windows/map-2004.svg \
+  > /dev/null 2>&1 || status=$?
+if [ "$status" -eq 0 ] && cmp -s build/windows/map-2004.svg programs/transits/pictures/map-2004.svg; then
+  checks=$((checks + 1))
+else
+  echo "FAIL: transits.exe map --plot does not draw programs/transits/pictures/map-2004.svg (exit status $status)"
+  failures=$((failures + 1))
+fi
 echo "transits.exe: $(stat -c %s "$exe") bytes"
 
 # transitfit.exe on the sample campaign: the same report as on Linux, line for line.

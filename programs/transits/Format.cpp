@@ -71,3 +71,9 @@ double TurnDegrees(double radians) {
     const double degrees = std::fmod(radians * 180.0 / static_cast<double>(kit::Pi), 360.0);
     return degrees < 0.0 ? degrees + 360.0 : degrees;
 }
+
+std::string SiteText(const ephemeris::WgsSite& site) {
+    return Number(kit::Language::English, site.latitudeDegrees, 4) + "," +
+           Number(kit::Language::English, site.longitudeEastDegrees, 4) + "," +
+           Number(kit::Language::English, site.heightMetres, 0);
+}

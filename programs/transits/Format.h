@@ -44,5 +44,8 @@ std::vector<Event> Events(const TransitsEntry& entry, bool local);
 // shown.
 std::vector<double> ElementHours(const ephemeris::BesselianElements& elements);
 
+// A site as the contacts name it: "52.5167,13.4000,34" (latitude, east longitude, height in m).
+std::string SiteText(const ephemeris::WgsSite& site);
+
 // An angle in degrees brought into [0, 360).
 double TurnDegrees(double radians);

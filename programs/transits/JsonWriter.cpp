@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "Format.h"
+#include "MapWriters.h"
 #include "Reduction.h"
 #include "Units.h"
 
@@ -122,6 +123,8 @@ bool WriteTransitsJson(const TransitsOptions& options, const TransitsReport& rep
             document["min_separation_arcsec"] =
                 atSite ? entry.local.minSeparationArcsec : entry.transit.minSeparationArcsec;
             document["events"] = EventsJson(entry, atSite, true);
+        } else if (options.command == TransitsCommand::Map) {
+            WriteMapJson(report, document);
         } else if (options.command == TransitsCommand::Elements) {
             document["elements"] = ElementsJson(entry.elements);
         } else {
@@ -138,7 +141,8 @@ bool WriteTransitsJson(const TransitsOptions& options, const TransitsReport& rep
     }
     std::string text;
     try {
-        text = document.dump(2);
+        // The map's tens of thousands of cells on one line: indented, they would take a dozen megabytes.
+        text = document.dump(options.command == TransitsCommand::Map ? -1 : 2);
     } catch (const nlohmann::json::exception&) {
         return false;
     }

@@ -167,7 +167,8 @@ int ParseTransitsOptions(const std::vector<std::string>& args, kit::Language lan
     CLI::App* contacts = app.add_subcommand("contacts");
     CLI::App* coefficients = app.add_subcommand("coefficients");
     CLI::App* elements = app.add_subcommand("elements");
-    for (CLI::App* command : {list, contacts, coefficients, elements}) {
+    CLI::App* map = app.add_subcommand("map");
+    for (CLI::App* command : {list, contacts, coefficients, elements, map}) {
         command->fallthrough();
         command->set_help_flag();
         command->add_option("--planet", planet);
@@ -181,6 +182,11 @@ int ParseTransitsOptions(const std::vector<std::string>& args, kit::Language lan
     contacts->add_flag("--zenith-up", zenithUp);
     coefficients->add_option("date", date);
     elements->add_option("date", date);
+    map->add_option("date", date);
+    map->add_option("--site", sites)->allow_extra_args(false)->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
+    CLI::Option* mapPlot = map->add_option("--plot", options.plotFile)->expected(0, 1);
+    std::string grid;
+    map->add_option("--grid", grid);
     app.require_subcommand(0, 1);
 
     std::vector<const char*> argv;
@@ -231,22 +237,33 @@ int ParseTransitsOptions(const std::vector<std::string>& args, kit::Language lan
         if (options.fromYear > options.toYear) return UsageError(texts, Fill(texts.fromAfterTo, from, to), err);
         return -1;
     }
-    if (!contacts->parsed() && !coefficients->parsed() && !elements->parsed()) {
+    if (!contacts->parsed() && !coefficients->parsed() && !elements->parsed() && !map->parsed()) {
         return UsageError(texts, texts.noCommand, err);
     }
     options.command = contacts->parsed()       ? TransitsCommand::Contacts
                       : coefficients->parsed() ? TransitsCommand::Coefficients
+                      : map->parsed()          ? TransitsCommand::Map
                                                : TransitsCommand::Elements;
     if (date.empty()) {
-        const char* name = contacts->parsed() ? "contacts" : coefficients->parsed() ? "coefficients" : "elements";
+        const char* name = contacts->parsed()       ? "contacts"
+                           : coefficients->parsed() ? "coefficients"
+                           : map->parsed()          ? "map"
+                                                    : "elements";
         return UsageError(texts, Fill(texts.needsDate, name), err);
     }
     if (const int status = ParseDateArgument(texts, date, options, err); status >= 0) return status;
     for (const std::string& site : sites) {
         if (const int status = ParseSite(texts, site, options, err); status >= 0) return status;
     }
-    if (plot->count() > 0 && (options.plotFile.empty() || options.plotFile == "-")) {
-        return UsageError(texts, texts.plotNeedsFile, err);
+    if (!grid.empty() || map->count("--grid") > 0) {
+        double step = 0.0;
+        if (!fields::ParseNumber(grid, fields::NumberStyle{}, step) || !worldmap::GridStepFits(step)) {
+            return UsageError(texts, Fill(texts.gridNotStep, grid), err);
+        }
+        options.gridDegrees = step;
+    }
+    if ((plot->count() > 0 || mapPlot->count() > 0) && (options.plotFile.empty() || options.plotFile == "-")) {
+        return UsageError(texts, map->parsed() ? texts.mapPlotNeedsFile : texts.plotNeedsFile, err);
     }
     if (zenithUp && options.plotFile.empty()) return UsageError(texts, texts.zenithUpNeedsPlot, err);
     if (zenithUp && options.sites.size() != 1) return UsageError(texts, texts.zenithUpNeedsSite, err);

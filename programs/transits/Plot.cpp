@@ -7,20 +7,25 @@
 #include <sstream>
 
 #include "DiscPath.h"
+#include "MapWriters.h"
 #include "ModulDos.h"
 #include "Texts.h"
 
 bool WriteTransitsPlot(const TransitsOptions& options, const TransitsReport& report, std::ostream& err) {
     if (options.plotFile.empty() || report.entries.empty()) return true;
-    // The sites were checked while parsing and --zenith-up with them, so TracePath cannot refuse.
-    std::vector<discpath::SiteSeen> sites;
-    for (const TransitsEntry& entry : report.entries) {
-        if (entry.site >= 0) sites.push_back({options.sites[static_cast<std::size_t>(entry.site)], entry.local});
-    }
-    discpath::PathPicture picture;
-    discpath::TracePath(report.entries.front().transit, sites, options.zenithUp, picture);
     std::ostringstream svg;
-    discpath::WritePathSvg(picture, options.language, svg);
+    if (options.command == TransitsCommand::Map) {
+        WriteMapSvgFor(options, report, svg);
+    } else {
+        // The sites were checked while parsing and --zenith-up with them, so TracePath cannot refuse.
+        std::vector<discpath::SiteSeen> sites;
+        for (const TransitsEntry& entry : report.entries) {
+            if (entry.site >= 0) sites.push_back({options.sites[static_cast<std::size_t>(entry.site)], entry.local});
+        }
+        discpath::PathPicture picture;
+        discpath::TracePath(report.entries.front().transit, sites, options.zenithUp, picture);
+        discpath::WritePathSvg(picture, options.language, svg);
+    }
     // Written aside and renamed, so that a picture cut short never stands under the name asked for.
     const std::filesystem::path target(options.plotFile);
     std::filesystem::path partial = target;

@@ -42,6 +42,11 @@ bool RunTransits(const TransitsOptions& options, std::ostream& err, TransitsRepo
         }
         return true;
     }
+    if (options.command == TransitsCommand::Map) {
+        // The step and the sites were checked while parsing, and a transit found has contacts 1 and 4, so
+        // TraceMap cannot refuse.
+        worldmap::TraceMap(entry.transit, options.gridDegrees, options.sites, report.map);
+    }
     if (options.command == TransitsCommand::Coefficients) {
         ephemeris::ContactCoefficients(entry.transit, entry.coefficientsSeconds);
     }

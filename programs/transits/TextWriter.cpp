@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "Format.h"
+#include "MapWriters.h"
 #include "Texts.h"
 #include "Units.h"
 
@@ -23,12 +24,6 @@ std::string DeltaTLine(const TransitsOptions& options, const Transit& t) {
     const Texts& texts = TextsFor(options.language);
     return Fill(texts.deltaTLine, Number(options.language, t.deltaTSeconds, 1),
                 DeltaTSourceWord(texts, t.deltaTSource), t.radii == Radii::Nasa ? texts.radiiNasa : texts.radiiIau);
-}
-
-std::string SiteText(const ephemeris::WgsSite& site) {
-    return Number(kit::Language::English, site.latitudeDegrees, 4) + "," +
-           Number(kit::Language::English, site.longitudeEastDegrees, 4) + "," +
-           Number(kit::Language::English, site.heightMetres, 0);
 }
 
 // "P  83.2 deg": the number right-aligned in five, so that the columns stand under each other.
@@ -173,6 +168,8 @@ void WriteElements(const TransitsOptions& options, const TransitsEntry& entry, s
 void WriteTransitsText(const TransitsOptions& options, const TransitsReport& report, std::ostream& out) {
     if (options.command == TransitsCommand::List) {
         WriteList(options, report, out);
+    } else if (options.command == TransitsCommand::Map) {
+        WriteMapText(options, report, out);
     } else if (!report.entries.empty()) {
         if (options.command == TransitsCommand::Contacts) {
             // Several sites one after the other, a blank line between.

@@ -17,14 +17,18 @@ const Texts English{
     "                           vector on the 6364 km sphere, longitude east positive\n"
     "  elements DATE            the Besselian elements of the transit every hour: x, y, d, mu, l1, l2,\n"
     "                           tan f1, tan f2 (as for a solar eclipse; the Sun's and planet's cones)\n"
+    "  map DATE                 the world map of the transit: where the whole of it, only its start or\n"
+    "                           only its end is seen with the Sun up; with --plot drawn (SVG)\n"
     "\n"
     "Options:\n"
     "  --planet venus|mercury   only this planet (default: both)\n"
     "  --from YEAR, --to YEAR   the years of list (default: 1600 and 2200)\n"
-    "  --site LAT,LON[,HEIGHT]  for contacts: degrees, north and east positive, height in m (WGS84);\n"
+    "  --site LAT,LON[,HEIGHT]  for contacts and map: degrees, north and east positive, height in m (WGS84);\n"
     "                           again for more sites, each in turn\n"
     "  --plot FILE              for contacts: also draw the planet's path across the Sun's disc into\n"
-    "                           FILE (SVG), from the Earth's centre and from each site\n"
+    "                           FILE (SVG), from the Earth's centre and from each site; for map: the\n"
+    "                           map in the Equal Earth projection, each site marked\n"
+    "  --grid DEGREES           for map: the cells' size (default 1; 0.25 to 10, dividing 180)\n"
     "  --zenith-up              for --plot with one --site: the site's zenith up instead of north\n"
     "  --delta-t SECONDS        TT - UT instead of the measured values (USNO; Stephenson et al. 2016)\n"
     "  --radii nasa|iau         NASA's radii (default) or the IAU's solid planets, as the IMCCE\n"
@@ -50,7 +54,7 @@ const Texts English{
     "format \"%s\" is neither text nor json",
     "language \"%s\" is neither en nor de",
     "%s needs a DATE (YYYY-MM-DD)",
-    "no command given: list, contacts, coefficients or elements",
+    "no command given: list, contacts, coefficients, elements or map",
     "cannot read the command line: %s",
     "no transit of Venus or Mercury touches %s",
     "no transit of %s touches %s",
@@ -88,6 +92,23 @@ const Texts English{
     "--zenith-up turns the picture: it needs --plot FILE",
     "--zenith-up needs exactly one --site: the zenith is a site's",
     "%s: cannot write the picture",
+    "grid \"%s\" is not a number of degrees from 0.25 to 10 that divides 180",
+    "--plot needs the name of a file for the map (the summary goes to standard output)",
+    "What is seen of it with the Sun up (its centre no lower than 0.83\xB0 below the horizon) at contacts 1 and 4",
+    "the whole transit (Sun up at contacts 1 and 4)",
+    "only its start (Sun up at contact 1, set by contact 4)",
+    "only its end (Sun risen by contact 4, not up at contact 1)",
+    "none of it (Sun down at contacts 1 and 4)",
+    "WSE.",
+    "contact %s",
+    "%s at sunrise",
+    "%s at sunset",
+    "NSEW",
+    "Equal Earth projection; coastlines Natural Earth 1:110m; grid of %s\xB0 (cell centres)",
+    "At the Earth's centre (UT): %s; Delta T %s s",
+    "Share of the Earth's surface:",
+    "Map, %s\xB0 a column, %s\xB0 a line, north up (W whole, S start only, E end only, . none):",
+    "%s: %s",
 };
 
 // German letters as Windows-1252 escapes; a following hex digit needs a split literal.
@@ -104,14 +125,18 @@ const Texts German{
     "                           Ortsvektors auf der Kugel von 6364 km, L\xE4nge nach Osten positiv\n"
     "  elements DATUM           die Besselschen Elemente des Durchgangs zu jeder Stunde: x, y, d, mu,\n"
     "                           l1, l2, tan f1, tan f2 (wie bei einer Sonnenfinsternis)\n"
+    "  map DATUM                die Weltkarte des Durchgangs: wo er ganz, nur sein Anfang oder nur sein\n"
+    "                           Ende bei Sonne \xFC" "ber dem Horizont zu sehen ist; mit --plot gezeichnet (SVG)\n"
     "\n"
     "Optionen:\n"
     "  --planet venus|mercury   nur dieser Planet (Vorgabe: beide)\n"
     "  --from JAHR, --to JAHR   die Jahre von list (Vorgabe: 1600 und 2200)\n"
-    "  --site BREITE,L\xC4NGE[,H\xD6HE]  f\xFCr contacts: Grad, Nord und Ost positiv, H\xF6he in m (WGS84);\n"
+    "  --site BREITE,L\xC4NGE[,H\xD6HE]  f\xFCr contacts und map: Grad, Nord und Ost positiv, H\xF6he in m (WGS84);\n"
     "                           mehrmals f\xFCr mehrere Orte, einer nach dem anderen\n"
     "  --plot DATEI             f\xFCr contacts: dazu den Weg des Planeten \xFC" "ber die Sonnenscheibe als\n"
-    "                           SVG in DATEI zeichnen, vom Erdmittelpunkt und von jedem Ort\n"
+    "                           SVG in DATEI zeichnen, vom Erdmittelpunkt und von jedem Ort; f\xFCr\n"
+    "                           map: die Karte im Equal-Earth-Entwurf, jeder Ort markiert\n"
+    "  --grid GRAD              f\xFCr map: die Gr\xF6\xDF" "e der Zellen (Vorgabe 1; 0,25 bis 10, Teiler von 180)\n"
     "  --zenith-up              f\xFCr --plot mit einem --site: der Zenit des Ortes oben statt Norden\n"
     "  --delta-t SEKUNDEN       TT - UT statt der gemessenen Werte (USNO; Stephenson u. a. 2016)\n"
     "  --radii nasa|iau         die Radien der NASA (Vorgabe) oder die festen Planeten der IAU (IMCCE)\n"
@@ -138,7 +163,7 @@ const Texts German{
     "das Format \"%s\" ist weder text noch json",
     "die Sprache \"%s\" ist weder en noch de",
     "%s braucht ein DATUM (JJJJ-MM-TT)",
-    "kein Befehl: list, contacts, coefficients oder elements",
+    "kein Befehl: list, contacts, coefficients, elements oder map",
     "die Befehlszeile ist unverst\xE4ndlich: %s",
     "kein Durchgang von Venus oder Merkur ber\xFChrt den %s",
     "kein Durchgang %s ber\xFChrt den %s",
@@ -176,6 +201,23 @@ const Texts German{
     "--zenith-up dreht das Bild: es braucht --plot DATEI",
     "--zenith-up braucht genau einen --site: der Zenit geh\xF6rt zu einem Ort",
     "%s: das Bild kann nicht geschrieben werden",
+    "das Raster \"%s\" ist keine Gradzahl von 0,25 bis 10, die 180 teilt",
+    "--plot braucht den Namen einer Datei f\xFCr die Karte (die \xDC" "bersicht geht auf die Standardausgabe)",
+    "Was bei Sonne \xFC" "ber dem Horizont (ihre Mitte h\xF6" "chstens 0,83\xB0 darunter) bei Kontakt 1 und 4 zu sehen ist",
+    "der ganze Durchgang (Sonne bei Kontakt 1 und 4 \xFC" "ber dem Horizont)",
+    "nur sein Anfang (Sonne bei Kontakt 1 auf, bis Kontakt 4 untergegangen)",
+    "nur sein Ende (Sonne bis Kontakt 4 aufgegangen, bei Kontakt 1 nicht auf)",
+    "nichts davon (Sonne bei Kontakt 1 und 4 unter dem Horizont)",
+    "GAE.",
+    "Kontakt %s",
+    "%s bei Sonnenaufgang",
+    "%s bei Sonnenuntergang",
+    "NSOW",
+    "Equal-Earth-Entwurf; K\xFCstenlinien Natural Earth 1:110m; Raster von %s\xB0 (Zellmitten)",
+    "Vom Erdmittelpunkt (UT): %s; Delta T %s s",
+    "Anteil an der Erdoberfl\xE4" "che:",
+    "Karte, %s\xB0 je Spalte, %s\xB0 je Zeile, Norden oben (G ganz, A nur Anfang, E nur Ende, . nichts):",
+    "%s: %s",
 };
 
 }  // namespace

@@ -65,6 +65,23 @@ struct Texts {
     const char* zenithUpNeedsPlot;
     const char* zenithUpNeedsSite;
     const char* cannotWritePlot;
+    const char* gridNotStep;
+    const char* mapPlotNeedsFile;
+    const char* mapSubtitle;
+    const char* seenWhole;  // the classes of the map, as Seen orders them
+    const char* seenStart;
+    const char* seenEnd;
+    const char* seenNone;
+    const char* seenLetters;  // one letter for each class, in the same order, for the map in text
+    const char* mapContact;
+    const char* atSunrise;
+    const char* atSunset;
+    const char* compass;  // the letters north, south, east, west
+    const char* mapCaption;
+    const char* mapTimes;
+    const char* mapShares;
+    const char* mapAscii;
+    const char* siteSees;
 };
 
 // The words in language.

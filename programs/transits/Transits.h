@@ -9,8 +9,9 @@
 
 #include "Ephemeris.h"
 #include "Text.h"
+#include "WorldMap.h"
 
-enum class TransitsCommand { List, Contacts, Coefficients, Elements };
+enum class TransitsCommand { List, Contacts, Coefficients, Elements, Map };
 enum class OutputFormat { Text, Json };
 
 // Everything the command line asks for, checked: dates exist, years and site are in range.
@@ -20,9 +21,10 @@ struct TransitsOptions {
     kit::Language language = kit::Language::English;
     std::optional<ephemeris::Planet> planet;  // unset: both
     int fromYear = ephemeris::FirstCatalogueYear, toYear = ephemeris::LastCatalogueYear;
-    int year = 0, month = 0, day = 0;  // contacts, coefficients, elements: a UT date the transit touches
-    std::vector<ephemeris::WgsSite> sites;  // contacts: each --site in the order given
-    std::string plotFile;                   // contacts: the path across the Sun's disc drawn into it as SVG
+    int year = 0, month = 0, day = 0;  // contacts, coefficients, elements, map: a UT date the transit touches
+    std::vector<ephemeris::WgsSite> sites;  // contacts, map: each --site in the order given
+    std::string plotFile;                   // contacts: the path across the Sun's disc drawn into it as SVG; map: the map
+    double gridDegrees = 1.0;               // map: the cells' size
     bool zenithUp = false;                  // the picture turned to the one site's zenith
     ephemeris::EphemerisOptions ephemeris;
 };
@@ -40,6 +42,7 @@ struct TransitsEntry {
 // What a run found; status is the exit status when the run fails.
 struct TransitsReport {
     std::vector<TransitsEntry> entries;
+    worldmap::MapPicture map;  // map: the grid, its curves and the sites
     int status = 0;
 };
 
@@ -55,7 +58,8 @@ bool RunTransits(const TransitsOptions& options, std::ostream& err, TransitsRepo
 // Writes the report for people to read, in the options' language (Windows-1252 bytes).
 void WriteTransitsText(const TransitsOptions& options, const TransitsReport& report, std::ostream& out);
 
-// Draws the path across the Sun's disc that options.plotFile asks for into it (nothing without one). False,
+// Draws the path across the Sun's disc, or for map the world map, that options.plotFile asks for into it (nothing
+// without one). False,
 // with one sentence in UTF-8 on err, when the file cannot be written.
 bool WriteTransitsPlot(const TransitsOptions& options, const TransitsReport& report, std::ostream& err);
 

@@ -52,7 +52,19 @@ TEST(ParseTransitsOptions, RefusesBadInputWithOneSentence) {
         {{"contacts", "2004-06-08", "--zenith-up", "--plot", "p.svg", "--site", "51,7", "--site", "-25,28"},
          "transits: --zenith-up needs exactly one --site: the zenith is a site's\n"},
         {{"contacts", "2004-06-08", "--site", "51,7", "--site", "95,0"}, "transits: latitude \"95\" is outside -90..90\n"},
-        {{}, "transits: no command given: list, contacts, coefficients or elements\n"},
+        {{}, "transits: no command given: list, contacts, coefficients, elements or map\n"},
+        {{"map"}, "transits: map needs a DATE (YYYY-MM-DD)\n"},
+        {{"map", "2004-06-08", "--grid", "0.7"},
+         "transits: grid \"0.7\" is not a number of degrees from 0.25 to 10 that divides 180\n"},
+        {{"map", "2004-06-08", "--grid", "20"},
+         "transits: grid \"20\" is not a number of degrees from 0.25 to 10 that divides 180\n"},
+        {{"map", "2004-06-08", "--grid", ""},
+         "transits: grid \"\" is not a number of degrees from 0.25 to 10 that divides 180\n"},
+        {{"map", "2004-06-08", "--plot"},
+         "transits: --plot needs the name of a file for the map (the summary goes to standard output)\n"},
+        {{"map", "2004-06-08", "--site", "51,7", "--site", "0,200"},
+         "transits: longitude \"200\" is outside -180..180\n"},
+        {{"map", "2004-06-08", "--grid", "0.5", "--site", "51,7", "--plot", "m.svg"}, nullptr},
     };
     for (const auto& row : table) {
         const Parsed p = Parse(row.args);

@@ -97,5 +97,59 @@ err=$("$transits" contacts 2004-06-08 --plot "$work/missing/p.svg" 2>&1 > /dev/n
   fail "--plot into a missing folder exited $status: $err"
 [ -z "$(find "$work" -name '*partial*')" ] || fail "--plot left a partial file behind"
 
+# The world map: the committed picture of the README the one drawn now, well-formed, no label over another, German
+# words in German; the JSON's cells on the grid of a degree; a bad grid refused.
+if "$transits" map 2004-06-08 --site 51.43,7.19 --site -25.75,28.23 --plot "$work/map.svg" > /dev/null; then
+  cmp -s "$work/map.svg" "$(dirname "$0")/../pictures/map-2004.svg" ||
+    fail "pictures/map-2004.svg is not the map transits draws now"
+else
+  fail "transits map 2004-06-08 --plot exited $?"
+fi
+labels_clear() {  # the white boxes behind the sites' labels overlap nowhere
+  python3 - "$1" "$2" << 'EOF_PY'
+import sys, xml.dom.minidom
+boxes = [tuple(float(r.getAttribute(k)) for k in ("x", "y", "width", "height"))
+         for r in xml.dom.minidom.parse(sys.argv[1]).getElementsByTagName("rect") if r.getAttribute("rx") == "3"]
+clear = all(a[0] + a[2] <= b[0] or b[0] + b[2] <= a[0] or a[1] + a[3] <= b[1] or b[1] + b[3] <= a[1]
+            for i, a in enumerate(boxes) for b in boxes[i + 1:])
+sys.exit(0 if clear and len(boxes) == int(sys.argv[2]) else 1)
+EOF_PY
+}
+for args in "2012-06-06 --site 21.31,-157.86 --site -33.87,151.21 --site 35.68,139.69 --site 35.0,139.0 --site 36.0,140.5" \
+            "1769-06-03 --site -17.53,-149.57 --site 70.37,31.11 --site 23.06,-109.70" \
+            "2019-11-11 --planet mercury --site 40.71,-74.01 --grid 2" "--language de 2032-11-13 --site 51.43,7.19 --site 50.1,8.7"; do
+  # shellcheck disable=SC2086
+  "$transits" map $args --plot "$work/m.svg" > /dev/null || { fail "transits map $args --plot exited $?"; continue; }
+  well_formed "$work/m.svg" || fail "transits map $args --plot: not well-formed XML"
+  ! grep -qiE '(nan|inf)[," ]' "$work/m.svg" || fail "transits map $args --plot: a number that is none"
+  labels_clear "$work/m.svg" "$(grep -o -- '--site' <<< "$args" | wc -l)" || fail "transits map $args --plot: labels overlap"
+done
+grep -q '>Durchgang des Merkur, 2032-11-13<' "$work/m.svg" && grep -q 'Sonnenaufgang<' "$work/m.svg" &&
+  grep -q '50,10° N, 8,70° O<' "$work/m.svg" || fail "transits --language de map --plot: not in German"
+check_json "len(j['cells']) == 64800 and j['grid_deg'] == 1 and j['cells'][0] == {'latitude_deg': 89.5, 'longitude_deg': -179.5, 'class': 'whole'} and {c['class'] for c in j['cells']} == {'whole','start','end','none'} and j['sites'][0]['class'] == 'whole'" map 2004-06-08 --site 51.43,7.19
+check_json "len(j['cells']) == 16200 and j['cells'][-1]['latitude_deg'] == -89 and j['cells'][-1]['longitude_deg'] == 179" map 2019-11-11 --grid 2
+expect 2 map 2004-06-08 --grid 0.7
+expect 2 map 2004-06-08 --grid 20
+expect 2 map 2004-06-08 --plot
+expect 2 map
+"$transits" map 2004-06-08 | grep -q '^  .*% *the whole transit' || fail "transits map: no share of the whole transit"
+
+# Cells of the map against transits contacts --site at their centres: the Sun's altitude at contacts 1 and 4.
+"$transits" map 2012-06-06 --grid 10 --format json > "$work/cells.json"
+python3 - "$transits" "$work/cells.json" << 'EOF_PY' || fail "transits map disagrees with transits contacts --site"
+import json, random, subprocess, sys
+cells = json.load(open(sys.argv[2]))["cells"]
+random.seed(2012)
+for cell in random.sample(cells, 40):
+    site = f"{cell['latitude_deg']},{cell['longitude_deg']}"
+    events = json.loads(subprocess.run([sys.argv[1], "contacts", "2012-06-06", "--site", site, "--format", "json"],
+                                       capture_output=True, check=True).stdout)["events"]
+    up = {e["event"]: e["sun_altitude_deg"] >= -0.83 for e in events}
+    want = {(True, True): "whole", (True, False): "start", (False, True): "end", (False, False): "none"}[
+        (up.get("C1", False), up.get("C4", False))]
+    if cell["class"] != want:
+        sys.exit(f"{site}: map {cell['class']}, contacts {want}")
+EOF_PY
+
 echo "transits: $failures failures"
 [ "$failures" -eq 0 ]
