@@ -8,15 +8,16 @@
 #include <string>
 #include <vector>
 
+#include "TimeBasis.h"
 #include "Units.h"
 
 namespace campaign {
 
 inline constexpr double DaySeconds = kit::SecondsPerDayDouble;
 
-// One timing as read: a contact's UT clock time, or a duration between two contacts. A campaign holds a
-// million of them: names are indices into the campaign's tables, and the small numbers are narrow, the
-// widest fields first so that nothing is padded (72 bytes).
+// One timing as read: a contact's UT clock time, or a duration between two contacts, and the clock time as its
+// observer wrote it. A campaign holds a million of them: names are indices into the campaign's tables, and the
+// small numbers are narrow, so that little is padded (80 bytes).
 struct Timing {
     double latitudeDegrees = 0.0;  // north positive
     double longitudeDegrees = 0.0; // east positive
@@ -33,7 +34,16 @@ struct Timing {
     std::int8_t start = 0;         // contact 1..4
     std::int8_t end = 0;           // 0 for a clock time; the end contact of a duration
     bool duplicate = false;        // the same observer, contact and time as an earlier timing
+    std::int8_t writtenDays = 0;   // the date as written less the UT date, days (the astronomical day, the meridian)
+    std::int32_t writtenMs = 0;    // the clock time or duration as written, ms after the start of the written day
+    TimeBasis basis = TimeBasis::Ut;       // the clock the time was written by
+    DayStart dayStart = DayStart::Civil;   // and the day it counts from
+    std::int8_t writtenDecimals = 0;       // of the written seconds, 0..3; -1 for a time written to the minute
+    bool use = true;               // false: left out of the fit as its row asks, yet predicted and reported
 };
+
+// Whether a timing was written as UT on the civil day, so that what was written is its UT.
+bool WrittenAsUt(const Timing& t);
 
 struct Campaign {
     std::vector<std::string> files;      // as named on the command line ("-" for standard input)

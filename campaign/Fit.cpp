@@ -50,12 +50,12 @@ FitResult FitCampaign(const Campaign& campaign, const SiteModel& model, const Fi
     for (std::size_t c = 0; c < 4; ++c) {
         std::vector<double> clockTimes;
         for (const Timing& t : campaign.timings) {
-            if (t.end == 0 && t.start == static_cast<int>(c) + 1 && !t.duplicate && t.copiedFrom < 0) clockTimes.push_back(t.seconds);
+            if (t.end == 0 && t.start == static_cast<int>(c) + 1 && !t.duplicate && t.copiedFrom < 0 && t.use) clockTimes.push_back(t.seconds);
         }
         median[c] = Median(std::move(clockTimes));
     }
 
-    // Every timing is a row; a duplicate's or a copy's weight is 0, so no fit sees it.
+    // Every timing is a row; a duplicate's, a copy's or one its row leaves out weighs 0, so no fit sees it.
     FitProblem& problem = state.problem;
     problem.observers = observers;
     problem.clockOffsets = options.clockOffsets;
@@ -74,7 +74,7 @@ FitResult FitCampaign(const Campaign& campaign, const SiteModel& model, const Fi
         Row row{t.seconds, SiteLever(model, t.start, t.end, site), 1.0 / (t.sigmaS * t.sigmaS + FloorSigmaS * FloorSigmaS),
                 t.observer, static_cast<std::int16_t>(categoryOf(t.start, t.end)), t.end == 0};
         if (row.clock) row.y = Fold(t.seconds, median[static_cast<std::size_t>(t.start - 1)]);
-        if (t.duplicate || t.copiedFrom >= 0) row.w = 0.0;
+        if (t.duplicate || t.copiedFrom >= 0 || !t.use) row.w = 0.0;
         rows[i] = row;
     }
     problem.categories = static_cast<int>(categories.size());

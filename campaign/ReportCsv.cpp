@@ -36,7 +36,8 @@ void WriteCsvReport(const Reduction& reduction, std::ostream& out) {
     const FitResult& result = reduction.fit;
     std::ostringstream text;
     const bool exact = reduction.choice.model.kind == SiteModelKind::Exact;
-    text << "file,line,observer,site,contact,used,o_minus_c_s,lever_s,flags,reasons" << (exact ? ",predicted_ut\n" : "\n");
+    text << "file,line,observer,site,contact,used,o_minus_c_s,lever_s,flags,reasons" << (exact ? ",predicted_ut" : "")
+         << ",date_ut,time_ut,date_as_printed,time_as_printed,time_basis,day\n";
     for (std::size_t i = 0; i < campaign.timings.size(); ++i) {
         const Timing& t = campaign.timings[i];
         const TimingFit& fit = result.timings[i];
@@ -51,7 +52,8 @@ void WriteCsvReport(const Reduction& reduction, std::ostream& out) {
              << (std::isnan(fit.oMinusCS) ? std::string() : Format("%.*f", fit.oMinusCS, 3)) << ','
              << Format("%.*f", fit.leverS, 3) << ',' << FlagWords(fit.flagBits) << ',' << CsvField(reasons);
         if (exact) text << PredictedUtField(t, fit);
-        text << '\n';
+        text << ',' << UtDateText(t) << ',' << FormatUtMs(t.seconds) << ',' << WrittenDateText(t) << ',' << WrittenTimeText(t)
+             << ',' << TimeBasisName(t.basis) << ',' << DayStartName(t.dayStart) << '\n';
     }
     out << text.str();
 }
