@@ -31,6 +31,10 @@ const std::vector<std::pair<Column, std::vector<std::string>>> ColumnNames = {
     {Use, {"use", "verwenden"}},
 };
 
+// Columns a campaign file often has beside those read: placed, and ignored.
+const char* const OtherColumns[] = {"note", "notes", "comment", "comments", "remark", "remarks", "source",
+                                    "notiz", "bemerkung", "bemerkungen", "kommentar", "quelle"};
+
 // Words of a header that name a unit or a format, not a column: "deg" in "lat_deg", "hhmmss" in "ut_hhmmss".
 const char* const UnitWords[] = {"deg",  "degs",    "degree", "degrees", "grad",  "s",     "sec",    "secs",
                                  "second", "seconds", "sek",  "sekunden", "min",  "m",     "metre",  "metres",
@@ -108,6 +112,7 @@ bool FindLayout(const std::vector<std::string>& header, Layout& layout, std::str
             }
             layout.at[column] = static_cast<int>(i);
         }
+        placed = placed || Contains(std::begin(OtherColumns), std::end(OtherColumns), key);
         if (!placed && !key.empty()) unplaced.push_back(i);
     }
     if (layout.at[Site] < 0) layout.at[Site] = layout.at[Observer];
