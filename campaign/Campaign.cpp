@@ -220,7 +220,7 @@ bool ReadTime(RowReader& reader, long line, const std::string& text, fields::Num
     const double jd = UtJdOf(timing.year, timing.month, timing.day, written, timing.basis, timing.dayStart, timing.longitudeDegrees);
     const double midnight = std::floor(jd - 0.5) + 0.5;
     const ephemeris::CalendarTime ut = ephemeris::CalendarFromJd(midnight + 0.5);
-    // The astronomical day and a clock a day's fraction from Greenwich move the date by a day or two at most.
+    // The astronomical day, hours to 47 and a clock up to half a day from Greenwich move the date by -1..3 days.
     timing.writtenDays = static_cast<std::int8_t>(std::lround(ephemeris::JulianDayAtMidnight(timing.year, timing.month, timing.day) - midnight));
     timing.year = static_cast<std::int16_t>(ut.year);
     timing.month = static_cast<std::int8_t>(ut.month);
