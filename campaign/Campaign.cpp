@@ -3,9 +3,11 @@
 #include "Campaign.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <unordered_map>
 
+#include "Columns.h"
 #include "Csv.h"
 #include "Ephemeris.h"
 #include "Fields.h"
@@ -17,88 +19,13 @@ namespace {
 // An uncertainty beyond a day cannot belong to a clock time.
 constexpr double MaxSigmaS = DaySeconds;
 
-enum Column { Site, Observer, Latitude, Longitude, Contact, Time, Sigma, Altitude, Date, T1, T2, T3, T4, ColumnCount };
-
-// Header names, lower case, English and German; "observer" doubles as the site when no site column is given.
-const std::vector<std::pair<Column, std::vector<std::string>>> ColumnNames = {
-    {Site, {"site", "station", "ort"}},
-    {Observer, {"observer", "beobachter"}},
-    {Latitude, {"latitude", "lat", "breite"}},
-    {Longitude, {"longitude", "lon", "long", "l\xC3\xA4nge", "laenge"}},
-    {Contact, {"contact", "kontakt"}},
-    {Time, {"time", "ut", "utc", "zeit"}},
-    {Sigma, {"sigma", "uncertainty", "unsicherheit"}},
-    {Altitude, {"altitude", "alt", "h\xC3\xB6he", "hoehe"}},
-    {Date, {"date", "datum"}},
-    {T1, {"t1"}}, {T2, {"t2"}}, {T3, {"t3"}}, {T4, {"t4"}},
-};
+// A time written to the minute ("11:23") is known to half a minute either way.
+constexpr double MinuteSigmaS = 30.0;
 
 const char* const ExpectedColumns =
     "expected a header row with the columns site (or observer), latitude, longitude and either contact and "
-    "time, or T1 to T4 (German: ort/beobachter, breite, l\xC3\xA4nge, kontakt, zeit); optional: observer, "
-    "altitude, sigma, date, note";
-
-// Lower case for ASCII and the German capitals in UTF-8, surrounding spaces removed.
-std::string HeaderKey(const std::string& text) {
-    std::string key;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const char c = text[i];
-        if (c >= 'A' && c <= 'Z') {
-            key += static_cast<char>(c - 'A' + 'a');
-        } else if (c == '\xC3' && i + 1 < text.size() && (text[i + 1] == '\x84' || text[i + 1] == '\x96' ||
-                                                           text[i + 1] == '\x9C')) {
-            key += c;
-            key += static_cast<char>(text[++i] + 0x20);
-        } else {
-            key += c;
-        }
-    }
-    const auto first = key.find_first_not_of(" \t");
-    if (first == std::string::npos) return {};
-    return key.substr(first, key.find_last_not_of(" \t") - first + 1);
-}
-
-// A field quoted in a message: control characters escaped, so that none acts on the terminal or breaks the
-// line, and long texts cut after 40 columns, between characters.
-std::string Quoted(const std::string& text) {
-    constexpr std::size_t Width = 40;
-    return "\"" + kit::EscapedHead(text, Width) + (kit::DisplayWidth(text) > Width ? "...\"" : "\"");
-}
-
-struct Layout {
-    int at[ColumnCount];
-    bool perObserver = false;
-};
-
-// Finds the columns; false when the header lacks one the timings need. refused is set, with false, when the
-// header could be read two ways: a column named twice, or both layouts at once.
-bool FindLayout(const std::vector<std::string>& header, Layout& layout, std::string& refused) {
-    std::fill(std::begin(layout.at), std::end(layout.at), -1);
-    for (std::size_t i = 0; i < header.size(); ++i) {
-        const std::string key = HeaderKey(header[i]);
-        for (const auto& [column, names] : ColumnNames) {
-            if (std::find(names.begin(), names.end(), key) == names.end()) continue;
-            if (layout.at[column] >= 0) {
-                const auto other = static_cast<std::size_t>(layout.at[column]);
-                refused = "the header names one column twice: " + Quoted(header[other]) + " (column " +
-                          std::to_string(other + 1) + ") and " + Quoted(header[i]) + " (column " +
-                          std::to_string(i + 1) + "); rename or remove one";
-                return false;
-            }
-            layout.at[column] = static_cast<int>(i);
-        }
-    }
-    if (layout.at[Site] < 0) layout.at[Site] = layout.at[Observer];
-    if (layout.at[Observer] < 0) layout.at[Observer] = layout.at[Site];
-    layout.perObserver = layout.at[T1] >= 0 || layout.at[T2] >= 0 || layout.at[T3] >= 0 || layout.at[T4] >= 0;
-    const bool perTiming = layout.at[Contact] >= 0 && layout.at[Time] >= 0;
-    if (perTiming && layout.perObserver) {
-        refused = "the header has both contact and time columns and T1 to T4 columns; keep one layout";
-        return false;
-    }
-    return layout.at[Site] >= 0 && layout.at[Latitude] >= 0 && layout.at[Longitude] >= 0 &&
-           (perTiming || layout.perObserver);
-}
+    "time, or T1 to T4 (or C1 to C4) (German: ort/beobachter, breite, l\xC3\xA4nge, kontakt, zeit); optional: "
+    "observer, altitude, sigma, date, time_basis, day, use, note";
 
 std::string Field(const std::vector<std::string>& fields, int at) {
     return at >= 0 && static_cast<std::size_t>(at) < fields.size() ? fields[static_cast<std::size_t>(at)]
@@ -125,6 +52,7 @@ struct RowReader {
     Campaign& campaign;
     std::ostream& err;
     std::unordered_map<std::string, int> observerIndex;
+    std::string timeColumns[4];  // the header's names of the columns T1 to T4, for messages
 };
 
 void Complain(RowReader& reader, long line, const std::string& what) {
@@ -147,7 +75,29 @@ int SiteIndex(RowReader& reader, const std::string& name) {
 }
 
 // The site, coordinates and options common to both layouts; false (reported) when the row is unusable.
-bool ReadSite(RowReader& reader, const CsvRecord& record, const Layout& layout, fields::NumberStyle style, Timing& timing) {
+// What a row says of all its timings beyond what a Timing keeps.
+struct RowCommon {
+    bool sigmaGiven = false;
+};
+
+// A use cell: yes or no in English or German, y/n, j/n, 1/0, true/false, wahr/falsch; empty is yes.
+bool ParseUse(const std::string& text, bool& use) {
+    std::string word = fields::Trim(text);
+    for (char& c : word) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    static const char* const Yes[] = {"", "yes", "y", "ja", "j", "1", "true", "wahr"};
+    static const char* const No[] = {"no", "n", "nein", "0", "false", "falsch"};
+    for (const char* w : Yes) {
+        if (word == w) return use = true, true;
+    }
+    for (const char* w : No) {
+        if (word == w) return use = false, true;
+    }
+    return false;
+}
+
+// The site, coordinates, date, clock and options common to both layouts; false (reported) when the row is unusable.
+bool ReadSite(RowReader& reader, const CsvRecord& record, const Layout& layout, fields::NumberStyle style, RowCommon& common,
+              Timing& timing) {
     const long line = record.line;
     std::string site = fields::Trim(Field(record.fields, layout.at[Site]));
     const std::string observer = fields::Trim(Field(record.fields, layout.at[Observer]));
@@ -194,8 +144,8 @@ bool ReadSite(RowReader& reader, const CsvRecord& record, const Layout& layout, 
     }
     const std::string date = fields::Trim(Field(record.fields, layout.at[Date]));
     int year = 0, month = 0, day = 0;
-    if (!date.empty() && !fields::ParseDate(date, year, month, day)) {
-        Complain(reader, line, "date " + Quoted(date) + " is not a date such as 2012-06-05 or 05.06.2012");
+    if (!date.empty() && !fields::ParseDate(date, year, month, day, why)) {
+        Complain(reader, line, "date " + Quoted(date) + (why.empty() ? " is not a date such as 2012-06-05 or 05.06.2012" : " " + why));
         return false;
     }
     if (!date.empty() && (year < ephemeris::FirstCatalogueYear || year > ephemeris::LastCatalogueYear)) {
@@ -203,10 +153,29 @@ bool ReadSite(RowReader& reader, const CsvRecord& record, const Layout& layout, 
                                    "-" + std::to_string(ephemeris::LastCatalogueYear));
         return false;
     }
+    const std::string basis = Field(record.fields, layout.at[Basis]);
+    if (!ParseTimeBasis(basis, timing.basis)) {
+        Complain(reader, line, "time basis " + Quoted(basis) + " is not one of UT, local mean, local apparent, Greenwich mean, "
+                               "Greenwich apparent, Paris mean, Paris apparent");
+        return false;
+    }
+    const std::string dayStart = Field(record.fields, layout.at[Day]);
+    if (!ParseDayStart(dayStart, timing.dayStart)) {
+        Complain(reader, line, "day " + Quoted(dayStart) + " is neither civil nor astronomical");
+        return false;
+    }
+    const std::string use = Field(record.fields, layout.at[Use]);
+    bool used = true;
+    if (!ParseUse(use, used)) {
+        Complain(reader, line, "use " + Quoted(use) + " is neither yes nor no (nor ja/nein, y/n, 1/0, true/false)");
+        return false;
+    }
+    timing.use = used;
     // Within the catalogue's years and a calendar's months and days: each fits its narrow field.
     timing.year = static_cast<std::int16_t>(year);
     timing.month = static_cast<std::int8_t>(month);
     timing.day = static_cast<std::int8_t>(day);
+    common.sigmaGiven = !sigma.empty();
     timing.observer = ObserverIndex(reader, observer.empty() ? site : observer);
     timing.site = SiteIndex(reader, site);
     timing.line = line;
@@ -214,20 +183,58 @@ bool ReadSite(RowReader& reader, const CsvRecord& record, const Layout& layout, 
     return true;
 }
 
-bool ReadTime(RowReader& reader, long line, const std::string& text, fields::NumberStyle style, Timing& timing,
-              const std::string& column) {
-    if (!fields::ParseTimeOfDay(text, style, timing.seconds)) {
+// Digits after the decimal mark of a written time, at most 3 (what writtenMs keeps).
+int DecimalsOf(const std::string& text, fields::NumberStyle style) {
+    const std::size_t mark = text.find_last_of(style.decimalComma ? ".," : ".");
+    if (mark == std::string::npos) return 0;
+    int digits = 0;
+    for (std::size_t i = mark + 1; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) ++digits;
+    return std::min(digits, 3);
+}
+
+// The timing's clock time or duration from text as written: a clock time not written as UT on the civil day
+// becomes UT on its UT date (a duration is the same on every clock). A time to the minute has an uncertainty of
+// half a minute, unless the row gives one.
+bool ReadTime(RowReader& reader, long line, const std::string& text, fields::NumberStyle style, const RowCommon& common,
+              Timing& timing, const std::string& column) {
+    double written = 0.0;
+    fields::TimePrecision precision = fields::TimePrecision::Seconds;
+    if (!fields::ParseClockTime(text, style, written, precision)) {
         Complain(reader, line, (fields::Trim(text).empty() ? column + " is empty"
                                                        : column + " " + Quoted(text) +
-                                                             " is not a time hh:mm:ss (with an optional fraction)"));
+                                                             " is not a time such as 11:04:03, 11:04:03.2, 11h04m03s, 11 04 03 or 11:04"));
         return false;
     }
+    // The equation of time and the astronomical day need the day a clock time was written on.
+    if (timing.end == 0 && !WrittenAsUt(timing) && timing.year == 0) {
+        const std::string clock = timing.basis != TimeBasis::Ut ? std::string(TimeBasisName(timing.basis)) + " time"
+                                                                : std::string("a time on the astronomical day");
+        Complain(reader, line, clock + " needs the date it was written on, and the date is empty");
+        return false;
+    }
+    const bool minutes = precision == fields::TimePrecision::Minutes;
+    if (minutes && !common.sigmaGiven) timing.sigmaS = MinuteSigmaS;
+    timing.writtenDecimals = static_cast<std::int8_t>(minutes ? -1 : DecimalsOf(fields::Trim(text), style));
+    // Hours below 48: within the narrow field's range.
+    timing.writtenMs = static_cast<std::int32_t>(std::llround(written * 1000.0));
+    timing.seconds = written;
+    if (timing.end != 0 || WrittenAsUt(timing)) return true;
+    const double jd = UtJdOf(timing.year, timing.month, timing.day, written, timing.basis, timing.dayStart, timing.longitudeDegrees);
+    const double midnight = std::floor(jd - 0.5) + 0.5;
+    const ephemeris::CalendarTime ut = ephemeris::CalendarFromJd(midnight + 0.5);
+    // The astronomical day, hours to 47 and a clock up to half a day from Greenwich move the date by -1..3 days.
+    timing.writtenDays = static_cast<std::int8_t>(std::lround(ephemeris::JulianDayAtMidnight(timing.year, timing.month, timing.day) - midnight));
+    timing.year = static_cast<std::int16_t>(ut.year);
+    timing.month = static_cast<std::int8_t>(ut.month);
+    timing.day = static_cast<std::int8_t>(ut.day);
+    timing.seconds = (jd - midnight) * DaySeconds;
     return true;
 }
 
 void ReadPerTiming(RowReader& reader, const CsvRecord& record, const Layout& layout, fields::NumberStyle style) {
     Timing timing;
-    if (!ReadSite(reader, record, layout, style, timing)) return;
+    RowCommon common;
+    if (!ReadSite(reader, record, layout, style, common, timing)) return;
     const std::string contact = Field(record.fields, layout.at[Contact]);
     int start = 0, end = 0;
     if (!fields::ParseContact(contact, start, end)) {
@@ -237,26 +244,26 @@ void ReadPerTiming(RowReader& reader, const CsvRecord& record, const Layout& lay
     }
     timing.start = static_cast<std::int8_t>(start);
     timing.end = static_cast<std::int8_t>(end);
-    if (!ReadTime(reader, record.line, Field(record.fields, layout.at[Time]), style, timing, "time")) return;
+    if (!ReadTime(reader, record.line, Field(record.fields, layout.at[Time]), style, common, timing, "time")) return;
     reader.campaign.timings.push_back(timing);
 }
 
 void ReadPerObserver(RowReader& reader, const CsvRecord& record, const Layout& layout, fields::NumberStyle style) {
     Timing site;
-    if (!ReadSite(reader, record, layout, style, site)) return;
+    RowCommon common;
+    if (!ReadSite(reader, record, layout, style, common, site)) return;
     std::vector<Timing> found;
     for (int contact = 1; contact <= 4; ++contact) {
         const std::string text = Field(record.fields, layout.at[T1 + contact - 1]);
         if (fields::Trim(text).empty()) continue;
         Timing timing = site;
         timing.start = static_cast<std::int8_t>(contact);
-        std::string column = "T";
-        column += std::to_string(contact);
-        if (!ReadTime(reader, record.line, text, style, timing, column)) return;
+        const std::string& column = reader.timeColumns[contact - 1];
+        if (!ReadTime(reader, record.line, text, style, common, timing, column)) return;
         found.push_back(timing);
     }
     if (found.empty()) {
-        Complain(reader, record.line, "none of T1 to T4 holds a time");
+        Complain(reader, record.line, "none of " + reader.timeColumns[0] + " to " + reader.timeColumns[3] + " holds a time");
         return;
     }
     reader.campaign.timings.insert(reader.campaign.timings.end(), found.begin(), found.end());
@@ -268,7 +275,7 @@ ReadStatus ReadCampaign(const std::string& name, std::istream& in, Campaign& cam
     campaign.files.push_back(name);
     // A file name may hold any byte but NUL and '/'; messages show it escaped, like the fields they quote.
     const std::string shown = kit::Escaped(name);
-    RowReader reader{shown, campaign, err, {}};
+    RowReader reader{shown, campaign, err, {}, {}};
     for (std::size_t i = 0; i < campaign.observers.size(); ++i) reader.observerIndex[campaign.observers[i]] = static_cast<int>(i);
     CsvReader csv = OpenCsv(in);
     CsvRecord record;
@@ -286,14 +293,20 @@ ReadStatus ReadCampaign(const std::string& name, std::istream& in, Campaign& cam
         return ReadStatus::NoTimings;
     }
     Layout layout;
-    std::string refused;
-    if (record.tooLong || !FindLayout(record.fields, layout, refused)) {
+    std::string refused, missing;
+    if (record.tooLong || !FindLayout(record.fields, layout, refused, missing)) {
         if (!refused.empty()) {
             err << "transitfit: " << shown << ':' << record.line << ": " << refused << '\n';
             return ReadStatus::Unreadable;
         }
-        err << "transitfit: " << shown << ':' << record.line << ": no recognisable header; " << ExpectedColumns << '\n';
+        err << "transitfit: " << shown << ':' << record.line << ": no recognisable header" << (missing.empty() ? "" : ": " + missing)
+            << "; " << ExpectedColumns << '\n';
         return ReadStatus::NoTimings;
+    }
+    for (int c = 0; c < 4; ++c) {
+        const int at = layout.at[T1 + c];
+        reader.timeColumns[c] = at >= 0 ? kit::Escaped(fields::Trim(record.fields[static_cast<std::size_t>(at)]))
+                                        : "T" + std::to_string(c + 1);
     }
     const std::size_t columns = record.fields.size();
     long wideRows = 0, firstWideLine = 0;
@@ -346,6 +359,8 @@ ReadStatus ReadCampaign(const std::string& name, std::istream& in, Campaign& cam
     if (campaign.timings.capacity() - campaign.timings.size() > campaign.timings.size() / 8) campaign.timings.shrink_to_fit();
     return campaign.timings.size() > before ? ReadStatus::Read : ReadStatus::NoTimings;
 }
+
+bool WrittenAsUt(const Timing& t) { return t.basis == TimeBasis::Ut && t.dayStart == DayStart::Civil; }
 
 std::string ContactName(int start, int end) {
     return end == 0 ? std::to_string(start) : std::to_string(start) + "-" + std::to_string(end);

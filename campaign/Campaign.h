@@ -8,15 +8,16 @@
 #include <string>
 #include <vector>
 
+#include "TimeBasis.h"
 #include "Units.h"
 
 namespace campaign {
 
 inline constexpr double DaySeconds = kit::SecondsPerDayDouble;
 
-// One timing as read: a contact's UT clock time, or a duration between two contacts. A campaign holds a
-// million of them: names are indices into the campaign's tables, and the small numbers are narrow, the
-// widest fields first so that nothing is padded (72 bytes).
+// One timing as read: a contact's UT clock time, or a duration between two contacts, and the clock time as its
+// observer wrote it. A campaign holds a million of them: names are indices into the campaign's tables, and the
+// small numbers are narrow, so that little is padded (80 bytes).
 struct Timing {
     double latitudeDegrees = 0.0;  // north positive
     double longitudeDegrees = 0.0; // east positive
@@ -28,13 +29,22 @@ struct Timing {
     int observer = 0;              // index into Campaign::observers: timings made with one clock
     int site = 0;                  // index into Campaign::sites
     int copiedFrom = -1;           // the observer whose timing at the same site, contact and time came first
+    std::int32_t writtenMs = 0;    // the clock time or duration as written, ms after the start of the written day
     std::int16_t year = 0;         // the UT date of a clock time, from a date column; 0 when not given
     std::int8_t month = 0, day = 0;
     std::int8_t start = 0;         // contact 1..4
     std::int8_t end = 0;           // 0 for a clock time; the end contact of a duration
     std::int8_t transit = 0;       // which of the transits reduced together it belongs to (set by the reduction)
-    bool duplicate = false;        // the same observer, contact and time as an earlier timing
+    std::int8_t writtenDays = 0;   // the date as written less the UT date, days (the astronomical day, the meridian)
+    TimeBasis basis = TimeBasis::Ut;       // the clock the time was written by
+    DayStart dayStart = DayStart::Civil;   // and the day it counts from
+    std::int8_t writtenDecimals = 0;       // of the written seconds, 0..3; -1 for a time written to the minute
+    bool duplicate : 1 = false;    // the same observer, contact and time as an earlier timing
+    bool use : 1 = true;           // false: left out of the fit as its row asks, yet predicted and reported
 };
+
+// Whether a timing was written as UT on the civil day, so that what was written is its UT.
+bool WrittenAsUt(const Timing& t);
 
 struct Campaign {
     std::vector<std::string> files;      // as named on the command line ("-" for standard input)

@@ -23,6 +23,7 @@ constexpr double NaN = std::numeric_limits<double>::quiet_NaN();
 void FindDuplicates(const Campaign& campaign, FitResult& result) {
     for (std::size_t i = 0; i < campaign.timings.size(); ++i) {
         const Timing& t = campaign.timings[i];
+        if (!t.use) Raise(result, i, NotUsed{});
         if (t.duplicate) Raise(result, i, Duplicate{});
         if (t.copiedFrom >= 0) Raise(result, i, Copied{campaign.observers[static_cast<std::size_t>(t.copiedFrom)]});
     }
@@ -200,7 +201,10 @@ void FindContactOrder(const Campaign& campaign, int transitCount, const FitState
     }
     // The clock times of each observer, gathered by counting: one list for all, not one allocation per observer.
     std::vector<std::size_t> start(observers + 1, 0), byObserver;
-    auto ordered = [&](const Timing& t) { return t.end == 0 && !t.duplicate && t.copiedFrom < 0 && !std::isnan(unwrapped[ContactIndex(t)]); };
+    // A timing its row leaves out may be anything: it puts no other in doubt.
+    auto ordered = [&](const Timing& t) {
+        return t.end == 0 && !t.duplicate && t.copiedFrom < 0 && t.use && !std::isnan(unwrapped[ContactIndex(t)]);
+    };
     for (const Timing& t : campaign.timings) {
         if (ordered(t)) ++start[static_cast<std::size_t>(t.observer) + 1];
     }
@@ -278,7 +282,8 @@ std::vector<float> SunAltitudes(const Campaign& campaign, const std::vector<Tran
 
 const char* FlagWord(Flag flag) {
     static const char* const Words[FlagCount] = {"duplicate", "time-zone", "wrong-contact", "coordinate-sign",
-                                                 "contact-order", "outlier", "below-horizon", "copied", "wrong-day"};
+                                                 "contact-order", "outlier", "below-horizon", "copied", "wrong-day",
+                                                 "not-used"};
     return Words[flag];
 }
 

@@ -38,12 +38,13 @@ struct Copied {
 struct WrongDay {
     int days;                        // the timing's date less the day its contact came at its site
 };
+struct NotUsed {};                   // its row asks to leave it out of the fit (use: no)
 
 // In the order of the flags' fixed words.
 using Finding = std::variant<Duplicate, TimeZone, WrongContact, CoordinateSign, ContactOrder, Outlier, BelowHorizon, Copied,
-                             WrongDay>;
+                             WrongDay, NotUsed>;
 enum Flag { DuplicateFlag, TimeZoneFlag, WrongContactFlag, CoordinateSignFlag, ContactOrderFlag, OutlierFlag,
-            BelowHorizonFlag, CopiedFlag, WrongDayFlag, FlagCount };
+            BelowHorizonFlag, CopiedFlag, WrongDayFlag, NotUsedFlag, FlagCount };
 
 // Below this altitude of its centre the Sun could not be seen: the rule of every program.
 inline constexpr double BelowHorizonDegrees = ephemeris::SunUpAltitudeDegrees;
@@ -72,7 +73,7 @@ void Raise(FitResult& result, std::size_t i, const Finding& finding);
 // Puts the findings raised in the file order of their timings, each timing's in the order they were raised.
 void OrderFindings(FitResult& result);
 
-// Every diagnosis of a fit, in the order the findings are listed: duplicates, outliers, then for timings that
+// Every diagnosis of a fit, in the order the findings are listed: timings their rows leave out, duplicates, outliers, then for timings that
 // do not fit (beyond the biweight's edge) a time-zone slip, a wrong contact number or a coordinate's sign, each
 // proposing a fix and none applied (with the exact model, each fix is the timing against its own prediction
 // so changed, proposed only when that fits within the edge and clearly better); an observer's clock times out

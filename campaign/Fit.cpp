@@ -59,12 +59,12 @@ FitResult FitCampaign(const Campaign& campaign, const std::vector<SiteModel>& mo
     };
     std::vector<std::vector<double>> clockTimes(4 * transits);
     for (const Timing& t : campaign.timings) {
-        if (t.end == 0 && !t.duplicate && t.copiedFrom < 0) clockTimes[ContactIndex(t)].push_back(t.seconds);
+        if (t.end == 0 && !t.duplicate && t.copiedFrom < 0 && t.use) clockTimes[ContactIndex(t)].push_back(t.seconds);
     }
     std::vector<double> median(4 * transits);
     for (std::size_t c = 0; c < median.size(); ++c) median[c] = Median(std::move(clockTimes[c]));
 
-    // Every timing is a row; a duplicate's or a copy's weight is 0, so no fit sees it.
+    // Every timing is a row; a duplicate's, a copy's or one its row leaves out weighs 0, so no fit sees it.
     FitProblem& problem = state.problem;
     problem.observers = observers;
     problem.clockOffsets = options.clockOffsets;
@@ -84,7 +84,7 @@ FitResult FitCampaign(const Campaign& campaign, const std::vector<SiteModel>& mo
         Row row{t.seconds, SiteLever(model, t.start, t.end, site), 1.0 / (t.sigmaS * t.sigmaS + FloorSigmaS * FloorSigmaS),
                 t.observer, static_cast<std::int16_t>(categoryOf(t)), t.end == 0};
         if (row.clock) row.y = Fold(t.seconds, median[ContactIndex(t)]);
-        if (t.duplicate || t.copiedFrom >= 0) row.w = 0.0;
+        if (t.duplicate || t.copiedFrom >= 0 || !t.use) row.w = 0.0;
         rows[i] = row;
     }
     problem.categories = static_cast<int>(categories.size());

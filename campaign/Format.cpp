@@ -7,7 +7,20 @@
 #include <cstdio>
 #include <utility>
 
+#include "Ephemeris.h"
+
 namespace campaign {
+namespace {
+
+// "1769-06-02" of the day beginning at a UT JD (its noon is far from any rounding).
+std::string DateText(double midnightJd) {
+    const ephemeris::CalendarTime date = ephemeris::CalendarFromJd(midnightJd + 0.5);
+    char buffer[32];
+    std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02d", date.year, date.month, date.day);
+    return buffer;
+}
+
+}  // namespace
 
 std::string Format(const char* format, double value, int decimals) {
     char buffer[128];
@@ -45,6 +58,46 @@ std::string FormatUt(double seconds) {
     char buffer[64];
     std::snprintf(buffer, sizeof buffer, "%02lld:%02lld:%02lld.%lld", whole / 36000 % 24,
                   whole / 600 % 60, whole / 10 % 60, whole % 10);
+    return buffer;
+}
+
+std::string FormatUtMs(double seconds) {
+    const auto ms = static_cast<long long>(std::llround(seconds * 1000.0));
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer, "%02lld:%02lld:%02lld.%03lld", ms / 3600000, ms / 60000 % 60, ms / 1000 % 60, ms % 1000);
+    return buffer;
+}
+
+std::string WrittenTimeText(const Timing& t) {
+    const long long ms = t.writtenMs;
+    char buffer[64];
+    if (t.writtenDecimals < 0) {
+        std::snprintf(buffer, sizeof buffer, "%02lld:%02lld", ms / 3600000, ms / 60000 % 60);
+        return buffer;
+    }
+    long long scale = 1;
+    for (int k = 0; k < t.writtenDecimals; ++k) scale *= 10;
+    // In units of the last written decimal: 7 29 15.25 is 2 695 525 hundredths.
+    const long long units = (ms * scale + 500) / 1000;
+    const long long second = units / scale;
+    std::snprintf(buffer, sizeof buffer, "%02lld:%02lld:%02lld", second / 3600, second / 60 % 60, second % 60);
+    std::string text = buffer;
+    if (t.writtenDecimals > 0) {
+        const std::string fraction = std::to_string(units % scale + scale);  // "1" and the digits, leading zeros kept
+        text += "." + fraction.substr(1);
+    }
+    return text;
+}
+
+std::string WrittenDateText(const Timing& t) {
+    if (t.year == 0) return {};
+    return DateText(ephemeris::JulianDayAtMidnight(t.year, t.month, t.day) + t.writtenDays);
+}
+
+std::string UtDateText(const Timing& t) {
+    if (t.year == 0) return {};
+    char buffer[32];
+    std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02d", t.year, t.month, t.day);
     return buffer;
 }
 

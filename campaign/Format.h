@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <string>
 
+#include "Campaign.h"
 #include "Text.h"
 
 namespace campaign {
@@ -25,6 +26,18 @@ std::string RoundToUncertainty(double value, double sigma, int unitPower, kit::L
 
 // A UT clock time "hh:mm:ss.s" from seconds after midnight.
 std::string FormatUt(double seconds);
+
+// A UT clock time or duration "hh:mm:ss.sss" to the millisecond, for scripts; hours are not taken modulo 24.
+std::string FormatUtMs(double seconds);
+
+// A timing's clock time or duration as written, to its written precision: "21:43:15", "07:29:15.25", "10:15".
+std::string WrittenTimeText(const Timing& t);
+
+// The date a timing was written with, "1769-06-02"; empty when it has none.
+std::string WrittenDateText(const Timing& t);
+
+// A timing's UT date, "1769-06-03"; empty when it has none.
+std::string UtDateText(const Timing& t);
 
 // "+1.5": a signed number to decimals places.
 std::string Signed(double value, int decimals);

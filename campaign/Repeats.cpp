@@ -18,9 +18,10 @@ void MarkDuplicates(Campaign& campaign) {
     };
     std::vector<Key> keys;
     keys.reserve(campaign.timings.size());
+    // A timing its row leaves out repeats nothing and is repeated by nothing: the fit never sees it.
     for (std::size_t i = 0; i < campaign.timings.size(); ++i) {
         const Timing& t = campaign.timings[i];
-        keys.push_back({t.observer, t.start, t.end, t.seconds, i});
+        if (t.use) keys.push_back({t.observer, t.start, t.end, t.seconds, i});
     }
     auto tied = [](const Key& k) { return std::tie(k.observer, k.start, k.end, k.seconds, k.index); };
     std::sort(keys.begin(), keys.end(), [&](const Key& a, const Key& b) { return tied(a) < tied(b); });
@@ -41,7 +42,7 @@ void MarkDuplicates(Campaign& campaign) {
     places.reserve(campaign.timings.size());
     for (std::size_t i = 0; i < campaign.timings.size(); ++i) {
         const Timing& t = campaign.timings[i];
-        if (!t.duplicate) places.push_back({t.latitudeDegrees, t.longitudeDegrees, t.seconds, t.start, t.end, t.transit, i});
+        if (!t.duplicate && t.use) places.push_back({t.latitudeDegrees, t.longitudeDegrees, t.seconds, t.start, t.end, t.transit, i});
     }
     auto at = [](const Place& p) { return std::tie(p.transit, p.latitude, p.longitude, p.start, p.end, p.seconds); };
     std::sort(places.begin(), places.end(), [&](const Place& a, const Place& b) {

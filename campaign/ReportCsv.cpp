@@ -39,7 +39,7 @@ void WriteCsvReport(const Reduction& reduction, std::ostream& out) {
     // Transits reduced together: each timing's transit (its date of greatest transit) last.
     const bool several = reduction.transits.size() > 1;
     text << "file,line,observer,site,contact,used,o_minus_c_s,lever_s,flags,reasons" << (exact ? ",predicted_ut" : "")
-         << (several ? ",transit\n" : "\n");
+         << ",date_ut,time_ut,date_as_printed,time_as_printed,time_basis,day" << (several ? ",transit\n" : "\n");
     for (std::size_t i = 0; i < campaign.timings.size(); ++i) {
         const Timing& t = campaign.timings[i];
         const TimingFit& fit = result.timings[i];
@@ -54,6 +54,8 @@ void WriteCsvReport(const Reduction& reduction, std::ostream& out) {
              << (std::isnan(fit.oMinusCS) ? std::string() : Format("%.*f", fit.oMinusCS, 3)) << ','
              << Format("%.*f", fit.leverS, 3) << ',' << FlagWords(fit.flagBits) << ',' << CsvField(reasons);
         if (exact) text << PredictedUtField(t, fit);
+        text << ',' << UtDateText(t) << ',' << FormatUtMs(t.seconds) << ',' << WrittenDateText(t) << ',' << WrittenTimeText(t)
+             << ',' << TimeBasisName(t.basis) << ',' << DayStartName(t.dayStart);
         if (several) text << ',' << reduction.transits[static_cast<std::size_t>(t.transit)].date;
         text << '\n';
     }

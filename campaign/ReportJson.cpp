@@ -4,6 +4,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -133,6 +134,7 @@ void WriteJsonReport(const Reduction& reduction, std::ostream& out) {
     report["timings_read"] = result.read;
     report["timings_used"] = result.used;
     report["timings_rejected"] = result.rejected;
+    report["timings_not_used"] = std::count_if(campaign.timings.begin(), campaign.timings.end(), [](const Timing& t) { return !t.use; });
     nlohmann::json contacts = nlohmann::json::array();
     for (const ContactFit& c : result.contacts) {
         contacts.push_back({{"contact", ContactName(c.start, c.end)},
@@ -194,6 +196,18 @@ void WriteJsonReport(const Reduction& reduction, std::ostream& out) {
             text += ",\n      \"predicted_ut\": ";
             text += t.end == 0 && !std::isnan(fit.predictedS) ? "\"" + FormatUt(fit.predictedS) + "\"" : std::string("null");
         }
+        // The UT the fit used, and the time as written.
+        const std::string utDate = UtDateText(t), writtenDate = WrittenDateText(t);
+        text += ",\n      \"date_ut\": ";
+        text += utDate.empty() ? std::string("null") : "\"" + utDate + "\"";
+        text += ",\n      \"time_ut\": \"" + FormatUtMs(t.seconds);
+        text += "\",\n      \"date_as_printed\": ";
+        text += writtenDate.empty() ? std::string("null") : "\"" + writtenDate + "\"";
+        text += ",\n      \"time_as_printed\": \"" + WrittenTimeText(t) + "\",\n      \"time_basis\": \"";
+        text += TimeBasisName(t.basis);
+        text += "\",\n      \"day\": \"";
+        text += DayStartName(t.dayStart);
+        text += "\"";
         std::vector<std::string> words, reasons;
         for (int flag = 0; flag < FlagCount; ++flag) {
             if (fit.flagBits & (1u << flag)) words.push_back(JsonString(FlagWord(static_cast<Flag>(flag))));

@@ -123,7 +123,22 @@ void WriteModel(const Reduction& reduction, const TextWords& w, kit::Language la
     }
 }
 
-// The reference times, then every timing with its O-C, flags and findings.
+// The widths of the columns of times as written and their UT: a date, a time to the hundredth of a second, the
+// clock's abbreviation and "astr.", and a space after each.
+constexpr std::size_t WrittenWidth = 33, UtWidth = 22;
+
+// A timing as written, "1769-06-02 21:43:15 LAT astr.", for the timing table.
+std::string WrittenCell(const Timing& t, kit::Language language) {
+    std::string cell = WrittenDateText(t);
+    if (!cell.empty()) cell += ' ';
+    cell += WrittenTimeText(t);
+    if (t.end == 0) cell += std::string(" ") + BasisAbbreviation(t.basis, language);
+    if (t.end == 0 && t.dayStart == DayStart::Astronomical) cell += " astr.";
+    return cell;
+}
+
+// The reference times, then every timing with its O-C, flags and findings; when some timing was not written
+// as UT, each with its time as written and its UT beside.
 void WriteTables(const Reduction& reduction, const TextWords& w, kit::Language language, std::ostream& text) {
     const FitResult& result = reduction.fit;
     const Campaign& campaign = reduction.campaign;
@@ -150,6 +165,16 @@ void WriteTables(const Reduction& reduction, const TextWords& w, kit::Language l
     // The title of the observer's column ends where the contact's begins.
     std::string header = exact ? w.exactTimingHeader : w.timingHeader;
     header.insert(WhereWidth + 1 + NameNarrowest + 1, nameWidth - NameNarrowest, ' ');
+    unsigned bases = 0;
+    bool astronomical = false;
+    for (const Timing& t : campaign.timings) {
+        if (WrittenAsUt(t) || t.end != 0) continue;
+        bases |= 1u << static_cast<unsigned>(t.basis);
+        astronomical = astronomical || t.dayStart == DayStart::Astronomical;
+    }
+    const bool written = bases != 0 || astronomical;
+    // The contact's column is 9 wide in either table.
+    if (written) header.insert(WhereWidth + 1 + nameWidth + 1 + 9, Padded(w.asPrinted, WrittenWidth) + Padded(w.utTime, UtWidth));
     text << '\n' << header << '\n';
     for (std::size_t i = 0; i < campaign.timings.size(); ++i) {
         const Timing& t = campaign.timings[i];
@@ -157,16 +182,17 @@ void WriteTables(const Reduction& reduction, const TextWords& w, kit::Language l
         const std::string where = files[static_cast<std::size_t>(t.file)] + std::to_string(t.line);
         text << Padded(where, WhereWidth) << ' ' << names[static_cast<std::size_t>(t.observer)];
         // The exact model's prediction: a clock time, or a duration's length; - where the site does not see it.
-        if (exact) {
-            text << Padded(ContactName(t.start, t.end), 9)
-                 << Padded(std::isnan(fit.predictedS) ? std::string("-") : FormatUt(fit.predictedS), 16);
-        } else {
-            text << Padded(ContactName(t.start, t.end), 7) << "  ";
+        text << Padded(ContactName(t.start, t.end), 9);
+        if (written) {
+            const std::string date = t.end == 0 ? UtDateText(t) : std::string();
+            text << Padded(WrittenCell(t, language), WrittenWidth) << Padded((date.empty() ? date : date + " ") + FormatUt(t.seconds), UtWidth);
         }
+        if (exact) text << Padded(std::isnan(fit.predictedS) ? std::string("-") : FormatUt(fit.predictedS), 16);
         text << (std::isnan(fit.oMinusCS) ? std::string("        -") : Localised(Format("%+*.1f", fit.oMinusCS, 9), language))
              << "  " << FlagWords(fit.flagBits) << '\n';
         for (const TimingFinding& found : FindingsOf(result, i)) text << "    " << FindingText(found.finding, language) << '\n';
     }
+    if (written) text << '\n' << WrittenTimesNote(bases, astronomical, language);
 }
 
 }  // namespace
@@ -177,7 +203,11 @@ void WriteTextReport(const Reduction& reduction, kit::Language language, std::os
     std::ostringstream text;
     text << TransitsTitle(reduction.transits, language) << '\n';
     text << w.timings << ": " << result.read << ' ' << w.read << ", " << result.used << ' ' << w.used << ", "
-         << result.rejected << ' ' << w.rejected << '\n';
+         << result.rejected << ' ' << w.rejected;
+    const auto notUsed = std::count_if(reduction.campaign.timings.begin(), reduction.campaign.timings.end(),
+                                       [](const Timing& t) { return !t.use; });
+    if (notUsed > 0) text << ", " << notUsed << ' ' << w.notUsed;
+    text << '\n';
     WriteAu(result, w, language, text);
     WriteModel(reduction, w, language, text);
     WriteTables(reduction, w, language, text);

@@ -53,6 +53,21 @@ bool ParseTimeBasis(const std::string& text, TimeBasis& basis) {
     return false;
 }
 
+const char* TimeBasisName(TimeBasis basis) {
+    switch (basis) {
+        case TimeBasis::LocalMean: return "local mean";
+        case TimeBasis::LocalApparent: return "local apparent";
+        case TimeBasis::GreenwichMean: return "Greenwich mean";
+        case TimeBasis::GreenwichApparent: return "Greenwich apparent";
+        case TimeBasis::ParisMean: return "Paris mean";
+        case TimeBasis::ParisApparent: return "Paris apparent";
+        case TimeBasis::Ut: break;
+    }
+    return "UT";
+}
+
+const char* DayStartName(DayStart start) { return start == DayStart::Astronomical ? "astronomical" : "civil"; }
+
 bool ParseDayStart(const std::string& text, DayStart& start) {
     const std::string folded = Folded(text);
     if (folded.empty() || folded == "civil" || folded == "b\xC3\xBCrgerlich" || folded == "buergerlich") {

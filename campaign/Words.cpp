@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <iterator>
 #include <vector>
 
 #include "Format.h"
@@ -23,7 +24,8 @@ const TextWords TextEnglish = {
     "Site model: exact, each timing against the contact predicted at its own site; ",
     "given with --au: each timing against its prediction for that AU",
     "Contact  Reference (UT)    Offset (s)  rms O-C (s)  Timings",
-    "Timing                 Observer              Contact  Predicted (UT)    O-C (s)  Flags"};
+    "Timing                 Observer              Contact  Predicted (UT)    O-C (s)  Flags",
+    "not used (use: no)", "As printed", "UT"};
 
 const TextWords TextGerman = {
     "Zeiten", "gelesen", "verwendet", "verworfen", "Astronomische Einheit", "Mio. km", "Sonnenparallaxe",
@@ -36,7 +38,8 @@ const TextWords TextGerman = {
     "Ortsmodell: exakt, jede Zeit gegen den f\xC3\xBCr ihren Ort vorhergesagten Kontakt; ",
     "vorgegeben mit --au: jede Zeit gegen ihre Vorhersage f\xC3\xBCr diese AE",
     "Kontakt  Bezug (UT)       Versatz (s)  rms B-R (s)   Zeiten",
-    "Zeit                   Beobachter            Kontakt  Vorhersage (UT)   B-R (s)  Kennzeichen"};
+    "Zeit                   Beobachter            Kontakt  Vorhersage (UT)   B-R (s)  Kennzeichen",
+    "nicht verwendet (verwenden: nein)", "Im Original", "UT"};
 
 const PlotWords PlotEnglish = {
     " timings", "site lever A\xC2\xB7v (s at 1 AU = 149.6 million km)", "time \xE2\x88\x92 contact's reference time (s)",
@@ -138,6 +141,55 @@ std::string UnboundedText(const FitResult& result, kit::Language language) {
     return TextWordsIn(language).unbounded;
 }
 
+namespace {
+
+struct BasisWords {
+    const char* english;
+    const char* englishMeaning;
+    const char* german;
+    const char* germanMeaning;
+};
+
+// In the order of TimeBasis.
+const BasisWords BasisTable[] = {
+    {"UT", "Universal Time", "UT", "Weltzeit"},
+    {"LMT", "local mean time", "MOZ", "mittlere Ortszeit"},
+    {"LAT", "local apparent time", "WOZ", "wahre Ortszeit"},
+    {"GMT", "Greenwich mean time", "MGZ", "mittlere Greenwicher Zeit"},
+    {"GAT", "Greenwich apparent time", "WGZ", "wahre Greenwicher Zeit"},
+    {"PMT", "Paris mean time", "MPZ", "mittlere Pariser Zeit"},
+    {"PAT", "Paris apparent time", "WPZ", "wahre Pariser Zeit"},
+};
+
+}  // namespace
+
+const char* BasisAbbreviation(TimeBasis basis, kit::Language language) {
+    const BasisWords& words = BasisTable[static_cast<std::size_t>(basis)];
+    return IsGerman(language) ? words.german : words.english;
+}
+
+std::string WrittenTimesNote(unsigned basesShown, bool astronomical, kit::Language language) {
+    const bool german = IsGerman(language);
+    std::string note = german ? "Im Original: " : "As printed: ";
+    bool first = true;
+    for (std::size_t b = 0; b < std::size(BasisTable); ++b) {
+        if (!(basesShown & (1u << b))) continue;
+        note += first ? "" : ", ";
+        note += german ? std::string(BasisTable[b].german) + " " + BasisTable[b].germanMeaning
+                       : std::string(BasisTable[b].english) + " " + BasisTable[b].englishMeaning;
+        first = false;
+    }
+    if (astronomical) {
+        note += german ? "; astr. astronomischer Tag, ab Mittag des Datums"
+                       : "; astr. the astronomical day, from noon of the date";
+    }
+    note += german ? ". UT ist die Zeit minus der L\xC3\xA4nge ihres Meridians \xC3\xB6stlich von Greenwich (Paris 9 min 21 s) und, "
+                     "bei wahrer Zeit, minus der Zeitgleichung (wahre minus mittlere Zeit).\n"
+                   : ". UT is the time less its meridian's longitude east of Greenwich (Paris 9 min 21 s) and, for apparent "
+                     "time, less the equation of time (apparent minus mean time).\n";
+    return note;
+}
+
 std::string FindingText(const Finding& finding, kit::Language language) {
     const bool german = IsGerman(language);
     if (std::holds_alternative<Duplicate>(finding)) {
@@ -182,6 +234,10 @@ std::string FindingText(const Finding& finding, kit::Language language) {
         }
         return "the date is " + days + (std::abs(f->days) == 1 ? " day " : " days ") + (f->days > 0 ? "after" : "before") +
                " the day the contact came at this site: check the date";
+    }
+    if (std::holds_alternative<NotUsed>(finding)) {
+        return german ? "nicht in der Anpassung, wie seine Zeile verlangt (verwenden: nein); B-R gegen seine Vorhersage"
+                      : "left out of the fit as its row asks (use: no); O-C against its prediction";
     }
     if (const auto* f = std::get_if<Copied>(&finding)) {
         if (german) {

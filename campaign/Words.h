@@ -40,6 +40,9 @@ struct TextWords {
     const char* auGiven;       // after a given AU
     const char* exactContactHeader;  // the contact table with each contact's offset from its prediction
     const char* exactTimingHeader;   // the timing table with each timing's predicted UT
+    const char* notUsed;       // after a count of timings their rows leave out
+    const char* asPrinted;     // the title of the column of times as written, when some were not UT
+    const char* utTime;        // and of the column of their UT
 };
 
 // The fixed words of the picture, in UTF-8.
@@ -56,6 +59,13 @@ struct PlotWords {
 
 const TextWords& TextWordsIn(kit::Language language);
 const PlotWords& PlotWordsIn(kit::Language language);
+
+// The short name of a time basis in the timing table: "LAT" for local apparent time, German "WOZ".
+const char* BasisAbbreviation(TimeBasis basis, kit::Language language);
+
+// The note under a timing table with times as written: what each abbreviation of basesShown (1 << basis)
+// means, and, when astronomical, what "astr." means; one line with its line end.
+std::string WrittenTimesNote(unsigned basesShown, bool astronomical, kit::Language language);
 
 // A finding as one plain sentence, without a full stop.
 std::string FindingText(const Finding& finding, kit::Language language);

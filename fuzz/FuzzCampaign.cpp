@@ -47,6 +47,11 @@ void CheckTiming(const Campaign& campaign, const Timing& t, long lines) {
     Check(t.site >= 0 && static_cast<std::size_t>(t.site) < campaign.sites.size());
     const std::string& site = campaign.sites[static_cast<std::size_t>(t.site)];
     Check(!site.empty() && kit::IsUtf8(site));
+    // What was written: hours below 48, at most three decimals; a UT time on the civil day is its own UT.
+    Check(t.writtenMs >= 0 && t.writtenMs < 48 * 3600000 && t.writtenDecimals >= -1 && t.writtenDecimals <= 3);
+    Check(t.writtenDays >= -3 && t.writtenDays <= 1);  // 47:59 on the astronomical day, 12 h west: three days on
+    if (WrittenAsUt(t) || t.end != 0) Check(t.writtenDays == 0 && std::fabs(t.seconds * 1000.0 - t.writtenMs) <= 0.5);
+    else Check(t.year != 0 && t.seconds < 86400.0);
 }
 
 // Every writer runs to its end on a reduction.
@@ -187,6 +192,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::set<std::tuple<int, int, int, double>> distinct;
     std::size_t kept = 0;
     for (const Timing& t : campaign.timings) {
+        // A timing its row leaves out is neither a duplicate nor repeated.
+        if (!t.use) {
+            Check(!t.duplicate && t.copiedFrom < 0);
+            continue;
+        }
         const bool first = distinct.insert({t.observer, t.start, t.end, t.seconds}).second;
         Check(t.duplicate == !first);
         kept += !t.duplicate;

@@ -136,7 +136,9 @@ TEST(ReadCampaign, SaysWhatIsWrongWithTheWholeFile) {
         const char* message;
     } cases[] = {
         {"", ReadStatus::NoTimings, "c.csv: the file is empty; expected a header row with the columns site"},
-        {"name,when\nA,05:00:00\n", ReadStatus::NoTimings, "c.csv:1: no recognisable header; expected a header row"},
+        {"name,when\nA,05:00:00\n", ReadStatus::NoTimings,
+         "c.csv:1: no recognisable header: no column for site, latitude, longitude, contact and time (or T1 to T4); could "
+         "not place column 1 \"name\" and column 2 \"when\"; expected a header row"},
         {"site,latitude,longitude,contact,time\n", ReadStatus::NoTimings, "c.csv: no timings below the header"},
         {"site,latitude,longitude,contact,time\r\n\r\n", ReadStatus::NoTimings, "no timings below the header"},
         {std::string("site,lat,lon,contact,time\nA,1,2,3,\0", 35), ReadStatus::Unreadable, "not a text file"},

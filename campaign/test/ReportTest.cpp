@@ -204,7 +204,8 @@ TEST(WriteJsonReport, IsTheJsonLibrarysOwnWritingOfTheWholeReport) {
         {"c.csv", "tab\there\nnext line \xE2\x80\xAE \xC3\x84\xC3\x96\xC3\x9C \xE6\x9D\xB1"},
     };
     const std::vector<std::string> keys = {"file", "line", "observer", "site", "latitude", "longitude", "contact",
-                                           "used", "o_minus_c_s", "lever_s", "predicted_ut", "flags", "reasons"};
+                                           "used", "o_minus_c_s", "lever_s", "predicted_ut", "date_ut", "time_ut",
+                                           "date_as_printed", "time_as_printed", "time_basis", "day", "flags", "reasons"};
     for (const auto& c : cases) {
         std::ostringstream out;
         WriteJsonReport(RenamedSample({{2, c.name}}, c.file), out);

@@ -52,6 +52,16 @@ cases=(
   "umlauts-in-field|sed '2s/51.4800/x\\xc3\\xa4\\xc3\\xa4\\xc3\\xa4\\xc3\\xa4\\xc3\\xa4\\xc3\\xa4\\xc3\\xa4\\xc3\\xa4\\xc3\\xa4\\xc3\\xa4\\xc3\\xa4\\xc3\\xa4\\xc3\\xa4\\xc3\\xa4\\xc3\\xa4\\xc3\\xa4\\xc3\\xa4\\xc3\\xa4\\xc3\\xa4\\xc3\\xa4/' \"\$sample\"||0|f.csv:2: latitude \"xääääääääääääääääääää\" is not||98"
   "au-in-millions|cat \"\$sample\"|--au 149.6|2|--au 149.6 is not a distance in km||-"
   "au-given|cat \"\$sample\"|--au 149597870.7|0||Astronomical Unit: 149.5978707 million km, given with --au|99"
+  "basis-unknown|sed '1s/\$/,time_basis/; 2,\$s/\$/,/; 3s/,\$/,sidereal/' \"\$sample\"||0|f.csv:3: time basis \"sidereal\" is not one of UT||98"
+  "local-without-date|sed '1s/\$/,time_basis/; 2,\$s/\$/,local mean/' \"\$sample\"||2|f.csv:2: local mean time needs the date it was written on||-"
+  "astronomical-without-date|sed '1s/\$/,Tag/; 2,\$s/\$/,/; 5s/,\$/,astronomisch/' \"\$sample\"||0|f.csv:5: a time on the astronomical day needs the date||98"
+  "day-unknown|sed '1s/\$/,day,date/; 2,\$s/\$/,,2004-06-08/; 7s/,,2004/,nautical,2004/' \"\$sample\"||0|f.csv:7: day \"nautical\" is neither civil nor astronomical||98"
+  "slash-date|sed '1s/\$/,date/; 2,\$s/\$/,2004-06-08/; 2s/2004-06-08\$/08\/06\/2004/' \"\$sample\"||0|f.csv:2: date \"08/06/2004\" reads two ways||98"
+  "use-maybe|sed '1s/\$/,use/; 2,\$s/\$/,/; 4s/,\$/,maybe/' \"\$sample\"||0|f.csv:4: use \"maybe\" is neither yes nor no||98"
+  "use-no|sed '1s/\$/,verwenden/; 2,\$s/\$/,ja/; 2,5s/,ja\$/,nein/' \"\$sample\"||0||Timings: 99 read, 89 used, 6 rejected, 4 not used (use: no)|99"
+  "header-unplaceable|sed '1s/latitude/Brt (Grad)/' \"\$sample\"||2|could not place column 2 \"Brt (Grad)\"||-"
+  "header-with-units|sed '1s/latitude,longitude,contact,time/Latitude [deg],lon_deg,Kontakt (Nr.),UT (h:m:s)/' \"\$sample\"||0|||99"
+  "minute-time|sed '2s/05:20:00.1/05:20/; 3s/05:39:45.2/05h39m45.2s/; 4s/11:04:06.2/11 04 06.2/' \"\$sample\"||0|||99"
   "year-zero-cell|sed '1s/\$/,date/; 2,\$s/\$/,2004-06-08/; 3s/2004-06-08\$/0000-01-01/' \"\$sample\"||0|f.csv:3: date \"0000-01-01\" is outside the years 1600-2200||98"
 )
 

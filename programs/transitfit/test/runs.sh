@@ -114,7 +114,7 @@ else fail "model bias: $(json_number model_bias_fraction "$work/2012.json") for 
 if awk -v e="$(json_number au_km "$work/2012-exact.json")" -v l="$(json_number au_km "$work/2012.json")" \
        'BEGIN { d = e - 149597870.7; f = l - 149597870.7; exit !(d * d < f * f && d * d < 1.6e11) }' &&
    grep -q '"predicted_ut": "22:10:05.5"' "$work/2012-exact.json" &&
-   "$transitfit" --format csv "$sample2012" | head -1 | grep -q ',predicted_ut$'; then pass
+   "$transitfit" --format csv "$sample2012" | head -1 | grep -q ',predicted_ut,date_ut,time_ut,'; then pass
 else fail "2012: the exact model gave $(json_number au_km "$work/2012-exact.json") km, or no predicted_ut"; fi
 # A class of five at Leiden timed contact 4 in 2004 (predicted there 11:23:20.6), one pupil in local summer
 # time. At the AU given, each is seen against its own prediction: that one is flagged and left out, the
@@ -161,6 +161,29 @@ else fail "2019: the report does not say that Mercury's AU is far less precise";
 printf 'New York,40.7,-74.0,1,05:13:40\n' | cat "$sample" - > "$work/new-york.csv"
 if "$transitfit" --format csv "$work/new-york.csv" | grep -q '^.*New York,New York,1,.*below-horizon'; then pass
 else fail "below-horizon: New York's first contact not flagged"; fi
+
+# The timings of 1769 as printed (local apparent and mean time, most on the astronomical day), and the same
+# timings written as the UT the program makes of them, to the millisecond: the same UT, and the same fit to the
+# last digit shown (and to 1e-6 of the AU, what a millisecond of each time moves it).
+data1769=$here/../../../data/transit-1769.csv
+if "$transitfit" --format json "$data1769" > "$work/printed.json"; then
+  # Each timing's fields stand one to a line; its names are JSON strings, quoted as CSV quotes them.
+  awk 'BEGIN { print "observer,site,latitude,longitude,contact,date,time" }
+       /^      "[a-z_]*": / { key = $1; gsub(/[":]/, "", key); value = $0; sub(/^      "[a-z_]*": /, "", value); sub(/,$/, "", value); v[key] = value }
+       /^      "time_ut": / { print v["observer"] "," v["site"] "," v["latitude"] "," v["longitude"] "," v["contact"] "," v["date_ut"] "," v["time_ut"] }' \
+      "$work/printed.json" > "$work/ut-1769.csv"
+  "$transitfit" --format json "$work/ut-1769.csv" > "$work/ut.json"
+  "$transitfit" "$data1769" | sed -n 2,4p > "$work/printed.txt"
+  "$transitfit" "$work/ut-1769.csv" | sed -n 2,4p > "$work/ut.txt"
+  if [ "$(wc -l < "$work/ut-1769.csv")" -eq 136 ] && cmp -s "$work/printed.txt" "$work/ut.txt" &&
+     cmp -s <(grep -E '"(date|time)_ut"' "$work/printed.json") <(grep -E '"(date|time)_ut"' "$work/ut.json") &&
+     grep -q '"time_as_printed": "21:43:15",' "$work/printed.json" && grep -q '"time_basis": "local apparent",' "$work/printed.json" &&
+     grep -q '"day": "astronomical"' "$work/printed.json" &&
+     awk -v a="$(json_number au_km "$work/printed.json")" -v b="$(json_number au_km "$work/ut.json")" 'BEGIN { d = a / b - 1; exit !(d * d < 1e-12) }'; then pass
+  else fail "1769 as printed and as UT: $(cat "$work/printed.txt") against $(cat "$work/ut.txt")"; fi
+else
+  fail "1769 as printed: no fit"
+fi
 
 # status NAME EXPECTED MESSAGE ARGS...: exit status and a word on standard error; standard input is empty.
 status() {
