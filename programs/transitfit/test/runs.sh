@@ -221,6 +221,23 @@ status unwritable-plot 2 'cannot write the plot' --plot "$work/no/such/folder.sv
 status plot-empty 2 '--plot needs the name of a file' --plot "" "$sample"
 status plot-stdout 2 '--plot needs the name of a file' --plot - "$sample"
 
+# The historic campaigns in the box, read as printed: 1769, 1761 and both together each hold the AU within
+# three of their stated uncertainties; 1769 and both together state less than 3 million km. The README shows
+# the 1769 plot: it must be the one the program draws.
+data=$here/../../../data
+for files in "transit-1769.csv" "transit-1761.csv" "transit-1761.csv transit-1769.csv"; do
+  args=() limit=3e6
+  for f in $files; do args+=("$data/$f"); done
+  [ "$files" = transit-1761.csv ] && limit=1e7
+  plot=()
+  [ "$files" = transit-1769.csv ] && plot=(--plot "$work/transit-1769.svg")
+  if timeout $((60 * ${TIMEOUT_SCALE:-1})) "$transitfit" --format json "${plot[@]}" "${args[@]}" > "$work/historic.json" &&
+     awk -v a="$(json_number au_km "$work/historic.json")" -v s="$(json_number au_sigma_km "$work/historic.json")" -v l="$limit" \
+       'BEGIN { d = a - 149597870.7; exit !(d * d <= 9 * s * s && s > 0 && s < l) }'; then pass
+  else fail "historic $files: AU $(json_number au_km "$work/historic.json") +- $(json_number au_sigma_km "$work/historic.json")"; fi
+done
+if cmp -s "$work/transit-1769.svg" "$data/transit-1769.svg"; then pass; else fail "data/transit-1769.svg is not the plot drawn now"; fi
+
 # Out of memory is a sentence and status 2, not an abort (not under the sanitizers, which need far more
 # address space than a limit leaves).
 if ! ldd "$transitfit" 2> /dev/null | grep -q libasan; then
