@@ -76,26 +76,20 @@ done
 status=0
 timeout 60 "$wine" "$exe" contacts 2004-02-30 > /dev/null 2>&1 || status=$?
 if [ "$status" -eq 2 ]; then checks=$((checks + 1)); else echo "FAIL: transits.exe bad date exit status $status"; failures=$((failures + 1)); fi
-# The path across the Sun's disc: the very bytes of the picture the README shows, drawn on Linux.
-status=0
-timeout 60 "$wine" "$exe" contacts 2004-06-08 --site 51.43,7.19 --site -25.75,28.23 --plot build/windows/path-2004.svg \
-  > /dev/null 2>&1 || status=$?
-if [ "$status" -eq 0 ] && cmp -s build/windows/path-2004.svg programs/transits/pictures/path-2004.svg; then
-  checks=$((checks + 1))
-else
-  echo "FAIL: transits.exe --plot does not draw programs/transits/pictures/path-2004.svg (exit status $status)"
-  failures=$((failures + 1))
-fi
-# The world map of 2004: the very bytes of the picture the README shows, drawn on Linux.
-status=0
-timeout 120 "$wine" "$exe" map 2004-06-08 --site 51.43,7.19 --site -25.75,28.23 --plot build/windows/map-2004.svg \
-  > /dev/null 2>&1 || status=$?
-if [ "$status" -eq 0 ] && cmp -s build/windows/map-2004.svg programs/transits/pictures/map-2004.svg; then
-  checks=$((checks + 1))
-else
-  echo "FAIL: transits.exe map --plot does not draw programs/transits/pictures/map-2004.svg (exit status $status)"
-  failures=$((failures + 1))
-fi
+# same_picture NAME ARGS...: transits.exe ARGS --plot draws the very bytes of programs/transits/pictures/NAME,
+# the picture the README shows, drawn on Linux.
+same_picture() {
+  local name=$1 status=0; shift
+  timeout 120 "$wine" "$exe" "$@" --plot "build/windows/$name" > /dev/null 2>&1 || status=$?
+  if [ "$status" -eq 0 ] && cmp -s "build/windows/$name" "programs/transits/pictures/$name"; then
+    checks=$((checks + 1))
+  else
+    echo "FAIL: transits.exe $1 --plot does not draw programs/transits/pictures/$name (exit status $status)"
+    failures=$((failures + 1))
+  fi
+}
+same_picture path-2004.svg contacts 2004-06-08 --site 51.43,7.19 --site -25.75,28.23
+same_picture map-2004.svg map 2004-06-08 --site 51.43,7.19 --site -25.75,28.23
 echo "transits.exe: $(stat -c %s "$exe") bytes"
 
 # transitfit.exe on the sample campaign: the same report as on Linux, line for line.

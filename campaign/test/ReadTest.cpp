@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright the limbtimer and chordspan authors
 #include "Campaign.h"
+#include "ReadText.h"
 #include "Csv.h"
 #include "Text.h"
 
@@ -11,21 +12,6 @@
 using namespace campaign;
 
 namespace {
-
-struct Read {
-    Campaign campaign;
-    ReadStatus status;
-    std::string messages;
-};
-
-Read ReadText(const std::string& text, const std::string& name = "c.csv") {
-    Read read;
-    std::istringstream in(text);
-    std::ostringstream err;
-    read.status = ReadCampaign(name, in, read.campaign, err);
-    read.messages = err.str();
-    return read;
-}
 
 // What a timing carries into the fit, for comparing readings of the same campaign.
 std::string Summary(const Campaign& campaign) {

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright the limbtimer and chordspan authors
 #include "Campaign.h"
+#include "ReadText.h"
 #include "Columns.h"
 
 #include <gtest/gtest.h>
@@ -18,21 +19,6 @@
 using namespace campaign;
 
 namespace {
-
-struct Read {
-    Campaign campaign;
-    ReadStatus status;
-    std::string messages;
-};
-
-Read ReadText(const std::string& text) {
-    Read read;
-    std::istringstream in(text);
-    std::ostringstream err;
-    read.status = ReadCampaign("c.csv", in, read.campaign, err);
-    read.messages = err.str();
-    return read;
-}
 
 double Hms(double h, double m, double s) { return h * 3600.0 + m * 60.0 + s; }
 
