@@ -113,6 +113,20 @@ Evaluated Evaluate(const BesselianElements& e, const Basis& b, double dsPerDay) 
     return {{v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7]}, {r[0], r[1], r[2], r[3], r[4], r[5], r[6], r[7]}};
 }
 
+// As Evaluate, for one contact's cone: the other cone's l and tan f are left 0. A prediction spends half its
+// time in these sums, and needs only the one cone.
+Evaluated EvaluateCone(const BesselianElements& e, const Basis& b, double dsPerDay, bool outer) {
+    const double* series[6] = {e.x, e.y, e.d, e.mu, outer ? e.l1 : e.l2, outer ? e.tanF1 : e.tanF2};
+    double v[6], r[6];
+    for (int n = 0; n < 6; ++n) {
+        v[n] = Sum(series[n], b.t);
+        r[n] = Sum(series[n], b.dt) * dsPerDay;
+    }
+    const double l = outer ? v[4] : 0.0, l2 = outer ? 0.0 : v[4], f1 = outer ? v[5] : 0.0, f2 = outer ? 0.0 : v[5];
+    const double lr = outer ? r[4] : 0.0, l2r = outer ? 0.0 : r[4], f1r = outer ? r[5] : 0.0, f2r = outer ? 0.0 : r[5];
+    return {{v[0], v[1], v[2], v[3], l, l2, f1, f2}, {r[0], r[1], r[2], r[3], lr, l2r, f1r, f2r}};
+}
+
 }  // namespace
 
 bool ElementsOf(const Transit& transit, BesselianElements& out) {
@@ -177,7 +191,7 @@ bool PredictContact(const BesselianElements& e, int contact, const ElementsSite&
     double tau = (e.contactHappens[contact - 1] ? e.contactJdUt[contact - 1] : e.greatestJdUt) - middle;
     for (int step = 0; step < MaxSteps; ++step) {
         if (!(std::fabs(tau) <= half)) return false;
-        const Evaluated at = Evaluate(e, BasisAt(tau / half), 1.0 / half);
+        const Evaluated at = EvaluateCone(e, BasisAt(tau / half), 1.0 / half, outer);
         const ElementValues& v = at.value;
         const ElementValues& r = at.rate;
         const double h = v.mu + lambda, sinH = std::sin(h), cosH = std::cos(h);
