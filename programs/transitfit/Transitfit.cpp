@@ -124,7 +124,14 @@ int Run(const FitCommand& command, std::istream& in, std::ostream& out, std::ost
     if (!command.reduce.transitGiven && InputBytes(command.files) >= CatalogueAheadBytes) {
         // The library reports a thread it cannot start by throwing: the catalogue is then listed when needed.
         try {
-            catalogue = std::jthread([] { campaign::TransitCatalogue(); });
+            catalogue = std::jthread([] {
+                // Out of memory there leaves the catalogue unlisted: it is listed again when needed, and then
+                // the program's edge reports the failure.
+                try {
+                    campaign::TransitCatalogue();
+                } catch (const std::bad_alloc&) {
+                }
+            });
         } catch (const std::system_error&) {
         }
     }
