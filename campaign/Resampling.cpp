@@ -122,7 +122,16 @@ Draws Bootstrap(const FitProblem& problem, const std::vector<double>& omega, con
                 DrawStream stream = DrawStreamAt(run.seed, b * static_cast<std::uint64_t>(units.count));
                 // Four sums, so that the additions need not wait for each other.
                 double shift[4] = {0.0, 0.0, 0.0, 0.0};
-                for (int k = 0; k < units.count; ++k) shift[k & 3] += influence[static_cast<std::size_t>(Draw(stream, unitCount))];
+                auto at = [&](std::uint64_t bits) { return influence[static_cast<std::size_t>((bits * unitCount) >> 32)]; };
+                int k = 0;
+                if (stream.haveSpare && k < units.count) shift[k & 3] += influence[static_cast<std::size_t>(Draw(stream, unitCount))], ++k;
+                // The rest two draws to a number, as Draw takes them, without asking each time which half is next.
+                for (; k + 1 < units.count; k += 2) {
+                    const std::uint64_t bits = NextRandom(stream.state);
+                    shift[k & 3] += at(bits >> 32);
+                    shift[(k + 1) & 3] += at(bits & 0xFFFFFFFFull);
+                }
+                if (k < units.count) shift[k & 3] += influence[static_cast<std::size_t>(Draw(stream, unitCount))];
                 qs[b] = full.q + ((shift[0] + shift[1]) + (shift[2] + shift[3]));
             }
         });
