@@ -169,6 +169,20 @@ Scan ScanRecord(CsvReader& reader, CsvRecord& record, bool oneLine) {
                 state = c == '"' ? State::Quoted : State::Unquoted;
                 break;
         }
+        // The rest of an unquoted field in one piece: only a delimiter, a line end or a NUL stops it there, and
+        // each of its bytes would be kept as it is, one at a time.
+        if (state == State::Unquoted) {
+            const std::size_t from = reader.at, limit = std::min(reader.buffer.size(), from + (MaxRecordBytes - held));
+            std::size_t to = from;
+            while (to < limit) {
+                const char b = reader.buffer[to];
+                if (b == reader.delimiter || b == '\n' || b == '\r' || b == '\0') break;
+                ++to;
+            }
+            record.fields.back().append(reader.buffer, from, to - from);
+            held += to - from;
+            reader.at = to;
+        }
     }
     scan.unclosed = state == State::Quoted && quotedLines > 0 && !record.tooLong;
     return scan;

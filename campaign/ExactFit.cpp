@@ -6,6 +6,7 @@
 #include <limits>
 #include <utility>
 
+#include "Pieces.h"
 #include "Robust.h"
 
 namespace campaign {
@@ -19,6 +20,9 @@ bool NewSite(const std::vector<Timing>& timings, std::size_t i) {
            t.altitudeM != timings[i - 1].altitudeM;
 }
 
+// Predictions are some microseconds each: fewer than this many are not worth a thread.
+constexpr std::size_t PredictionsPerPiece = 4096;
+
 }  // namespace
 
 void LineariseExact(const Campaign& campaign, const std::vector<SiteModel>& models, const std::vector<double>& median,
@@ -28,40 +32,45 @@ void LineariseExact(const Campaign& campaign, const std::vector<SiteModel>& mode
     predictedS.assign(campaign.timings.size(), std::numeric_limits<double>::quiet_NaN());
     // A site costs as much as a prediction: kept for the next linearisation where several timings share it.
     const bool known = !sites.empty();
-    bool keep = false;
-    if (!known) {
-        std::size_t runs = 0;
-        for (std::size_t i = 0; i < rows.size(); ++i) runs += NewSite(campaign.timings, i);
-        keep = runs * 2 <= rows.size();
-        if (keep) sites.reserve(runs);
-    }
-    ephemeris::ElementsSite site;
-    std::size_t run = 0;
-    for (std::size_t i = 0; i < rows.size(); ++i) {
-        Row& row = rows[i];
-        const Timing& t = campaign.timings[i];
-        if (NewSite(campaign.timings, i)) {
-            if (known) {
-                site = sites[run++];
-            } else {
-                site = ephemeris::ElementsSiteOf(t.latitudeDegrees, t.longitudeDegrees, t.altitudeM);
-                if (keep) sites.push_back(site);
+    std::size_t runs = 0;
+    for (std::size_t i = 0; i < rows.size(); ++i) runs += NewSite(campaign.timings, i);
+    const bool keep = !known && runs * 2 <= rows.size();
+    if (keep) sites.resize(runs);
+    // Each timing's prediction is its own: the pieces give the rows the whole would.
+    ForEachPiece(rows.size(), PredictionsPerPiece, [&](std::size_t begin, std::size_t end) {
+        std::size_t run = 0;
+        for (std::size_t i = 0; i < begin; ++i) run += NewSite(campaign.timings, i);
+        ephemeris::ElementsSite site;
+        for (std::size_t i = begin; i < end; ++i) {
+            Row& row = rows[i];
+            const Timing& t = campaign.timings[i];
+            const bool next = NewSite(campaign.timings, i);
+            if (next || i == begin) {
+                // The run this timing belongs to: a piece may begin inside one.
+                const std::size_t at = run - (next ? 0 : 1);
+                if (known) {
+                    site = sites[at];
+                } else {
+                    site = ephemeris::ElementsSiteOf(t.latitudeDegrees, t.longitudeDegrees, t.altitudeM);
+                    if (keep) sites[at] = site;
+                }
             }
+            run += next;
+            double predicted = 0.0, shift = 0.0, perQ = 0.0;
+            if (!PredictTiming(models[static_cast<std::size_t>(t.transit)], t.start, t.end, site, q0, predicted, shift, perQ)) {
+                row.g = 0.0;
+                row.y = row.clock ? Fold(t.seconds, median[ContactIndex(t)]) : t.seconds;
+                row.w = 0.0;
+                omega[i] = 0.0;
+                continue;
+            }
+            predictedS[i] = predicted;
+            row.g = perQ;
+            // What the lever does not carry of the shift at q0: the model's curvature, a few seconds at most.
+            const double remainder = shift - q0 * perQ;
+            row.y = (row.clock ? Fold(t.seconds, median[ContactIndex(t)]) : t.seconds) - remainder;
         }
-        double predicted = 0.0, shift = 0.0, perQ = 0.0;
-        if (!PredictTiming(models[static_cast<std::size_t>(t.transit)], t.start, t.end, site, q0, predicted, shift, perQ)) {
-            row.g = 0.0;
-            row.y = row.clock ? Fold(t.seconds, median[ContactIndex(t)]) : t.seconds;
-            row.w = 0.0;
-            omega[i] = 0.0;
-            continue;
-        }
-        predictedS[i] = predicted;
-        row.g = perQ;
-        // What the lever does not carry of the shift at q0: the model's curvature, a few seconds at most.
-        const double remainder = shift - q0 * perQ;
-        row.y = (row.clock ? Fold(t.seconds, median[ContactIndex(t)]) : t.seconds) - remainder;
-    }
+    });
 }
 
 void ScreenGross(const FitProblem& problem, double q0, std::vector<double>& omega, std::vector<char>& gross) {

@@ -55,6 +55,18 @@ std::string RoundToUncertainty(double value, double sigma, int unitPower, kit::L
 std::string FormatUt(double seconds) {
     const double tenths = std::round(seconds * 10.0);
     const auto whole = static_cast<long long>(tenths);
+    if (whole >= 0) {
+        // Every field below 100 and not negative: the digits as the format below writes them, without it (a
+        // million timings' predicted times are written).
+        const long long fields[3] = {whole / 36000 % 24, whole / 600 % 60, whole / 10 % 60};
+        std::string text = "00:00:00.0";
+        for (std::size_t f = 0; f < 3; ++f) {
+            text[3 * f] = static_cast<char>('0' + fields[f] / 10);
+            text[3 * f + 1] = static_cast<char>('0' + fields[f] % 10);
+        }
+        text[9] = static_cast<char>('0' + whole % 10);
+        return text;
+    }
     char buffer[64];
     std::snprintf(buffer, sizeof buffer, "%02lld:%02lld:%02lld.%lld", whole / 36000 % 24,
                   whole / 600 % 60, whole / 10 % 60, whole % 10);

@@ -13,6 +13,7 @@
 
 #include "Format.h"
 #include "ModulDos.h"
+#include "Pieces.h"
 #include "Words.h"
 
 namespace campaign {
@@ -56,6 +57,91 @@ void AppendList(std::string& text, const std::vector<std::string>& items) {
     }
     for (std::size_t k = 0; k < items.size(); ++k) text += (k == 0 ? "[\n        " : ",\n        ") + items[k];
     text += "\n      ]";
+}
+
+// The names as JSON texts, each written once, whether the timings have predicted times, and the dates of the
+// transits when several are reduced together (null when one is).
+struct TimingTexts {
+    const std::vector<std::string>& files;
+    const std::vector<std::string>& observers;
+    const std::vector<std::string>& sites;
+    bool exact;
+    const std::vector<std::string>* transitDates;
+};
+
+// Timings a thread lays out at a time, some 600 bytes each: the pieces' text is all the writing adds to the
+// program's peak of memory.
+constexpr std::size_t TimingsPerPiece = 1024;
+
+// Timings begin..end of the report's list, each laid out as the JSON library lays out an object two levels
+// deep, a comma before all but the first of the list.
+void AppendTimings(std::string& text, const Campaign& campaign, const FitResult& result, const TimingTexts& texts,
+                   std::size_t begin, std::size_t end) {
+    for (std::size_t i = begin; i < end; ++i) {
+        const Timing& t = campaign.timings[i];
+        const TimingFit& fit = result.timings[i];
+        // Texts appended in parts: GCC 12 takes a concatenation of them, inlined here, for an overlapping copy.
+        auto quotedOrNull = [&](const std::string& value) {
+            if (value.empty()) {
+                text += "null";
+                return;
+            }
+            text += '"';
+            text += value;
+            text += '"';
+        };
+        text += i == 0 ? "\n    {\n      \"file\": " : ",\n    {\n      \"file\": ";
+        text += texts.files[static_cast<std::size_t>(t.file)];
+        text += ",\n      \"line\": ";
+        AppendInteger(text, t.line);
+        text += ",\n      \"observer\": ";
+        text += texts.observers[static_cast<std::size_t>(t.observer)];
+        text += ",\n      \"site\": ";
+        text += texts.sites[static_cast<std::size_t>(t.site)];
+        text += ",\n      \"latitude\": ";
+        AppendNumber(text, t.latitudeDegrees);
+        text += ",\n      \"longitude\": ";
+        AppendNumber(text, t.longitudeDegrees);
+        text += ",\n      \"contact\": \"";
+        text += ContactName(t.start, t.end);
+        if (texts.transitDates != nullptr) {
+            text += "\",\n      \"transit\": \"";
+            text += (*texts.transitDates)[static_cast<std::size_t>(t.transit)];
+        }
+        text += fit.used ? "\",\n      \"used\": true,\n      \"o_minus_c_s\": " : "\",\n      \"used\": false,\n      \"o_minus_c_s\": ";
+        AppendNumber(text, fit.oMinusCS);
+        text += ",\n      \"lever_s\": ";
+        AppendNumber(text, fit.leverS);
+        // The exact model predicts each timing's UT: it stands before the flags.
+        if (texts.exact) {
+            text += ",\n      \"predicted_ut\": ";
+            quotedOrNull(t.end == 0 && !std::isnan(fit.predictedS) ? FormatUt(fit.predictedS) : std::string());
+        }
+        // The UT the fit used, and the time as written.
+        text += ",\n      \"date_ut\": ";
+        quotedOrNull(UtDateText(t));
+        text += ",\n      \"time_ut\": \"";
+        text += FormatUtMs(t.seconds);
+        text += "\",\n      \"date_as_printed\": ";
+        quotedOrNull(WrittenDateText(t));
+        text += ",\n      \"time_as_printed\": \"";
+        text += WrittenTimeText(t);
+        text += "\",\n      \"time_basis\": \"";
+        text += TimeBasisName(t.basis);
+        text += "\",\n      \"day\": \"";
+        text += DayStartName(t.dayStart);
+        text += "\"";
+        std::vector<std::string> words, reasons;
+        for (int flag = 0; flag < FlagCount; ++flag) {
+            if (fit.flagBits & (1u << flag)) words.push_back(JsonString(FlagWord(static_cast<Flag>(flag))));
+        }
+        for (const TimingFinding& found : FindingsOf(result, i)) reasons.push_back(JsonString(FindingText(found.finding, kit::Language::English)));
+        text += ",\n      \"flags\": ";
+        AppendList(text, words);
+        text += ",\n      \"reasons\": ";
+        AppendList(text, reasons);
+        text += "\n    }";
+    }
 }
 
 }  // namespace
@@ -164,64 +250,25 @@ void WriteJsonReport(const Reduction& reduction, std::ostream& out) {
     for (const std::string& file : files) fileTexts.push_back(JsonString(file));
     for (const std::string& observer : campaign.observers) observerTexts.push_back(JsonString(observer));
     for (const std::string& site : campaign.sites) siteTexts.push_back(JsonString(site));
-    // The exact model predicts each timing's UT: it stands before the flags.
     const bool exact = choice.model.kind == SiteModelKind::Exact;
-    for (std::size_t i = 0; i < campaign.timings.size(); ++i) {
-        const Timing& t = campaign.timings[i];
-        const TimingFit& fit = result.timings[i];
-        // Laid out as the JSON library lays out an object two levels deep.
-        text += i == 0 ? "\n    {\n      \"file\": " : ",\n    {\n      \"file\": ";
-        text += fileTexts[static_cast<std::size_t>(t.file)];
-        text += ",\n      \"line\": ";
-        AppendInteger(text, t.line);
-        text += ",\n      \"observer\": ";
-        text += observerTexts[static_cast<std::size_t>(t.observer)];
-        text += ",\n      \"site\": ";
-        text += siteTexts[static_cast<std::size_t>(t.site)];
-        text += ",\n      \"latitude\": ";
-        AppendNumber(text, t.latitudeDegrees);
-        text += ",\n      \"longitude\": ";
-        AppendNumber(text, t.longitudeDegrees);
-        text += ",\n      \"contact\": \"";
-        text += ContactName(t.start, t.end);
-        if (several) {
-            text += "\",\n      \"transit\": \"";
-            text += reduction.transits[static_cast<std::size_t>(t.transit)].date;
-        }
-        text += fit.used ? "\",\n      \"used\": true,\n      \"o_minus_c_s\": " : "\",\n      \"used\": false,\n      \"o_minus_c_s\": ";
-        AppendNumber(text, fit.oMinusCS);
-        text += ",\n      \"lever_s\": ";
-        AppendNumber(text, fit.leverS);
-        if (exact) {
-            text += ",\n      \"predicted_ut\": ";
-            text += t.end == 0 && !std::isnan(fit.predictedS) ? "\"" + FormatUt(fit.predictedS) + "\"" : std::string("null");
-        }
-        // The UT the fit used, and the time as written.
-        const std::string utDate = UtDateText(t), writtenDate = WrittenDateText(t);
-        text += ",\n      \"date_ut\": ";
-        text += utDate.empty() ? std::string("null") : "\"" + utDate + "\"";
-        text += ",\n      \"time_ut\": \"" + FormatUtMs(t.seconds);
-        text += "\",\n      \"date_as_printed\": ";
-        text += writtenDate.empty() ? std::string("null") : "\"" + writtenDate + "\"";
-        text += ",\n      \"time_as_printed\": \"" + WrittenTimeText(t) + "\",\n      \"time_basis\": \"";
-        text += TimeBasisName(t.basis);
-        text += "\",\n      \"day\": \"";
-        text += DayStartName(t.dayStart);
-        text += "\"";
-        std::vector<std::string> words, reasons;
-        for (int flag = 0; flag < FlagCount; ++flag) {
-            if (fit.flagBits & (1u << flag)) words.push_back(JsonString(FlagWord(static_cast<Flag>(flag))));
-        }
-        for (const TimingFinding& found : FindingsOf(result, i)) reasons.push_back(JsonString(FindingText(found.finding, kit::Language::English)));
-        text += ",\n      \"flags\": ";
-        AppendList(text, words);
-        text += ",\n      \"reasons\": ";
-        AppendList(text, reasons);
-        text += "\n    }";
-        if (text.size() > (1u << 16)) {
-            out << text;
-            text.clear();
-        }
+    std::vector<std::string> transitDates;
+    for (const TransitChoice& c : reduction.transits) transitDates.push_back(c.date);
+    const TimingTexts texts{fileTexts, observerTexts, siteTexts, exact, several ? &transitDates : nullptr};
+    // Blocks of timings, each cut into one piece per thread; the pieces are written in order.
+    const std::size_t count = campaign.timings.size();
+    std::vector<std::string> pieces(PieceThreads());
+    const std::size_t block = pieces.size() * TimingsPerPiece;
+    out << text;
+    text.clear();
+    for (std::size_t first = 0; first < count; first += block) {
+        ForEachPiece(pieces.size(), 1, [&](std::size_t begin, std::size_t end) {
+            for (std::size_t p = begin; p < end; ++p) {
+                pieces[p].clear();
+                const std::size_t from = std::min(count, first + p * TimingsPerPiece);
+                AppendTimings(pieces[p], campaign, result, texts, from, std::min(count, from + TimingsPerPiece));
+            }
+        });
+        for (const std::string& piece : pieces) out << piece;
     }
     text += campaign.timings.empty() ? "]\n}\n" : "\n  ]\n}\n";
     out << text;

@@ -9,10 +9,14 @@
 #include <limits>
 #include <numeric>
 
+#include "Pieces.h"
+
 namespace campaign {
 namespace {
 
 constexpr double NaN = std::numeric_limits<double>::quiet_NaN();
+// splitmix64's step: the golden ratio's fraction in 64 bits.
+constexpr std::uint64_t Golden64 = 0x9E3779B97F4A7C15ull;
 // Fewer observers than this get a jackknife, more a bootstrap.
 constexpr int BootstrapObservers = 20;
 constexpr int BootstrapChunk = 25;
@@ -31,6 +35,38 @@ struct Draws {
     std::vector<double> qs;
     int failed = 0;
 };
+
+// The bootstrap's draws, one stream from the seed: each 64-bit number of NextRandom gives two, its high half
+// first.
+struct DrawStream {
+    std::uint64_t state;
+    std::uint64_t spare = 0;
+    bool haveSpare = false;
+};
+
+// The stream positioned before draw number drawn: splitmix64 steps its state by a constant, so any number of
+// the stream is reached at once.
+DrawStream DrawStreamAt(std::uint64_t seed, std::uint64_t drawn) {
+    DrawStream stream{seed + Golden64 * (drawn / 2)};
+    if (drawn % 2 != 0) {
+        stream.spare = NextRandom(stream.state);
+        stream.haveSpare = true;
+    }
+    return stream;
+}
+
+// The next draw of 0..count-1: 32 random bits scaled, no division, and bias below 2^-32 * count.
+Eigen::Index Draw(DrawStream& stream, std::uint64_t count) {
+    std::uint64_t bits = 0;
+    if (stream.haveSpare) {
+        bits = stream.spare & 0xFFFFFFFFull;
+    } else {
+        stream.spare = NextRandom(stream.state);
+        bits = stream.spare >> 32;
+    }
+    stream.haveSpare = !stream.haveSpare;
+    return static_cast<Eigen::Index>((bits * count) >> 32);
+}
 
 // Resamples whole observers with replacement. Each run is the weighted fit of the resampled rows; it is solved
 // in the coordinates of the full fit's R factor, where the resample's cross-product matrix is close to the
@@ -62,23 +98,9 @@ Draws Bootstrap(const FitProblem& problem, const std::vector<double>& omega, con
         return result;
     }
     const Eigen::MatrixXd r = qr.matrixR().topLeftCorner(rank, rank).triangularView<Eigen::Upper>();
-    std::uint64_t state = run.seed;
     const auto unitCount = static_cast<std::uint64_t>(units.count);
-    // 32 random bits scaled to 0..units-1: no division, and bias below 2^-32 * units.
-    // Each 64-bit number gives two draws, one from each half.
-    std::uint64_t spare = 0;
-    bool haveSpare = false;
-    auto draw = [&]() {
-        std::uint64_t bits = 0;
-        if (haveSpare) {
-            bits = spare & 0xFFFFFFFFull;
-        } else {
-            spare = NextRandom(state);
-            bits = spare >> 32;
-        }
-        haveSpare = !haveSpare;
-        return static_cast<Eigen::Index>((bits * unitCount) >> 32);
-    };
+    DrawStream stream = DrawStreamAt(run.seed, 0);
+    auto draw = [&]() { return Draw(stream, unitCount); };
     if (units.count > ExactBootstrapObservers) {
         // First order in the resample's departure from the full fit: a run moves q by the sum of its drawn
         // observers' influences s_j = sum over their rows of (x_i R^-1 R^-T e_q) e_i.
@@ -93,12 +115,26 @@ Draws Bootstrap(const FitProblem& problem, const std::vector<double>& omega, con
             influence[static_cast<std::size_t>(unitOf[s.active[static_cast<std::size_t>(i)]])] +=
                 along(i) * full.weightedResidual(i);
         }
-        for (int b = 0; b < run.resamples; ++b) {
-            // Four sums, so that the additions need not wait for each other.
-            double shift[4] = {0.0, 0.0, 0.0, 0.0};
-            for (int k = 0; k < units.count; ++k) shift[k & 3] += influence[static_cast<std::size_t>(draw())];
-            qs.push_back(full.q + ((shift[0] + shift[1]) + (shift[2] + shift[3])));
-        }
+        // Run b takes draws b * units on of the one stream, wherever the pieces are cut: the seed repeats the run.
+        qs.resize(static_cast<std::size_t>(run.resamples));
+        ForEachPiece(qs.size(), 1, [&](std::size_t begin, std::size_t end) {
+            for (std::size_t b = begin; b < end; ++b) {
+                DrawStream stream = DrawStreamAt(run.seed, b * static_cast<std::uint64_t>(units.count));
+                // Four sums, so that the additions need not wait for each other.
+                double shift[4] = {0.0, 0.0, 0.0, 0.0};
+                auto at = [&](std::uint64_t bits) { return influence[static_cast<std::size_t>((bits * unitCount) >> 32)]; };
+                int k = 0;
+                if (stream.haveSpare && k < units.count) shift[k & 3] += influence[static_cast<std::size_t>(Draw(stream, unitCount))], ++k;
+                // The rest two draws to a number, as Draw takes them, without asking each time which half is next.
+                for (; k + 1 < units.count; k += 2) {
+                    const std::uint64_t bits = NextRandom(stream.state);
+                    shift[k & 3] += at(bits >> 32);
+                    shift[(k + 1) & 3] += at(bits & 0xFFFFFFFFull);
+                }
+                if (k < units.count) shift[k & 3] += influence[static_cast<std::size_t>(Draw(stream, unitCount))];
+                qs[b] = full.q + ((shift[0] + shift[1]) + (shift[2] + shift[3]));
+            }
+        });
         return result;
     }
     Eigen::MatrixXd selected(n, rank);
@@ -179,7 +215,7 @@ double StandardDeviation(const std::vector<double>& values) {
 }  // namespace
 
 std::uint64_t NextRandom(std::uint64_t& state) {
-    std::uint64_t z = (state += 0x9E3779B97F4A7C15ull);
+    std::uint64_t z = (state += Golden64);
     z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
     z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
     return z ^ (z >> 31);

@@ -7,12 +7,17 @@
 #include <cmath>
 #include <limits>
 
+#include "Pieces.h"
+
 namespace campaign {
 namespace {
 
 constexpr double NaN = std::numeric_limits<double>::quiet_NaN();
 
 using Decomposition = Eigen::ColPivHouseholderQR<Eigen::Ref<Eigen::MatrixXd>>;
+
+// Rows are written by the hundred thousand: fewer are not worth a thread.
+constexpr std::size_t RowsPerPiece = 1 << 16;
 
 // The basic least-squares solution for b, zero in the columns the matrix cannot determine; b is overwritten. The
 // steps of Eigen's own solve, in place: a million rows are not copied. Eigen counts the pivot of an all-zero
@@ -64,6 +69,21 @@ System BuildSystem(const FitProblem& problem, const std::vector<double>& omega) 
     s.n = Eigen::MatrixXd::Zero(n, columns);
     s.g.resize(n);
     s.y.resize(n);
+    if (s.offsets == 0) {
+        // Scaled as they are written, row by row in pieces: 1 times the root is the root, as the scaling of the
+        // whole columns below gives it.
+        ForEachPiece(static_cast<std::size_t>(n), RowsPerPiece, [&](std::size_t begin, std::size_t end) {
+            for (auto r = static_cast<Eigen::Index>(begin); r < static_cast<Eigen::Index>(end); ++r) {
+                const std::size_t i = s.active[static_cast<std::size_t>(r)];
+                const Row& row = rows[i];
+                const double root = std::sqrt(omega[i]);
+                s.n(r, s.columnOf[static_cast<std::size_t>(row.category)]) = root;
+                s.g(r) = row.g * root;
+                s.y(r) = row.y * root;
+            }
+        });
+        return s;
+    }
     // The roots of the weights live only while the system is built: the solution's vectors come after them.
     Eigen::VectorXd root(n);
     for (Eigen::Index r = 0; r < n; ++r) {
@@ -74,7 +94,7 @@ System BuildSystem(const FitProblem& problem, const std::vector<double>& omega) 
         s.y(r) = row.y;
         root(r) = std::sqrt(omega[i]);
     }
-    if (s.offsets > 0) {
+    {
         // A free offset per clock takes out that observer's weighted mean: only its differences remain.
         const auto width = static_cast<Eigen::Index>(columns) + 2;
         Eigen::MatrixXd sums = Eigen::MatrixXd::Zero(width, observers);
@@ -198,12 +218,14 @@ Solution Solve(const FitProblem& problem, const std::vector<double>& omega) {
         }
     }
     solution.residual.resize(rows.size());
-    for (std::size_t i = 0; i < rows.size(); ++i) {
-        const Row& row = rows[i];
-        const auto j = static_cast<std::size_t>(row.observer);
-        const double offset = row.clock && solution.hasOffset[j] ? solution.offset[j] : 0.0;
-        solution.residual[i] = row.y - solution.reference[static_cast<std::size_t>(row.category)] - solution.q * row.g - offset;
-    }
+    ForEachPiece(rows.size(), RowsPerPiece, [&](std::size_t begin, std::size_t end) {
+        for (std::size_t i = begin; i < end; ++i) {
+            const Row& row = rows[i];
+            const auto j = static_cast<std::size_t>(row.observer);
+            const double offset = row.clock && solution.hasOffset[j] ? solution.offset[j] : 0.0;
+            solution.residual[i] = row.y - solution.reference[static_cast<std::size_t>(row.category)] - solution.q * row.g - offset;
+        }
+    });
     return solution;
 }
 

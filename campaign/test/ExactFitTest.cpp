@@ -139,3 +139,57 @@ TEST(FitCampaign, ExactModelUncertaintyCoversTheAu) {
     EXPECT_GE(withinTwo, 17);
     std::printf("exact model, 20 campaigns with 5 s noise: %d within 1 sigma, %d within 2 sigma\n", withinOne, withinTwo);
 }
+
+TEST(LineariseExact, PiecesGiveEachTimingItsOwnPrediction) {
+    // Enough timings for several pieces of predictions, in runs of 1 to 7 at a site so that pieces begin
+    // inside runs, first with sites to keep (runs of several) and then without (every timing its own site):
+    // each row is the timing's own prediction, as PredictTiming gives it at its site.
+    ephemeris::Transit transit;
+    ASSERT_TRUE(ephemeris::FindTransit(ephemeris::Planet::Venus, 2004, 6, 8, ephemeris::EphemerisOptions{}, transit));
+    const std::vector<SiteModel> models = {ExactModel(transit)};
+    const SiteModel& model = models.front();
+    for (const int longestRun : {7, 1}) {
+        Campaign campaign;
+        campaign.observers.push_back("one");
+        for (int site = 0; campaign.timings.size() < 20000; ++site) {
+            Timing t;
+            t.latitudeDegrees = -60.0 + 0.37 * (site % 300);
+            t.longitudeDegrees = -30.0 + 0.71 * (site % 101);
+            for (int k = 0; k < 1 + site % longestRun; ++k) {
+                t.start = static_cast<std::int8_t>(1 + k % 4);
+                t.end = k == 4 ? 4 : 0;
+                if (t.end != 0) t.start = 1;
+                t.seconds = t.end != 0 ? 20000.0 : 20000.0 + 4000.0 * t.start;
+                campaign.timings.push_back(t);
+            }
+        }
+        FitProblem problem;
+        problem.rows.assign(campaign.timings.size(), Row{0.0, 0.0, 1.0, 0, 0, true});
+        for (std::size_t i = 0; i < campaign.timings.size(); ++i) problem.rows[i].clock = campaign.timings[i].end == 0;
+        std::vector<double> omega(campaign.timings.size(), 1.0), predicted;
+        const std::vector<double> median = {20000.0 + 4000.0, 20000.0 + 8000.0, 20000.0 + 12000.0, 20000.0 + 16000.0};
+        std::vector<ephemeris::ElementsSite> sites;
+        const double q = 1.01;
+        LineariseExact(campaign, models, median, q, problem, omega, predicted, sites);
+        EXPECT_EQ(sites.empty(), longestRun == 1);
+        // A second linearisation from the sites kept gives the same rows.
+        std::vector<Row> first = problem.rows;
+        LineariseExact(campaign, models, median, q, problem, omega, predicted, sites);
+        std::size_t seen = 0;
+        for (std::size_t i = 0; i < campaign.timings.size(); ++i) {
+            const Timing& t = campaign.timings[i];
+            const ephemeris::ElementsSite site = ephemeris::ElementsSiteOf(t.latitudeDegrees, t.longitudeDegrees, t.altitudeM);
+            double p = 0.0, shift = 0.0, perQ = 0.0;
+            if (!PredictTiming(model, t.start, t.end, site, q, p, shift, perQ)) {
+                EXPECT_EQ(omega[i], 0.0) << "timing " << i;
+                continue;
+            }
+            ++seen;
+            EXPECT_EQ(predicted[i], p) << "timing " << i;
+            EXPECT_EQ(problem.rows[i].g, perQ) << "timing " << i;
+            EXPECT_EQ(first[i].g, perQ) << "timing " << i;
+            EXPECT_EQ(problem.rows[i].y, first[i].y) << "timing " << i;
+        }
+        EXPECT_GT(seen, campaign.timings.size() / 2);
+    }
+}

@@ -223,3 +223,14 @@ TEST(WriteJsonReport, IsTheJsonLibrarysOwnWritingOfTheWholeReport) {
         EXPECT_EQ(timings[30]["flags"], nlohmann::ordered_json::parse(R"(["time-zone", "outlier"])"));
     }
 }
+
+TEST(FormatUt, TenthsOfTheDayAsTheFormatWritesThem) {
+    // Expected: hh:mm:ss.t of the seconds rounded to tenths, each field printf's %02lld (the last %lld), worked
+    // by hand; the hours wrap at a day, and a negative time keeps printf's minus signs.
+    const std::pair<double, const char*> cases[] = {
+        {0.0, "00:00:00.0"},         {5.04, "00:00:05.0"},  {5.05, "00:00:05.1"},       {19312.34, "05:21:52.3"},
+        {43200.0, "12:00:00.0"},     {86399.94, "23:59:59.9"}, {86399.96, "00:00:00.0"}, {90061.0, "01:01:01.0"},
+        {-0.04, "00:00:00.0"},       {-1.0, "00:00:-1.0"},  {-3661.0, "-1:-1:-1.0"},
+    };
+    for (const auto& [seconds, text] : cases) EXPECT_EQ(FormatUt(seconds), text) << seconds;
+}

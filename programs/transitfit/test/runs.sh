@@ -246,6 +246,15 @@ if ! ldd "$transitfit" 2> /dev/null | grep -q libasan; then
   if [ "$got" -eq 2 ] && [[ $err == *"out of memory after reading"* ]]; then pass; else fail "out of memory: exit status $got: $err"; fi
 fi
 
+# A campaign large enough to be cut into pieces for the processors (the predictions, the rows of the
+# weighted system, the first-order bootstrap of more than 2,000 observers, the JSON report), with an odd number
+# of observers so that bootstrap runs begin inside a random number: the report, byte for byte, is the one the
+# program wrote when it did all on one thread (the digest of that run's report, read from standard input).
+"$maker" random 140004 1 4 > "$work/pieces.csv"
+digest=$(timeout $((60 * ${TIMEOUT_SCALE:-1})) "$transitfit" --format json --transit 2004-06-08 - < "$work/pieces.csv" | sha256sum | cut -d' ' -f1)
+if [ "$digest" = 72c1d32be262b5301e8c9c8fe6417de32ae53cf5195dbb5bb64de7dd48bb438f ]; then pass
+else fail "pieces: the report of 140,004 timings is not the one a single thread wrote (sha256 $digest)"; fi
+
 # A report that cannot be written is not a success.
 err=$("$transitfit" "$sample" 2>&1 > /dev/full); got=$?
 if [ "$got" -eq 2 ] && [[ $err == *"cannot write the report"* ]]; then pass; else fail "full disc: exit status $got: $err"; fi
