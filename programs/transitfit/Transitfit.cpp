@@ -4,21 +4,16 @@
 
 #include <algorithm>
 #include <cstddef>
-#include <cstdint>
 #include <filesystem>
 #include <new>
 #include <fstream>
 #include <string>
-#include <system_error>
-#include <thread>
 #include <utility>
-#include <vector>
 
 #include "Campaign.h"
 #include "Output.h"
 #include "Report.h"
 #include "Text.h"
-#include "WhichTransit.h"
 #include "Words.h"
 
 namespace {
@@ -58,22 +53,6 @@ bool ReadFiles(const FitCommand& command, std::istream& in, campaign::Campaign& 
     }
     return true;
 }
-
-// Bytes in the named files that are regular files; standard input and anything else count 0.
-std::uintmax_t InputBytes(const std::vector<std::string>& files) {
-    std::uintmax_t bytes = 0;
-    for (const std::string& name : files) {
-        std::error_code error;
-        if (name != "-" && std::filesystem::is_regular_file(name, error)) {
-            const std::uintmax_t size = std::filesystem::file_size(name, error);
-            if (!error) bytes += size;
-        }
-    }
-    return bytes;
-}
-
-// Files this large are read for a second or more: long enough to list the catalogue of transits meanwhile.
-constexpr std::uintmax_t CatalogueAheadBytes = std::uintmax_t{8} << 20;
 
 // The sentence that says why no AU came from timings that were read.
 std::string WhyNoFit(const campaign::Reduction& reduction) {
@@ -116,28 +95,8 @@ int Run(const FitCommand& command, std::istream& in, std::ostream& out, std::ost
         err << "transitfit: --plot " << kit::Escaped(command.plotFile) << " is one of the input files; choose another name\n";
         return ExitBadInput;
     }
-    // Timings without a date are matched against the catalogue of every transit, which takes about a second
-    // to list: for a large file that may lack dates it is listed on a thread of its own while the file is read.
-    // Reading asks the ephemeris nothing, and the thread is done before the reduction does (libnova keeps
-    // state between calls), so the catalogue and the reduction are the ones a single thread makes.
-    std::jthread catalogue;
-    if (!command.reduce.transitGiven && InputBytes(command.files) >= CatalogueAheadBytes) {
-        // The library reports a thread it cannot start by throwing: the catalogue is then listed when needed.
-        try {
-            catalogue = std::jthread([] {
-                // Out of memory there leaves the catalogue unlisted: it is listed again when needed, and then
-                // the program's edge reports the failure.
-                try {
-                    campaign::TransitCatalogue();
-                } catch (const std::bad_alloc&) {
-                }
-            });
-        } catch (const std::system_error&) {
-        }
-    }
     campaign::Campaign& read = progress.read;
     if (!ReadFiles(command, in, read, err)) return ExitBadInput;
-    if (catalogue.joinable()) catalogue.join();
     progress.timingsRead = read.timings.size();
     if (read.timings.empty()) {
         err << "transitfit: no file holds a readable timing\n";
