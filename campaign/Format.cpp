@@ -96,7 +96,8 @@ std::string WrittenTimeText(const Timing& t) {
     std::string text = buffer;
     if (t.writtenDecimals > 0) {
         const std::string fraction = std::to_string(units % scale + scale);  // "1" and the digits, leading zeros kept
-        text += "." + fraction.substr(1);
+        text += '.';
+        text.append(fraction, 1, std::string::npos);
     }
     return text;
 }
