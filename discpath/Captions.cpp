@@ -5,7 +5,9 @@
 #include <cmath>
 #include <cstdio>
 
+#include "DiscPath.h"
 #include "Svg.h"
+#include "Text.h"
 #include "Units.h"
 #include "Words.h"
 
@@ -16,21 +18,6 @@ namespace {
 std::string Decimal(kit::Language language, double value, int decimals) {
     const std::string text = kit::SvgNumber(value, decimals);
     return language == kit::Language::German ? kit::WithDecimalComma(text) : text;
-}
-
-std::string Fill(const char* pattern, const std::string& a, const std::string& b = "") {
-    std::string out;
-    const std::string* args[2] = {&a, &b};
-    int next = 0;
-    for (const char* p = pattern; *p != '\0'; ++p) {
-        if (p[0] == '%' && p[1] == 's' && next < 2) {
-            out += *args[next++];
-            ++p;
-        } else {
-            out += *p;
-        }
-    }
-    return out;
 }
 
 // Rounded to the whole second shown: cutting would read 58.9 s as 58.
@@ -51,7 +38,14 @@ std::string Date(const ephemeris::CalendarTime& t) {
     return text;
 }
 
-// "2004-06-08", or "2012-06-05/06" for a transit across midnight UT.
+// "51.43° N, 7.19° E".
+std::string SiteName(const ephemeris::WgsSite& site, const Words& words, kit::Language language) {
+    return kit::SiteLabel(site.latitudeDegrees, site.longitudeEastDegrees, words.north, words.south, words.east, words.west,
+                          language == kit::Language::German);
+}
+
+}  // namespace
+
 std::string DatesOf(const ephemeris::Transit& transit) {
     const ephemeris::CalendarTime first = Rounded(transit.contactJdUt[0]), last = Rounded(transit.contactJdUt[3]);
     std::string text = Date(first);
@@ -65,17 +59,6 @@ std::string DatesOf(const ephemeris::Transit& transit) {
     return text + tail;
 }
 
-// "51.43° N, 7.19° E".
-std::string SiteName(const ephemeris::WgsSite& site, const Words& words, kit::Language language) {
-    const std::string degree = "\xC2\xB0 ";
-    return Decimal(language, std::fabs(site.latitudeDegrees), 2) + degree +
-           (site.latitudeDegrees < 0.0 ? words.south : words.north) + ", " +
-           Decimal(language, std::fabs(site.longitudeEastDegrees), 2) + degree +
-           (site.longitudeEastDegrees < 0.0 ? words.west : words.east);
-}
-
-}  // namespace
-
 std::vector<TextLine> TitleLines(const PathPicture& picture, kit::Language language) {
     const Words& words = WordsIn(language);
     const ephemeris::Transit& transit = picture.transit;
@@ -83,11 +66,11 @@ std::vector<TextLine> TitleLines(const PathPicture& picture, kit::Language langu
     const std::size_t siteCount = picture.tracks.size() - 1;
     const std::string observers =
         siteCount == 0   ? std::string(words.fromCentre)
-        : siteCount == 1 ? Fill(words.andOneSite, SiteName(picture.tracks[1].site, words, language))
-                         : Fill(words.andSites, std::to_string(siteCount));
-    const std::string frame = picture.zenithUp ? Fill(words.zenithUp, SiteName(picture.tracks[1].site, words, language))
+        : siteCount == 1 ? kit::Fill(words.andOneSite, SiteName(picture.tracks[1].site, words, language))
+                         : kit::Fill(words.andSites, std::to_string(siteCount));
+    const std::string frame = picture.zenithUp ? kit::Fill(words.zenithUp, SiteName(picture.tracks[1].site, words, language))
                                                : std::string(words.northUp);
-    return {{Fill(words.title, venus ? words.venus : words.mercury, DatesOf(transit)), TrackColour(0), true},
+    return {{kit::Fill(words.title, venus ? words.venus : words.mercury, DatesOf(transit)), TrackColour(0), true},
             {observers, TrackColour(0), false},
             {frame, TrackColour(0), false}};
 }
@@ -120,24 +103,24 @@ std::vector<TextLine> EventLines(const PathPicture& picture, int index, kit::Lan
 std::vector<LegendEntry> LegendOf(const PathPicture& picture, kit::Language language) {
     const Words& words = WordsIn(language);
     std::vector<LegendEntry> legend;
-    legend.push_back({LegendEntry::Swatch::Sun, "", {Fill(words.sunLegend, Decimal(language, picture.sunRadiusArcsec, 1))}});
+    legend.push_back({LegendEntry::Swatch::Sun, "", {kit::Fill(words.sunLegend, Decimal(language, picture.sunRadiusArcsec, 1))}});
     bool unseen = false;
     for (std::size_t t = 0; t < picture.tracks.size(); ++t) {
         const Track& track = picture.tracks[t];
         const std::string nearest = Decimal(language, track.minSeparationArcsec, 1);
         if (track.geocentric) {
-            legend.push_back({LegendEntry::Swatch::Line, TrackColour(t), {Fill(words.centrePath, nearest)}});
+            legend.push_back({LegendEntry::Swatch::Line, TrackColour(t), {kit::Fill(words.centrePath, nearest)}});
             continue;
         }
         const double shift = track.displacementArcsec;
         legend.push_back({LegendEntry::Swatch::Line, TrackColour(t),
-                            {Fill(words.sitePath, SiteName(track.site, words, language), nearest),
-                             Fill(shift >= 0.0 ? words.farther : words.nearer, Decimal(language, std::fabs(shift), 1))}});
+                            {kit::Fill(words.sitePath, SiteName(track.site, words, language), nearest),
+                             kit::Fill(shift >= 0.0 ? words.farther : words.nearer, Decimal(language, std::fabs(shift), 1))}});
         for (const PathPoint& p : track.path) unseen = unseen || !p.sunUp;
     }
     const bool sites = picture.tracks.size() > 1;
     const std::string planetRadius = Decimal(language, picture.planetRadiusArcsec, 1);
-    legend.push_back({LegendEntry::Swatch::None, "", {Fill(words.scaleNote, planetRadius)}});
+    legend.push_back({LegendEntry::Swatch::None, "", {kit::Fill(words.scaleNote, planetRadius)}});
     legend.push_back({LegendEntry::Swatch::None, "", {std::string(words.angleNote) + (sites ? words.vertexNote : "")}});
     legend.push_back({LegendEntry::Swatch::None, "", {std::string(words.timeNote) + (sites ? words.localTimeNote : "")}});
     if (unseen) legend.push_back({LegendEntry::Swatch::None, "", {words.unseenNote}});

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <ostream>
+#include <string>
 #include <vector>
 
 #include "Ephemeris.h"
@@ -77,5 +78,8 @@ bool TracePath(const ephemeris::Transit& transit, const std::vector<SiteSeen>& s
 
 // Writes the picture as SVG in UTF-8, its words in language: the same bytes on every platform.
 void WritePathSvg(const PathPicture& picture, kit::Language language, std::ostream& out);
+
+// The UT dates of a transit as its pictures name it: "2004-06-08", or "2012-06-05/06" across midnight UT.
+std::string DatesOf(const ephemeris::Transit& transit);
 
 }  // namespace discpath

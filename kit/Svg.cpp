@@ -2,6 +2,9 @@
 // Copyright the limbtimer and chordspan authors
 #include "Svg.h"
 
+#include "Text.h"
+
+#include <cmath>
 #include <cstdio>
 
 namespace kit {
@@ -25,6 +28,17 @@ std::string SvgText(const std::string& text) {
         else if (static_cast<unsigned char>(c) >= 0x20 || c == '\t') out += c;
     }
     return out;
+}
+
+std::string SiteLabel(double latitudeDegrees, double longitudeEastDegrees, const std::string& north, const std::string& south,
+                      const std::string& east, const std::string& west, bool comma) {
+    auto decimal = [comma](double value) {
+        const std::string text = SvgNumber(value, 2);
+        return comma ? WithDecimalComma(text) : text;
+    };
+    const std::string degree = "\xC2\xB0 ";
+    return decimal(std::fabs(latitudeDegrees)) + degree + (latitudeDegrees < 0.0 ? south : north) + ", " +
+           decimal(std::fabs(longitudeEastDegrees)) + degree + (longitudeEastDegrees < 0.0 ? west : east);
 }
 
 }  // namespace kit

@@ -15,4 +15,9 @@ std::string SvgNumber(double value, int decimals = 1);
 // Text for XML: markup characters as entities; control characters, which XML 1.0 forbids, left out.
 std::string SvgText(const std::string& text);
 
+// A site as the pictures label it, "51.43Â° N, 7.19Â° E": degrees to two decimals (a decimal comma when
+// comma is set) and the hemispheres' letters as given.
+std::string SiteLabel(double latitudeDegrees, double longitudeEastDegrees, const std::string& north, const std::string& south,
+                      const std::string& east, const std::string& west, bool comma);
+
 }  // namespace kit

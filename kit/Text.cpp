@@ -202,4 +202,20 @@ std::string WithDecimalComma(std::string text) {
     return text;
 }
 
+std::string Fill(const std::string& pattern, const std::string& a, const std::string& b, const std::string& c,
+                 const std::string& d) {
+    std::string out;
+    const std::string* args[4] = {&a, &b, &c, &d};
+    int next = 0;
+    for (std::size_t k = 0; k < pattern.size(); ++k) {
+        if (pattern[k] == '%' && k + 1 < pattern.size() && pattern[k + 1] == 's' && next < 4) {
+            out += *args[next++];
+            ++k;
+        } else {
+            out += pattern[k];
+        }
+    }
+    return out;
+}
+
 }  // namespace kit

@@ -40,4 +40,8 @@ std::string EscapedShortened(const std::string& text, std::size_t width);
 // Number text as German writes it: every full stop a decimal comma.
 std::string WithDecimalComma(std::string text);
 
+// pattern with each %s replaced by the next of up to four strings (a %s beyond them stays as it is).
+std::string Fill(const std::string& pattern, const std::string& a = "", const std::string& b = "", const std::string& c = "",
+                 const std::string& d = "");
+
 }  // namespace kit

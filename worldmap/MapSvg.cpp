@@ -23,11 +23,6 @@ constexpr const char* CurveColours[ephemeris::ContactCount] = {"#1f5f9e", "#1f5f
 
 std::string N(double value) { return kit::SvgNumber(value, 1); }
 
-std::string Fill(const std::string& pattern, const std::string& a) {
-    const std::size_t at = pattern.find("%s");
-    return at == std::string::npos ? pattern : pattern.substr(0, at) + a + pattern.substr(at + 2);
-}
-
 // The map's place in the picture: pixels per unit of the projection and its centre.
 struct Frame {
     double scale = 0.0, cx = 0.0, cy = 0.0, height = 0.0;
@@ -218,9 +213,9 @@ double WriteLegend(const MapPicture& picture, const MapWords& words, double top,
     double classesWidth = 0.0, sunriseWidth = 0.0, sunsetWidth = 0.0;
     for (const std::string& word : words.seen) classesWidth = std::max(classesWidth, TextWidth(word, LegendSize));
     for (const int contact : contacts) {
-        const std::string name = Fill(words.contact, std::to_string(contact));
-        sunriseWidth = std::max(sunriseWidth, TextWidth(Fill(words.sunrise, name), LegendSize));
-        sunsetWidth = std::max(sunsetWidth, TextWidth(Fill(words.sunset, name), LegendSize));
+        const std::string name = kit::Fill(words.contact, std::to_string(contact));
+        sunriseWidth = std::max(sunriseWidth, TextWidth(kit::Fill(words.sunrise, name), LegendSize));
+        sunsetWidth = std::max(sunsetWidth, TextWidth(kit::Fill(words.sunset, name), LegendSize));
     }
     double right = std::max(Width / 2.0 + 10.0, left + 36.0 + classesWidth + 24.0);
     y = top;
@@ -231,13 +226,13 @@ double WriteLegend(const MapPicture& picture, const MapWords& words, double top,
     const double sunsetColumn = right + 38.0 + sunriseWidth + 24.0;
     for (const int contact : contacts) {
         const bool outer = contact == 1 || contact == 4;
-        const std::string name = Fill(words.contact, std::to_string(contact));
+        const std::string name = kit::Fill(words.contact, std::to_string(contact));
         for (const bool sunrise : {true, false}) {
             const double x = sunrise ? right : sunsetColumn;
             svg << "<line x1=\"" << N(x) << "\" y1=\"" << N(y + 9.0) << "\" x2=\"" << N(x + 30.0) << "\" y2=\"" << N(y + 9.0)
                 << "\" stroke=\"" << CurveColours[contact - 1] << "\" stroke-width=\"" << (outer ? "2" : "1") << "\""
                 << (sunrise ? "" : (outer ? " stroke-dasharray=\"7 4\"" : " stroke-dasharray=\"4 3\"")) << "/>\n";
-            WriteText(svg, x + 38.0, y + 14.0, LegendSize, Fill(sunrise ? words.sunrise : words.sunset, name), "");
+            WriteText(svg, x + 38.0, y + 14.0, LegendSize, kit::Fill(sunrise ? words.sunrise : words.sunset, name), "");
         }
         y += LegendLine;
     }
@@ -252,14 +247,7 @@ double WriteLegend(const MapPicture& picture, const MapWords& words, double top,
 }  // namespace
 
 std::string SiteName(const ephemeris::WgsSite& site, const MapWords& words, bool comma) {
-    auto decimal = [comma](double value) {
-        const std::string text = kit::SvgNumber(value, 2);
-        return comma ? kit::WithDecimalComma(text) : text;
-    };
-    const char* degree = "\xC2\xB0 ";
-    return decimal(std::fabs(site.latitudeDegrees)) + degree + (site.latitudeDegrees < 0.0 ? words.south : words.north) +
-           ", " + decimal(std::fabs(site.longitudeEastDegrees)) + degree +
-           (site.longitudeEastDegrees < 0.0 ? words.west : words.east);
+    return kit::SiteLabel(site.latitudeDegrees, site.longitudeEastDegrees, words.north, words.south, words.east, words.west, comma);
 }
 
 void WriteMapSvg(const MapPicture& picture, const MapWords& words, bool comma, std::ostream& out) {

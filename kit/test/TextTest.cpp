@@ -107,3 +107,12 @@ TEST(EscapedShortened, EveryCutIsUtf8WithinItsWidth) {
         }
     }
 }
+
+TEST(Fill, PutsEachStringInItsPlaceAndNoMore) {
+    const struct {
+        const char* pattern;
+        const char* expected;
+    } cases[] = {{"Transit of %s, %s", "Transit of Venus, 2004-06-08"}, {"%s%s%s%s%s", "Venus2004-06-08ab%s"},
+                 {"100 %", "100 %"}, {"no place", "no place"}, {"", ""}};
+    for (const auto& c : cases) EXPECT_EQ(kit::Fill(c.pattern, "Venus", "2004-06-08", "a", "b"), c.expected) << c.pattern;
+}

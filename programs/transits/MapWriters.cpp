@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "DiscPath.h"
 #include "Format.h"
 #include "ModulDos.h"
 #include "Texts.h"
@@ -29,16 +30,9 @@ std::string Degrees(kit::Language language, double value) {
     return language == kit::Language::German ? kit::WithDecimalComma(text) : std::string(text);
 }
 
-// "2004-06-08", or "2012-06-05/06" for a transit across midnight UT.
-std::string DatesOf(const ephemeris::Transit& transit) {
-    const std::string first = IsoText(transit.contactJdUt[0]).substr(0, 10), last = IsoText(transit.contactJdUt[3]).substr(0, 10);
-    if (first == last) return first;
-    return first + "/" + (first.substr(0, 7) == last.substr(0, 7) ? last.substr(8) : last.substr(5));
-}
-
 std::string TitleOf(const Texts& texts, const ephemeris::Transit& transit) {
     return Fill(texts.transitOf, transit.planet == ephemeris::Planet::Venus ? texts.venusGenitive : texts.mercuryGenitive,
-                DatesOf(transit));
+                discpath::DatesOf(transit));
 }
 
 }  // namespace

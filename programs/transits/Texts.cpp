@@ -224,22 +224,6 @@ const Texts German{
 
 const Texts& TextsFor(kit::Language language) { return language == kit::Language::German ? German : English; }
 
-std::string Fill(const char* pattern, const std::string& a, const std::string& b, const std::string& c,
-                 const std::string& d) {
-    std::string out;
-    const std::string* args[4] = {&a, &b, &c, &d};
-    int next = 0;
-    for (const char* p = pattern; *p != '\0'; ++p) {
-        if (p[0] == '%' && p[1] == 's' && next < 4) {
-            out += *args[next++];
-            ++p;
-        } else {
-            out += *p;
-        }
-    }
-    return out;
-}
-
 std::string DeltaTSourceWord(const Texts& texts, ephemeris::DeltaTSource source) {
     switch (source) {
         case ephemeris::DeltaTSource::Given: return texts.deltaTGiven;

@@ -88,8 +88,7 @@ struct Texts {
 const Texts& TextsFor(kit::Language language);
 
 // pattern with each %s replaced by the next of up to four strings.
-std::string Fill(const char* pattern, const std::string& a = "", const std::string& b = "", const std::string& c = "",
-                 const std::string& d = "");
+using kit::Fill;
 
 // Where a Delta T came from, in words ("measured", "gemessen").
 std::string DeltaTSourceWord(const Texts& texts, ephemeris::DeltaTSource source);
