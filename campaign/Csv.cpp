@@ -46,16 +46,23 @@ int Peek(CsvReader& reader) {
     return static_cast<unsigned char>(reader.buffer[reader.at]);
 }
 
-// The header line decides the delimiter: count candidates outside quotes in its first line.
+// The header line decides the delimiter: count candidates outside quotes in its first line. Blank lines
+// before it are passed over, as the rows read from them are.
 char DetectDelimiter(CsvReader& reader) {
-    while (reader.buffer.find_first_of("\r\n", reader.at) == std::string::npos &&
-           reader.buffer.size() - reader.at < MaxRecordBytes && Fill(reader)) {
+    std::size_t skipped = 0, end = 0;  // skipped counts from reader.at, which a Fill may move
+    for (;;) {
+        while (reader.buffer.find_first_of("\r\n", reader.at + skipped) == std::string::npos &&
+               reader.buffer.size() - reader.at < MaxRecordBytes && Fill(reader)) {
+        }
+        end = reader.buffer.find_first_of("\r\n", reader.at + skipped);
+        if (end == std::string::npos) end = reader.buffer.size();
+        const std::size_t text = reader.buffer.find_first_not_of(" \t", reader.at + skipped);
+        if ((text != std::string::npos && text < end) || end == reader.buffer.size()) break;
+        skipped = end + 1 - reader.at;
     }
-    std::size_t end = reader.buffer.find_first_of("\r\n", reader.at);
-    if (end == std::string::npos) end = reader.buffer.size();
     std::size_t tabs = 0, semicolons = 0, commas = 0;
     bool quoted = false;
-    for (std::size_t i = reader.at; i < end; ++i) {
+    for (std::size_t i = reader.at + skipped; i < end; ++i) {
         const char c = reader.buffer[i];
         if (c == '"') quoted = !quoted;
         if (quoted) continue;

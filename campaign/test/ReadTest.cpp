@@ -41,8 +41,8 @@ TEST(ReadCampaign, EveryDialectAndLayoutGivesTheSameTimings) {
         // quoted fields, with a delimiter and a doubled quote inside
         "\"site\",\"latitude\",\"longitude\",\"contact\",\"time\"\n\"K\xC3\xB6ln\",\"50.94\",\"6.96\",1,05:19:30\n"
         "K\xC3\xB6ln,50.94,6.96,\"4\",\"11:20:10.5\"\nPretoria,-25.75,\"28.23\",1,05:17:21\n",
-        // one observer per row
-        "site;latitude;longitude;T1;T2;T3;T4\nK\xC3\xB6ln;50,94;6,96;05:19:30;;;11:20:10,5\nPretoria;-25,75;28,23;"
+        // one observer per row, after blank lines
+        "\r\n  \n\nsite;latitude;longitude;T1;T2;T3;T4\nK\xC3\xB6ln;50,94;6,96;05:19:30;;;11:20:10,5\nPretoria;-25,75;28,23;"
         "05:17:21;;;\n",
         // CR line ends only (old Mac spreadsheets), a byte order mark before a name inside the file
         "site,latitude,longitude,contact,time\rK\xC3\xB6ln,50.94,6.96,1,05:19:30\r\xEF\xBB\xBFK\xC3\xB6ln,50.94,6.96,4,"
@@ -174,5 +174,23 @@ TEST(MarkDuplicates, ComparesObserverContactsAndTimeWhateverTheOrder) {
         std::vector<bool> duplicate;
         for (const Timing& t : read.campaign.timings) duplicate.push_back(t.duplicate);
         EXPECT_EQ(duplicate, c.duplicate) << c.rows;
+    }
+}
+
+TEST(HeaderMayHoldDates, LooksAtTheHeaderAlone) {
+    const struct {
+        const char* text;
+        bool dates;
+    } cases[] = {
+        {"observer,latitude,longitude,contact,time\nA,1,2,1,05:13:00\n", false},
+        {"\n\nsite;lat;lon;C1;C2;C3;C4\n", false},
+        {"observer,latitude,longitude,contact,date,time\n", true},
+        {"Beobachter;Breite;L\xC3\xA4nge;Kontakt;Datum;Zeit\n", true},
+        {"", true},                       // nothing to look at: not known to be without dates
+        {"just some text\n", true},
+    };
+    for (const auto& c : cases) {
+        std::istringstream in(c.text);
+        EXPECT_EQ(HeaderMayHoldDates(in), c.dates) << c.text;
     }
 }
