@@ -68,6 +68,34 @@ Eigen::Index Draw(DrawStream& stream, std::uint64_t count) {
     return static_cast<Eigen::Index>((bits * count) >> 32);
 }
 
+// The bootstrap's runs to first order: each run moves q from the full fit's by the sum of the influences of
+// the units it draws. Run b takes draws b * units on of the one stream, wherever the pieces are cut: the seed
+// repeats the run.
+std::vector<double> FirstOrderDraws(const std::vector<double>& influence, double q, const ResamplingRun& run) {
+    const auto unitCount = static_cast<std::uint64_t>(influence.size());
+    const auto count = static_cast<int>(influence.size());
+    std::vector<double> qs(static_cast<std::size_t>(run.resamples));
+    ForEachPiece(qs.size(), 1, [&](std::size_t begin, std::size_t end) {
+        for (std::size_t b = begin; b < end; ++b) {
+            DrawStream stream = DrawStreamAt(run.seed, b * unitCount);
+            // Four sums, so that the additions need not wait for each other.
+            double shift[4] = {0.0, 0.0, 0.0, 0.0};
+            auto at = [&](std::uint64_t bits) { return influence[static_cast<std::size_t>((bits * unitCount) >> 32)]; };
+            int k = 0;
+            if (stream.haveSpare && k < count) shift[k & 3] += influence[static_cast<std::size_t>(Draw(stream, unitCount))], ++k;
+            // The rest two draws to a number, as Draw takes them, without asking each time which half is next.
+            for (; k + 1 < count; k += 2) {
+                const std::uint64_t bits = NextRandom(stream.state);
+                shift[k & 3] += at(bits >> 32);
+                shift[(k + 1) & 3] += at(bits & 0xFFFFFFFFull);
+            }
+            if (k < count) shift[k & 3] += influence[static_cast<std::size_t>(Draw(stream, unitCount))];
+            qs[b] = q + ((shift[0] + shift[1]) + (shift[2] + shift[3]));
+        }
+    });
+    return qs;
+}
+
 // Resamples whole observers with replacement. Each run is the weighted fit of the resampled rows; it is solved
 // in the coordinates of the full fit's R factor, where the resample's cross-product matrix is close to the
 // identity, so forming it squares no condition number. Cost: one pass over the rows, then per run the
@@ -79,6 +107,20 @@ Draws Bootstrap(const FitProblem& problem, const std::vector<double>& omega, con
     std::vector<double>& qs = result.qs;
     int& failed = result.failed;
     const std::vector<int>& unitOf = units.unitOf;
+    if (units.count > ExactBootstrapObservers && !problem.clockOffsets) {
+        // Without clock offsets the design's q row is the lever about its category's mean over the lever's
+        // norm there: the influences need no decomposition.
+        const CategoryMeans means = MeansByCategory(problem, omega);
+        std::vector<double> influence(static_cast<std::size_t>(units.count), 0.0);
+        for (std::size_t i = 0; i < problem.rows.size(); ++i) {
+            if (!(omega[i] > 0.0)) continue;
+            const Row& row = problem.rows[i];
+            influence[static_cast<std::size_t>(unitOf[i])] +=
+                omega[i] * (row.g - means.lever[static_cast<std::size_t>(row.category)]) * full.residual[i] / means.leverNorm;
+        }
+        qs = FirstOrderDraws(influence, full.q, run);
+        return result;
+    }
     const System s = BuildSystem(problem, omega);
     const auto n = static_cast<Eigen::Index>(s.active.size());
     const Eigen::Index leverColumn = s.n.cols();
@@ -115,26 +157,7 @@ Draws Bootstrap(const FitProblem& problem, const std::vector<double>& omega, con
             influence[static_cast<std::size_t>(unitOf[s.active[static_cast<std::size_t>(i)]])] +=
                 along(i) * full.weightedResidual(i);
         }
-        // Run b takes draws b * units on of the one stream, wherever the pieces are cut: the seed repeats the run.
-        qs.resize(static_cast<std::size_t>(run.resamples));
-        ForEachPiece(qs.size(), 1, [&](std::size_t begin, std::size_t end) {
-            for (std::size_t b = begin; b < end; ++b) {
-                DrawStream stream = DrawStreamAt(run.seed, b * static_cast<std::uint64_t>(units.count));
-                // Four sums, so that the additions need not wait for each other.
-                double shift[4] = {0.0, 0.0, 0.0, 0.0};
-                auto at = [&](std::uint64_t bits) { return influence[static_cast<std::size_t>((bits * unitCount) >> 32)]; };
-                int k = 0;
-                if (stream.haveSpare && k < units.count) shift[k & 3] += influence[static_cast<std::size_t>(Draw(stream, unitCount))], ++k;
-                // The rest two draws to a number, as Draw takes them, without asking each time which half is next.
-                for (; k + 1 < units.count; k += 2) {
-                    const std::uint64_t bits = NextRandom(stream.state);
-                    shift[k & 3] += at(bits >> 32);
-                    shift[(k + 1) & 3] += at(bits & 0xFFFFFFFFull);
-                }
-                if (k < units.count) shift[k & 3] += influence[static_cast<std::size_t>(Draw(stream, unitCount))];
-                qs[b] = full.q + ((shift[0] + shift[1]) + (shift[2] + shift[3]));
-            }
-        });
+        qs = FirstOrderDraws(influence, full.q, run);
         return result;
     }
     Eigen::MatrixXd selected(n, rank);

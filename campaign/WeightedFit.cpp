@@ -4,7 +4,9 @@
 
 #include <Eigen/Dense>
 
+#include <algorithm>
 #include <cmath>
+#include <functional>
 #include <limits>
 
 #include "Pieces.h"
@@ -18,6 +20,85 @@ using Decomposition = Eigen::ColPivHouseholderQR<Eigen::Ref<Eigen::MatrixXd>>;
 
 // Rows are written by the hundred thousand: fewer are not worth a thread.
 constexpr std::size_t RowsPerPiece = 1 << 16;
+
+// Rows summed together before their sum joins the others'. The blocks, and so the digits, are the same on
+// every machine; the pieces only share them out.
+constexpr std::size_t RowsPerBlock = 1 << 14;
+
+// The sums that sum(begin, end, into) adds into its width places for each block of rows in [0, count), the
+// blocks added up in their order.
+std::vector<double> BlockSums(std::size_t count, std::size_t width,
+                              const std::function<void(std::size_t, std::size_t, double*)>& sum) {
+    const std::size_t blocks = (count + RowsPerBlock - 1) / RowsPerBlock;
+    std::vector<double> partial(blocks * width, 0.0);
+    ForEachPiece(blocks, RowsPerPiece / RowsPerBlock, [&](std::size_t first, std::size_t last) {
+        for (std::size_t b = first; b < last; ++b) sum(b * RowsPerBlock, std::min(count, (b + 1) * RowsPerBlock), &partial[b * width]);
+    });
+    std::vector<double> total(width, 0.0);
+    for (std::size_t b = 0; b < blocks; ++b) {
+        for (std::size_t k = 0; k < width; ++k) total[k] += partial[b * width + k];
+    }
+    return total;
+}
+
+// Solve without clock offsets: each category's reference is its weighted mean of y - q g, and q is fitted to
+// the rows taken about their category's means. Three passes over the rows, where the decomposition of a
+// matrix of them would take ten.
+Solution SolveByMeans(const FitProblem& problem, const std::vector<double>& omega) {
+    const std::vector<Row>& rows = problem.rows;
+    Solution solution;
+    solution.hasOffset.assign(static_cast<std::size_t>(problem.observers), 0);
+    solution.offset.assign(static_cast<std::size_t>(problem.observers), 0.0);
+    solution.reference.assign(static_cast<std::size_t>(problem.categories), NaN);
+    const CategoryMeans means = MeansByCategory(problem, omega);
+    solution.active = means.active;
+    if (means.active == 0) {
+        solution.residual.assign(rows.size(), NaN);
+        return solution;
+    }
+    const bool fixed = std::isfinite(problem.fixedQ);
+    if (fixed) {
+        solution.q = problem.fixedQ;
+        solution.inverseLeverNorm = 0.0;
+    } else {
+        // What is left of the lever after the references are taken out must stand clear of rounding.
+        if (!(means.leverNorm > 1e-20 * means.leverSquares) || !(means.leverNorm > 0.0)) {
+            solution.residual.assign(rows.size(), NaN);
+            return solution;
+        }
+        solution.q = means.cross / means.leverNorm;
+        // As in the decomposition: below what the times and the model resolve, q is 0.
+        const double resolvable = 64.0 * std::numeric_limits<double>::epsilon() * std::sqrt(means.timeSquares) +
+                                  problem.resolutionS * std::sqrt(means.weightSum);
+        if (std::fabs(solution.q) <= resolvable / std::sqrt(means.leverNorm)) solution.q = 0.0;
+        solution.inverseLeverNorm = 1.0 / means.leverNorm;
+    }
+    solution.determined = true;
+    long columns = 0;
+    for (std::size_t c = 0; c < means.rows.size(); ++c) {
+        if (means.rows[c] == 0) continue;
+        ++columns;
+        solution.reference[c] = means.time[c] - solution.q * means.lever[c];
+    }
+    solution.rank = columns + (fixed ? 0 : 1);
+    solution.residual.resize(rows.size());
+    const double q = solution.q;
+    const std::vector<double> rss = BlockSums(rows.size(), 1, [&](std::size_t begin, std::size_t end, double* into) {
+        for (std::size_t i = begin; i < end; ++i) {
+            const Row& row = rows[i];
+            const double r = row.y - solution.reference[static_cast<std::size_t>(row.category)] - q * row.g;
+            solution.residual[i] = r;
+            if (omega[i] > 0.0) into[0] += omega[i] * r * r;
+        }
+    });
+    solution.rss = rss[0];
+    solution.weightedResidual.resize(means.active);
+    Eigen::Index r = 0;
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        if (omega[i] > 0.0) solution.weightedResidual(r++) = std::sqrt(omega[i]) * solution.residual[i];
+    }
+    return solution;
+}
 
 // The basic least-squares solution for b, zero in the columns the matrix cannot determine; b is overwritten. The
 // steps of Eigen's own solve, in place: a million rows are not copied. Eigen counts the pivot of an all-zero
@@ -41,6 +122,50 @@ void TakeOutColumns(const Decomposition& qr, Eigen::VectorXd& v) {
 }
 
 }  // namespace
+
+CategoryMeans MeansByCategory(const FitProblem& problem, const std::vector<double>& omega) {
+    const std::vector<Row>& rows = problem.rows;
+    const auto categories = static_cast<std::size_t>(problem.categories);
+    CategoryMeans m;
+    // Per category: weight, weighted lever, weighted time, rows.
+    const std::vector<double> first = BlockSums(rows.size(), 4 * categories, [&](std::size_t begin, std::size_t end, double* into) {
+        for (std::size_t i = begin; i < end; ++i) {
+            if (!(omega[i] > 0.0)) continue;
+            double* at = into + 4 * static_cast<std::size_t>(rows[i].category);
+            at[0] += omega[i];
+            at[1] += omega[i] * rows[i].g;
+            at[2] += omega[i] * rows[i].y;
+            at[3] += 1.0;
+        }
+    });
+    m.weight.assign(categories, 0.0);
+    m.lever.assign(categories, NaN);
+    m.time.assign(categories, NaN);
+    m.rows.assign(categories, 0);
+    for (std::size_t c = 0; c < categories; ++c) {
+        m.weight[c] = first[4 * c];
+        m.rows[c] = static_cast<long>(first[4 * c + 3]);
+        m.active += m.rows[c];
+        m.weightSum += m.weight[c];
+        if (m.rows[c] == 0) continue;
+        m.lever[c] = first[4 * c + 1] / m.weight[c];
+        m.time[c] = first[4 * c + 2] / m.weight[c];
+    }
+    const std::vector<double> second = BlockSums(rows.size(), 4, [&](std::size_t begin, std::size_t end, double* into) {
+        for (std::size_t i = begin; i < end; ++i) {
+            if (!(omega[i] > 0.0)) continue;
+            const Row& row = rows[i];
+            const auto c = static_cast<std::size_t>(row.category);
+            const double g = row.g - m.lever[c], y = row.y - m.time[c];
+            into[0] += omega[i] * g * g;
+            into[1] += omega[i] * g * y;
+            into[2] += omega[i] * row.g * row.g;
+            into[3] += omega[i] * row.y * row.y;
+        }
+    });
+    m.leverNorm = second[0], m.cross = second[1], m.leverSquares = second[2], m.timeSquares = second[3];
+    return m;
+}
 
 System BuildSystem(const FitProblem& problem, const std::vector<double>& omega) {
     const std::vector<Row>& rows = problem.rows;
@@ -131,6 +256,7 @@ System BuildSystem(const FitProblem& problem, const std::vector<double>& omega) 
 }
 
 Solution Solve(const FitProblem& problem, const std::vector<double>& omega) {
+    if (!problem.clockOffsets) return SolveByMeans(problem, omega);
     const std::vector<Row>& rows = problem.rows;
     const int categories = problem.categories, observers = problem.observers;
     Solution solution;

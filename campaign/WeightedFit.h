@@ -75,6 +75,22 @@ struct FitState {
     std::vector<char> rejected;
 };
 
+// The weighted means of the lever and the times of each category's active rows, and the sums that the fit of
+// q takes about them. Without clock offsets the nuisance columns are the categories' indicators, and taking
+// them out is taking out these means: q = cross / leverNorm. Summed in blocks of fixed size, in order, so that
+// every machine, whatever its threads, gets the same digits.
+struct CategoryMeans {
+    std::vector<double> weight, lever, time;  // per category: the sum of omega, the means of g and y (NaN without a row)
+    std::vector<long> rows;                   // per category, its active rows
+    long active = 0;
+    double weightSum = 0.0;
+    double leverNorm = 0.0;   // sum of omega (g - mean g)^2
+    double cross = 0.0;       // sum of omega (g - mean g)(y - mean y)
+    double leverSquares = 0.0, timeSquares = 0.0;  // sums of omega g^2 and omega y^2
+};
+
+CategoryMeans MeansByCategory(const FitProblem& problem, const std::vector<double>& omega);
+
 // Index of a clock time's contact among the contacts of every transit reduced: 4 transit + contact - 1.
 inline std::size_t ContactIndex(const Timing& t) { return static_cast<std::size_t>(4 * t.transit + t.start - 1); }
 

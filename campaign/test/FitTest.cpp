@@ -345,3 +345,68 @@ TEST(OrderFindings, KeepsEachTimingsFindingsInTheOrderRaised) {
     EXPECT_EQ(std::get<Outlier>(FindingsOf(result, 2)[1].finding).oMinusC, 30.0);
     EXPECT_EQ(result.timings[2].flagBits, (1u << DuplicateFlag) | (1u << OutlierFlag) | (1u << BelowHorizonFlag));
 }
+
+TEST(Solve, ByCategoryMeansAgreesWithTheDecomposition) {
+    // Asked for clock offsets but with one clock time per observer, the decomposition solves the same
+    // problem the category means do: the two must agree to rounding, q fixed or fitted, with rows left out, a
+    // category without rows and durations among the clock times.
+    std::mt19937_64 random(7);
+    std::normal_distribution<double> noise(0.0, 5.0);
+    for (const bool fixed : {false, true}) {
+        FitProblem problem;
+        problem.categories = 6;
+        problem.fixedQ = fixed ? 1.0003 : std::numeric_limits<double>::quiet_NaN();
+        std::vector<double> omega;
+        for (int i = 0; i < 3000; ++i) {
+            const auto category = static_cast<std::int16_t>(i % 6 == 2 ? 4 : i % 6);  // category 2 has no row
+            const double g = 400.0 * std::sin(0.37 * i) + (category == 5 ? 60.0 : 0.0);
+            const double sigma = 1.0 + (i % 7);
+            const double y = 20000.0 + 2000.0 * category + 1.0002 * g + noise(random);
+            problem.rows.push_back({y, g, 1.0 / (sigma * sigma), i, category, category < 4});
+            omega.push_back(i % 11 == 0 ? 0.0 : problem.rows.back().w);
+        }
+        problem.observers = 3000;
+        const Solution means = Solve(problem, omega);
+        problem.clockOffsets = true;
+        const Solution decomposed = Solve(problem, omega);
+        ASSERT_TRUE(means.determined && decomposed.determined);
+        EXPECT_NEAR(means.q, decomposed.q, 1e-12);
+        EXPECT_NEAR(means.inverseLeverNorm, decomposed.inverseLeverNorm, 1e-12 * decomposed.inverseLeverNorm);
+        EXPECT_NEAR(means.rss, decomposed.rss, 1e-9 * decomposed.rss);
+        EXPECT_EQ(means.rank, decomposed.rank);
+        EXPECT_EQ(means.active, decomposed.active);
+        for (std::size_t c = 0; c < 6; ++c) {
+            EXPECT_EQ(std::isnan(means.reference[c]), c == 2);
+            if (c != 2) {
+                EXPECT_NEAR(means.reference[c], decomposed.reference[c], 1e-8);
+            }
+        }
+        for (std::size_t i = 0; i < problem.rows.size(); i += 97) EXPECT_NEAR(means.residual[i], decomposed.residual[i], 1e-8);
+        ASSERT_EQ(means.weightedResidual.size(), decomposed.weightedResidual.size());
+        EXPECT_NEAR((means.weightedResidual - decomposed.weightedResidual).norm(), 0.0, 1e-8);
+    }
+}
+
+TEST(FitCampaign, FirstOrderBootstrapNeedsNoDecomposition) {
+    // More than 2,000 observers, one timing each: the first-order bootstrap from the category means (no clock
+    // offsets) and from the decomposition (offsets asked for, none possible) draw the same runs.
+    std::vector<Timing> timings;
+    std::mt19937_64 random(11);
+    std::uniform_real_distribution<double> latitude(-60.0, 70.0), longitude(-10.0, 140.0);
+    std::normal_distribution<double> noise(0.0, 8.0);
+    for (int i = 0; i < 2400; ++i) {
+        const double lat = latitude(random), lon = longitude(random);
+        const int contact = 1 + i % 4;
+        const double lever = SiteLever(TableSiteModel(), contact, 0, lat, lon);
+        timings.push_back(At("s" + std::to_string(i), lat, lon, contact, 0, Reference[contact - 1] + lever + noise(random)));
+    }
+    const Campaign campaign = Of(timings);
+    FitOptions options;
+    const FitResult plain = Fitted(campaign, options);
+    options.clockOffsets = true;
+    const FitResult offsets = Fitted(campaign, options);
+    ASSERT_TRUE(plain.fitted && offsets.fitted);
+    EXPECT_EQ(plain.resampling.method, "bootstrap");
+    EXPECT_NEAR(plain.qSigmaResampled, offsets.qSigmaResampled, 1e-9 * offsets.qSigmaResampled);
+    EXPECT_NEAR(plain.q, offsets.q, 1e-12);
+}
