@@ -2,8 +2,10 @@
 // Copyright the limbtimer and chordspan authors
 #include "ExactFit.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
+#include <mutex>
 #include <utility>
 
 #include "Pieces.h"
@@ -27,8 +29,13 @@ constexpr std::size_t PredictionsPerPiece = 4096;
 
 void LineariseExact(const Campaign& campaign, const std::vector<SiteModel>& models, const std::vector<double>& median,
                     double q0, FitProblem& problem, std::vector<double>& omega, std::vector<double>& predictedS,
-                    std::vector<ephemeris::ElementsSite>& sites) {
+                    Linearisation& at) {
     std::vector<Row>& rows = problem.rows;
+    std::vector<ephemeris::ElementsSite>& sites = at.sites;
+    // The levers before are the exact model's only after a linearisation of it.
+    const bool before = std::isfinite(at.q);
+    double change = 0.0;  // the largest change of a lever, over the pieces
+    std::mutex changeLock;
     predictedS.assign(campaign.timings.size(), std::numeric_limits<double>::quiet_NaN());
     // A site costs as much as a prediction: kept for the next linearisation where several timings share it.
     const bool known = !sites.empty();
@@ -38,6 +45,7 @@ void LineariseExact(const Campaign& campaign, const std::vector<SiteModel>& mode
     if (keep) sites.resize(runs);
     // Each timing's prediction is its own: the pieces give the rows the whole would.
     ForEachPiece(rows.size(), PredictionsPerPiece, [&](std::size_t begin, std::size_t end) {
+        double largest = 0.0;
         std::size_t run = 0;
         for (std::size_t i = 0; i < begin; ++i) run += NewSite(campaign.timings, i);
         ephemeris::ElementsSite site;
@@ -47,12 +55,12 @@ void LineariseExact(const Campaign& campaign, const std::vector<SiteModel>& mode
             const bool next = NewSite(campaign.timings, i);
             if (next || i == begin) {
                 // The run this timing belongs to: a piece may begin inside one.
-                const std::size_t at = run - (next ? 0 : 1);
+                const std::size_t index = run - (next ? 0 : 1);
                 if (known) {
-                    site = sites[at];
+                    site = sites[index];
                 } else {
                     site = ephemeris::ElementsSiteOf(t.latitudeDegrees, t.longitudeDegrees, t.altitudeM);
-                    if (keep) sites[at] = site;
+                    if (keep) sites[index] = site;
                 }
             }
             run += next;
@@ -65,12 +73,23 @@ void LineariseExact(const Campaign& campaign, const std::vector<SiteModel>& mode
                 continue;
             }
             predictedS[i] = predicted;
+            // A lever of 0 is a row its site did not see before.
+            if (before && row.g != 0.0) largest = std::max(largest, std::fabs(perQ - row.g));
             row.g = perQ;
             // What the lever does not carry of the shift at q0: the model's curvature, a few seconds at most.
             const double remainder = shift - q0 * perQ;
             row.y = (row.clock ? Fold(t.seconds, median[ContactIndex(t)]) : t.seconds) - remainder;
         }
+        const std::scoped_lock lock(changeLock);
+        change = std::max(change, largest);
     });
+    if (before && q0 != at.q) at.curvature = change / std::fabs(q0 - at.q);
+    at.q = q0;
+}
+
+bool StillLinear(const Linearisation& at, double q) {
+    const double move = std::fabs(q - at.q);
+    return move < ConvergedQ || (std::isfinite(at.curvature) && 0.5 * 4.0 * at.curvature * move * move < LinearS);
 }
 
 void ScreenGross(const FitProblem& problem, double q0, std::vector<double>& omega, std::vector<char>& gross) {
@@ -92,18 +111,17 @@ void ScreenGross(const FitProblem& problem, double q0, std::vector<double>& omeg
 
 bool IterateExact(const Campaign& campaign, const std::vector<SiteModel>& models, const std::vector<double>& median,
                   double& q0, FitProblem& problem, std::vector<double>& omega, std::vector<double>& predictedS,
-                  std::vector<ephemeris::ElementsSite>& sites, bool linearised, Solution& solution) {
+                  Linearisation& at, bool linearised, Solution& solution) {
     // The shift is nearly linear in q: each step gains several digits, and 30 leave room for a far start.
     constexpr int MostSteps = 30;
     for (int step = 0; step < MostSteps; ++step) {
-        if (step > 0 || !linearised) LineariseExact(campaign, models, median, q0, problem, omega, predictedS, sites);
+        if (step > 0 || !linearised) LineariseExact(campaign, models, median, q0, problem, omega, predictedS, at);
         solution = Solve(problem, omega);
         if (!solution.determined || !std::isfinite(solution.q)) return false;
-        const bool done = std::fabs(solution.q - q0) < ConvergedQ;
-        if (done) return true;
+        if (StillLinear(at, solution.q)) return true;
         q0 = solution.q;
     }
-    LineariseExact(campaign, models, median, q0, problem, omega, predictedS, sites);
+    LineariseExact(campaign, models, median, q0, problem, omega, predictedS, at);
     solution = Solve(problem, omega);
     return solution.determined && std::isfinite(solution.q);
 }

@@ -2,6 +2,7 @@
 // Copyright the limbtimer and chordspan authors
 #pragma once
 
+#include <limits>
 #include <vector>
 
 #include "Campaign.h"
@@ -10,16 +11,25 @@
 
 namespace campaign {
 
+// What one linearisation leaves for the next: the sites as the elements see them (filled by the first when
+// the sites are at most half as many as the timings, empty otherwise), the q it was made at (NaN before the
+// first), and the curvature of the predictions in q that the last two showed: the largest change of a row's
+// lever between them over the change of q, s per unit q squared (NaN until two were made at different q).
+struct Linearisation {
+    std::vector<ephemeris::ElementsSite> sites;
+    double q = std::numeric_limits<double>::quiet_NaN();
+    double curvature = std::numeric_limits<double>::quiet_NaN();
+};
+
 // Linearises the exact model at q0 for the linear machinery, each timing by its transit's model: each row's
 // lever g = dP/dq and its time y = t - (S(q0) - q0 g), S the timing's distance from the geocentric contact
-// (clock times folded around their contact's median, median being per ContactIndex), so that the fitted reference of a category is its geocentric time plus a free offset and
-// q g stands for S(q) to first order. A timing its site does not see weighs 0 (row and omega). predictedS gets
-// each timing's P(q0) (seconds after midnight, or the duration), NaN where unseen. sites keeps the sites as
-// the elements see them, one per run of timings at one place, for the next linearisation: the first fills it
-// when the sites are at most half as many as the timings, and leaves it empty otherwise.
+// (clock times folded around their contact's median, median being per ContactIndex), so that the fitted
+// reference of a category is its geocentric time plus a free offset and q g stands for S(q) to first order.
+// A timing its site does not see weighs 0 (row and omega). predictedS gets each timing's P(q0) (seconds after
+// midnight, or the duration), NaN where unseen. at is the linearisation before, and becomes this one.
 void LineariseExact(const Campaign& campaign, const std::vector<SiteModel>& models, const std::vector<double>& median,
                     double q0, FitProblem& problem, std::vector<double>& omega, std::vector<double>& predictedS,
-                    std::vector<ephemeris::ElementsSite>& sites);
+                    Linearisation& at);
 
 // A timing this far from the rest of its contact, against its own prediction, is a slip (an hour, a contact,
 // a sign), not an observation: it is left out before the first solution, which it could throw far off.
@@ -37,12 +47,19 @@ inline constexpr double ConvergedQ = 1e-10;
 // How well the exact model's times are known: the elements meet the ephemeris's own solver to 0.00016 s.
 inline constexpr double ExactResolutionS = 1e-4;
 
+// A linearisation serves a q this close to its own: what the lever leaves out there, half the curvature
+// times the move squared (the curvature taken four times, for it is measured over a finite step), stays
+// below LinearS, a hundredth of what the model resolves. It also serves when q moved by less than
+// ConvergedQ.
+inline constexpr double LinearS = 1e-6;
+bool StillLinear(const Linearisation& at, double q);
+
 // Gauss-Newton from q0: linearise (unless linearised says the problem already is, at q0), solve the rows with
-// omega > 0, and again at the new q until q moves by less than ConvergedQ (at most 30 steps). The solution is
-// the last one's; q0 ends as the q of the last linearisation. false when a step cannot determine q or q runs
-// off (not finite).
+// omega > 0, and again at the new q until the linearisation is StillLinear there (at most 30 steps). The
+// solution is the last one's; q0 ends as the q of the last linearisation. false when a step cannot determine
+// q or q runs off (not finite).
 bool IterateExact(const Campaign& campaign, const std::vector<SiteModel>& models, const std::vector<double>& median,
                   double& q0, FitProblem& problem, std::vector<double>& omega, std::vector<double>& predictedS,
-                  std::vector<ephemeris::ElementsSite>& sites, bool linearised, Solution& solution);
+                  Linearisation& at, bool linearised, Solution& solution);
 
 }  // namespace campaign

@@ -116,12 +116,12 @@ FitResult FitCampaign(const Campaign& campaign, const std::vector<SiteModel>& mo
     double q0 = result.auGiven ? problem.fixedQ : 1.0;
     if (exact) problem.resolutionS = ExactResolutionS;
     std::vector<double> predicted;
-    std::vector<ephemeris::ElementsSite> sites;
+    Linearisation at;
     if (exact) {
-        LineariseExact(campaign, models, median, q0, problem, omega, predicted, sites);
+        LineariseExact(campaign, models, median, q0, problem, omega, predicted, at);
         if (!options.keepAll) ScreenGross(problem, q0, omega, leftOut);
         // The screen only lays rows aside: the problem stays linearised at q0.
-        if (!IterateExact(campaign, models, median, q0, problem, omega, predicted, sites, true, solution)) solution.determined = false;
+        if (!IterateExact(campaign, models, median, q0, problem, omega, predicted, at, true, solution)) solution.determined = false;
     } else {
         solution = Solve(problem, omega);
     }
@@ -136,9 +136,9 @@ FitResult FitCampaign(const Campaign& campaign, const std::vector<SiteModel>& mo
     for (std::size_t i = 0; i < rows.size(); ++i) rejected[i] |= leftOut[i];
     // The rejection moved q off the linearisation: linearise again there, the rejected rows staying out, so that
     // the residuals and predictions are those of the fitted AU.
-    if (exact && !(std::fabs(solution.q - q0) < ConvergedQ)) {
+    if (exact && !StillLinear(at, solution.q)) {
         q0 = solution.q;
-        if (!IterateExact(campaign, models, median, q0, problem, omega, predicted, sites, false, solution)) {
+        if (!IterateExact(campaign, models, median, q0, problem, omega, predicted, at, false, solution)) {
             unfitted(NoFit::SitesAlike);
             return result;
         }
@@ -200,7 +200,8 @@ FitResult FitCampaign(const Campaign& campaign, const std::vector<SiteModel>& mo
         TimingFit& fit = result.timings[i];
         fit.oMinusCS = ResidualFor(solution, row, row.category, row.g);
         fit.leverS = row.g;
-        if (exact) fit.predictedS = predicted[i];
+        // The prediction at the fitted q, from the linearisation's within LinearS.
+        if (exact) fit.predictedS = predicted[i] + (solution.q - q0) * row.g;
         fit.used = omega[i] > 0.0;
         result.used += fit.used;
         result.rejected += rejected[i] != 0;

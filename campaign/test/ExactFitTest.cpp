@@ -168,13 +168,13 @@ TEST(LineariseExact, PiecesGiveEachTimingItsOwnPrediction) {
         for (std::size_t i = 0; i < campaign.timings.size(); ++i) problem.rows[i].clock = campaign.timings[i].end == 0;
         std::vector<double> omega(campaign.timings.size(), 1.0), predicted;
         const std::vector<double> median = {20000.0 + 4000.0, 20000.0 + 8000.0, 20000.0 + 12000.0, 20000.0 + 16000.0};
-        std::vector<ephemeris::ElementsSite> sites;
+        Linearisation at;
         const double q = 1.01;
-        LineariseExact(campaign, models, median, q, problem, omega, predicted, sites);
-        EXPECT_EQ(sites.empty(), longestRun == 1);
+        LineariseExact(campaign, models, median, q, problem, omega, predicted, at);
+        EXPECT_EQ(at.sites.empty(), longestRun == 1);
         // A second linearisation from the sites kept gives the same rows.
         std::vector<Row> first = problem.rows;
-        LineariseExact(campaign, models, median, q, problem, omega, predicted, sites);
+        LineariseExact(campaign, models, median, q, problem, omega, predicted, at);
         std::size_t seen = 0;
         for (std::size_t i = 0; i < campaign.timings.size(); ++i) {
             const Timing& t = campaign.timings[i];
@@ -191,5 +191,47 @@ TEST(LineariseExact, PiecesGiveEachTimingItsOwnPrediction) {
             EXPECT_EQ(problem.rows[i].y, first[i].y) << "timing " << i;
         }
         EXPECT_GT(seen, campaign.timings.size() / 2);
+    }
+}
+
+TEST(FitCampaign, ExactModelFromAFarStartEndsAtItsOwnPredictions) {
+    // Timings predicted at an AU 1.5 % above the reference: Gauss-Newton walks from q = 1, and stops once its
+    // linearisation is good to a microsecond at the fitted q. The AU is the one they were made with, and each
+    // timing's prediction is the model's own at the fitted AU, not at the last linearisation's.
+    ephemeris::Transit transit;
+    ASSERT_TRUE(ephemeris::FindTransit(ephemeris::Planet::Venus, 2004, 6, 8, ephemeris::EphemerisOptions{}, transit));
+    const SiteModel model = ExactModel(transit);
+    const double trueQ = 1.0 / 1.015;
+    Campaign campaign;
+    campaign.files.push_back("far.csv");
+    for (double latitude = -50.0; latitude <= 70.0; latitude += 10.0) {
+        for (double longitude = -20.0; longitude <= 140.0; longitude += 10.0) {
+            const ephemeris::ElementsSite site = ephemeris::ElementsSiteOf(latitude, longitude, 0.0);
+            for (int c = 1; c <= 4; ++c) {
+                double predicted = 0.0, shift = 0.0, perQ = 0.0;
+                if (!PredictTiming(model, c, 0, site, trueQ, predicted, shift, perQ)) continue;
+                Timing t;
+                t.observer = static_cast<int>(campaign.observers.size());
+                t.latitudeDegrees = latitude, t.longitudeDegrees = longitude;
+                t.start = static_cast<std::int8_t>(c);
+                t.seconds = predicted;
+                t.line = static_cast<long>(campaign.timings.size()) + 2;
+                campaign.timings.push_back(t);
+                campaign.observers.push_back("o" + std::to_string(t.observer));
+            }
+        }
+    }
+    FitOptions options;
+    options.resamples = 0;
+    FitState state;
+    const FitResult fit = FitCampaign(campaign, {model}, options, state);
+    ASSERT_TRUE(fit.fitted);
+    EXPECT_NEAR(fit.q / trueQ - 1.0, 0.0, 1e-7);
+    for (std::size_t i = 0; i < campaign.timings.size(); ++i) {
+        const Timing& t = campaign.timings[i];
+        double predicted = 0.0, shift = 0.0, perQ = 0.0;
+        ASSERT_TRUE(PredictTiming(model, t.start, 0, ephemeris::ElementsSiteOf(t.latitudeDegrees, t.longitudeDegrees, 0.0), fit.q,
+                                  predicted, shift, perQ));
+        EXPECT_NEAR(fit.timings[i].predictedS, predicted, 1e-4) << i;
     }
 }
