@@ -12,12 +12,48 @@
 namespace campaign {
 namespace {
 
+// The digits of value, at least width of them, as "%0*lld" writes a number that is not negative: a million
+// timings' times are written, and a format parsed for each costs more than the rest of the line.
+void AppendDigits(std::string& text, long long value, std::size_t width) {
+    char digits[24];
+    std::size_t count = 0;
+    do {
+        digits[count++] = static_cast<char>('0' + value % 10);
+        value /= 10;
+    } while (value > 0);
+    for (; count < width; ++count) digits[count] = '0';
+    while (count > 0) text += digits[--count];
+}
+
+// "hh:mm:ss" of a whole number of seconds that is not negative, the hours not taken modulo 24.
+void AppendClock(std::string& text, long long second) {
+    AppendDigits(text, second / 3600, 2);
+    text += ':';
+    AppendDigits(text, second / 60 % 60, 2);
+    text += ':';
+    AppendDigits(text, second % 60, 2);
+}
+
+// "1769-06-02", the year of four digits or more.
+std::string DateOf(int year, int month, int day) {
+    if (year < 0) {
+        char buffer[32];
+        std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02d", year, month, day);
+        return buffer;
+    }
+    std::string text;
+    AppendDigits(text, year, 4);
+    text += '-';
+    AppendDigits(text, month, 2);
+    text += '-';
+    AppendDigits(text, day, 2);
+    return text;
+}
+
 // "1769-06-02" of the day beginning at a UT JD (its noon is far from any rounding).
 std::string DateText(double midnightJd) {
     const ephemeris::CalendarTime date = ephemeris::CalendarFromJd(midnightJd + 0.5);
-    char buffer[32];
-    std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02d", date.year, date.month, date.day);
-    return buffer;
+    return DateOf(date.year, date.month, date.day);
 }
 
 }  // namespace
@@ -75,29 +111,36 @@ std::string FormatUt(double seconds) {
 
 std::string FormatUtMs(double seconds) {
     const auto ms = static_cast<long long>(std::llround(seconds * 1000.0));
+    if (ms >= 0) {
+        std::string text;
+        AppendClock(text, ms / 1000);
+        text += '.';
+        AppendDigits(text, ms % 1000, 3);
+        return text;
+    }
     char buffer[64];
     std::snprintf(buffer, sizeof buffer, "%02lld:%02lld:%02lld.%03lld", ms / 3600000, ms / 60000 % 60, ms / 1000 % 60, ms % 1000);
     return buffer;
 }
 
 std::string WrittenTimeText(const Timing& t) {
-    const long long ms = t.writtenMs;
-    char buffer[64];
-    if (t.writtenDecimals < 0) {
-        std::snprintf(buffer, sizeof buffer, "%02lld:%02lld", ms / 3600000, ms / 60000 % 60);
-        return buffer;
-    }
+    // The reader writes no time before the start of its day.
+    const long long ms = std::max<long long>(t.writtenMs, 0);
     long long scale = 1;
     for (int k = 0; k < t.writtenDecimals; ++k) scale *= 10;
+    std::string text;
+    if (t.writtenDecimals < 0) {
+        AppendDigits(text, ms / 3600000, 2);
+        text += ':';
+        AppendDigits(text, ms / 60000 % 60, 2);
+        return text;
+    }
     // In units of the last written decimal: 7 29 15.25 is 2 695 525 hundredths.
     const long long units = (ms * scale + 500) / 1000;
-    const long long second = units / scale;
-    std::snprintf(buffer, sizeof buffer, "%02lld:%02lld:%02lld", second / 3600, second / 60 % 60, second % 60);
-    std::string text = buffer;
+    AppendClock(text, units / scale);
     if (t.writtenDecimals > 0) {
-        const std::string fraction = std::to_string(units % scale + scale);  // "1" and the digits, leading zeros kept
         text += '.';
-        text.append(fraction, 1, std::string::npos);
+        AppendDigits(text, units % scale, static_cast<std::size_t>(t.writtenDecimals));
     }
     return text;
 }
@@ -109,9 +152,7 @@ std::string WrittenDateText(const Timing& t) {
 
 std::string UtDateText(const Timing& t) {
     if (t.year == 0) return {};
-    char buffer[32];
-    std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02d", t.year, t.month, t.day);
-    return buffer;
+    return DateOf(t.year, t.month, t.day);
 }
 
 std::string Signed(double value, int decimals) {

@@ -8,7 +8,10 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <limits>
 #include <string>
+#include <system_error>
+#include <thread>
 #include <vector>
 
 #include "Format.h"
@@ -77,6 +80,9 @@ constexpr std::size_t TimingsPerPiece = 1024;
 // deep, a comma before all but the first of the list.
 void AppendTimings(std::string& text, const Campaign& campaign, const FitResult& result, const TimingTexts& texts,
                    std::size_t begin, std::size_t end) {
+    // A site's timings follow each other: its coordinates are written once for them.
+    double latitude = std::numeric_limits<double>::quiet_NaN(), longitude = latitude;
+    std::string coordinates;
     for (std::size_t i = begin; i < end; ++i) {
         const Timing& t = campaign.timings[i];
         const TimingFit& fit = result.timings[i];
@@ -98,10 +104,14 @@ void AppendTimings(std::string& text, const Campaign& campaign, const FitResult&
         text += texts.observers[static_cast<std::size_t>(t.observer)];
         text += ",\n      \"site\": ";
         text += texts.sites[static_cast<std::size_t>(t.site)];
-        text += ",\n      \"latitude\": ";
-        AppendNumber(text, t.latitudeDegrees);
-        text += ",\n      \"longitude\": ";
-        AppendNumber(text, t.longitudeDegrees);
+        if (!(t.latitudeDegrees == latitude && t.longitudeDegrees == longitude)) {
+            latitude = t.latitudeDegrees, longitude = t.longitudeDegrees;
+            coordinates = ",\n      \"latitude\": ";
+            AppendNumber(coordinates, latitude);
+            coordinates += ",\n      \"longitude\": ";
+            AppendNumber(coordinates, longitude);
+        }
+        text += coordinates;
         text += ",\n      \"contact\": \"";
         text += ContactName(t.start, t.end);
         if (texts.transitDates != nullptr) {
@@ -254,13 +264,23 @@ void WriteJsonReport(const Reduction& reduction, std::ostream& out) {
     std::vector<std::string> transitDates;
     for (const TransitChoice& c : reduction.transits) transitDates.push_back(c.date);
     const TimingTexts texts{fileTexts, observerTexts, siteTexts, exact, several ? &transitDates : nullptr};
-    // Blocks of timings, each cut into one piece per thread; the pieces are written in order.
+    // Blocks of timings, each cut into one piece per thread; the pieces are written in order, each block while
+    // the next is laid out (writing half a gigabyte is work of its own).
     const std::size_t count = campaign.timings.size();
-    std::vector<std::string> pieces(PieceThreads());
+    std::vector<std::string> pieces(PieceThreads()), written(pieces.size());
     const std::size_t block = pieces.size() * TimingsPerPiece;
     out << text;
     text.clear();
+    auto write = [&] {
+        for (const std::string& piece : written) out << piece;
+    };
     for (std::size_t first = 0; first < count; first += block) {
+        // The library reports a thread it cannot start by throwing: the block is then written here, after.
+        std::jthread writer;  // joined however the block ends
+        try {
+            writer = std::jthread(write);
+        } catch (const std::system_error&) {
+        }
         ForEachPiece(pieces.size(), 1, [&](std::size_t begin, std::size_t end) {
             for (std::size_t p = begin; p < end; ++p) {
                 pieces[p].clear();
@@ -268,8 +288,11 @@ void WriteJsonReport(const Reduction& reduction, std::ostream& out) {
                 AppendTimings(pieces[p], campaign, result, texts, from, std::min(count, from + TimingsPerPiece));
             }
         });
-        for (const std::string& piece : pieces) out << piece;
+        if (writer.joinable()) writer.join();
+        else write();
+        std::swap(pieces, written);
     }
+    write();
     text += campaign.timings.empty() ? "]\n}\n" : "\n  ]\n}\n";
     out << text;
 }

@@ -234,3 +234,13 @@ TEST(FormatUt, TenthsOfTheDayAsTheFormatWritesThem) {
     };
     for (const auto& [seconds, text] : cases) EXPECT_EQ(FormatUt(seconds), text) << seconds;
 }
+
+TEST(FormatUtMs, MillisecondsAsTheFormatWritesThem) {
+    // Expected: printf's "%02lld:%02lld:%02lld.%03lld" of the rounded milliseconds, worked by hand: the hours
+    // are not taken modulo 24 and may take three digits; a negative time keeps printf's minus signs.
+    const std::pair<double, const char*> cases[] = {
+        {0.0, "00:00:00.000"},   {0.0005, "00:00:00.001"},  {5.04, "00:00:05.040"},       {19312.3456, "05:21:52.346"},
+        {86399.9996, "24:00:00.000"}, {90061.007, "25:01:01.007"}, {360000.5, "100:00:00.500"}, {-1.5, "00:00:-1.-500"},
+    };
+    for (const auto& [seconds, text] : cases) EXPECT_EQ(FormatUtMs(seconds), text) << seconds;
+}
