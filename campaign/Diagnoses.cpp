@@ -10,6 +10,7 @@
 #include <span>
 
 #include "Fit.h"
+#include "Pieces.h"
 #include "Robust.h"
 #include "Transit.h"
 #include "WeightedFit.h"
@@ -263,20 +264,24 @@ std::vector<float> SunAltitudes(const Campaign& campaign, const std::vector<Tran
         }
     }
     std::vector<float> altitudes(campaign.timings.size(), 90.0F);
-    for (std::size_t i = 0; i < campaign.timings.size(); ++i) {
-        const Timing& t = campaign.timings[i];
-        const auto k = static_cast<std::size_t>(t.transit);
-        const ephemeris::Transit& transit = transits[k].transit;
-        double lowest = 90.0;
-        for (const int contact : {t.start, t.end}) {
-            if (contact == 0 || !transit.contactHappens[contact - 1]) continue;
-            const double reference = transit.contactJdUt[contact - 1];
-            const double jd = t.end == 0 ? JdOf(t, t.seconds, reference) : reference;
-            const ephemeris::SubsolarPoint& point = points[k * ephemeris::ContactCount + static_cast<std::size_t>(contact - 1)];
-            lowest = std::fmin(lowest, ephemeris::SunAltitudeFrom(point, jd, t.latitudeDegrees, t.longitudeDegrees));
+    // Each timing's altitude is its own: a million are worked in pieces.
+    constexpr std::size_t TimingsPerPiece = 1 << 16;
+    ForEachPiece(campaign.timings.size(), TimingsPerPiece, [&](std::size_t begin, std::size_t end) {
+        for (std::size_t i = begin; i < end; ++i) {
+            const Timing& t = campaign.timings[i];
+            const auto k = static_cast<std::size_t>(t.transit);
+            const ephemeris::Transit& transit = transits[k].transit;
+            double lowest = 90.0;
+            for (const int contact : {t.start, t.end}) {
+                if (contact == 0 || !transit.contactHappens[contact - 1]) continue;
+                const double reference = transit.contactJdUt[contact - 1];
+                const double jd = t.end == 0 ? JdOf(t, t.seconds, reference) : reference;
+                const ephemeris::SubsolarPoint& point = points[k * ephemeris::ContactCount + static_cast<std::size_t>(contact - 1)];
+                lowest = std::fmin(lowest, ephemeris::SunAltitudeFrom(point, jd, t.latitudeDegrees, t.longitudeDegrees));
+            }
+            altitudes[i] = static_cast<float>(lowest);
         }
-        altitudes[i] = static_cast<float>(lowest);
-    }
+    });
     return altitudes;
 }
 

@@ -73,15 +73,17 @@ FitResult FitCampaign(const Campaign& campaign, const std::vector<SiteModel>& mo
     std::vector<Row>& rows = problem.rows;
     rows.resize(count);
     Vector3 site{};
+    // The exact model's levers come from its linearisation: the linear ones are not worked out for it.
+    const bool exact = models.front().kind == SiteModelKind::Exact;
     for (std::size_t i = 0; i < count; ++i) {
         const Timing& t = campaign.timings[i];
         // Rows of one site follow each other: its vector is computed once.
-        if (i == 0 || t.latitudeDegrees != campaign.timings[i - 1].latitudeDegrees ||
-            t.longitudeDegrees != campaign.timings[i - 1].longitudeDegrees) {
+        if (!exact && (i == 0 || t.latitudeDegrees != campaign.timings[i - 1].latitudeDegrees ||
+                       t.longitudeDegrees != campaign.timings[i - 1].longitudeDegrees)) {
             site = SiteVectorOf(t.latitudeDegrees, t.longitudeDegrees);
         }
         const SiteModel& model = models[static_cast<std::size_t>(t.transit)];
-        Row row{t.seconds, SiteLever(model, t.start, t.end, site), 1.0 / (t.sigmaS * t.sigmaS + FloorSigmaS * FloorSigmaS),
+        Row row{t.seconds, exact ? 0.0 : SiteLever(model, t.start, t.end, site), 1.0 / (t.sigmaS * t.sigmaS + FloorSigmaS * FloorSigmaS),
                 t.observer, static_cast<std::int16_t>(categoryOf(t)), t.end == 0};
         if (row.clock) row.y = Fold(t.seconds, median[ContactIndex(t)]);
         if (t.duplicate || t.copiedFrom >= 0 || !t.use) row.w = 0.0;
@@ -112,7 +114,6 @@ FitResult FitCampaign(const Campaign& campaign, const std::vector<SiteModel>& mo
     }
     Solution& solution = state.solution;
     // The exact model starts from the reference AU, which every campaign lies within a few per cent of.
-    const bool exact = models.front().kind == SiteModelKind::Exact;
     double q0 = result.auGiven ? problem.fixedQ : 1.0;
     if (exact) problem.resolutionS = ExactResolutionS;
     std::vector<double> predicted;

@@ -6,6 +6,8 @@
 #include <tuple>
 #include <vector>
 
+#include "Pieces.h"
+
 namespace campaign {
 
 void MarkDuplicates(Campaign& campaign) {
@@ -24,7 +26,7 @@ void MarkDuplicates(Campaign& campaign) {
         if (t.use) keys.push_back({t.observer, t.start, t.end, t.seconds, i});
     }
     auto tied = [](const Key& k) { return std::tie(k.observer, k.start, k.end, k.seconds, k.index); };
-    std::sort(keys.begin(), keys.end(), [&](const Key& a, const Key& b) { return tied(a) < tied(b); });
+    SortInPieces(keys, [&](const Key& a, const Key& b) { return tied(a) < tied(b); });
     for (std::size_t k = 0; k < keys.size(); ++k) {
         const Key& key = keys[k];
         const bool repeat = k > 0 && std::tie(key.observer, key.start, key.end, key.seconds) ==
@@ -45,7 +47,7 @@ void MarkDuplicates(Campaign& campaign) {
         if (!t.duplicate && t.use) places.push_back({t.latitudeDegrees, t.longitudeDegrees, t.seconds, t.start, t.end, t.transit, i});
     }
     auto at = [](const Place& p) { return std::tie(p.transit, p.latitude, p.longitude, p.start, p.end, p.seconds); };
-    std::sort(places.begin(), places.end(), [&](const Place& a, const Place& b) {
+    SortInPieces(places, [&](const Place& a, const Place& b) {
         return std::tie(a.transit, a.latitude, a.longitude, a.start, a.end, a.seconds, a.index) <
                std::tie(b.transit, b.latitude, b.longitude, b.start, b.end, b.seconds, b.index);
     });

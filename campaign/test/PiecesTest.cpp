@@ -8,6 +8,7 @@
 #include <atomic>
 #include <cstddef>
 #include <stdexcept>
+#include <utility>
 #include <vector>
 
 using namespace campaign;
@@ -47,4 +48,17 @@ TEST(ForEachPiece, FailureInAPieceReachesTheCaller) {
                               }),
                  std::out_of_range);
     EXPECT_EQ(done.load(), static_cast<int>(PieceThreads()) - 1);
+}
+
+TEST(SortInPieces, GivesTheOrderOfOneSort) {
+    // Enough values for a piece per processor, few distinct keys so that the index decides most ties, and
+    // sizes that do not divide evenly: the merged pieces are the one sort's order.
+    for (const std::size_t count : {std::size_t{0}, std::size_t{5}, std::size_t{300001}}) {
+        std::vector<std::pair<int, std::size_t>> values(count);
+        for (std::size_t i = 0; i < count; ++i) values[i] = {static_cast<int>((i * 7919) % 13), i};
+        std::vector<std::pair<int, std::size_t>> expected = values;
+        std::sort(expected.begin(), expected.end());
+        SortInPieces(values, [](const auto& a, const auto& b) { return a < b; });
+        EXPECT_EQ(values, expected) << count;
+    }
 }
