@@ -65,9 +65,13 @@ void LineariseExact(const Campaign& campaign, const std::vector<SiteModel>& mode
             }
             run += next;
             double predicted = 0.0, shift = 0.0, perQ = 0.0;
-            if (!PredictTiming(models[static_cast<std::size_t>(t.transit)], t.start, t.end, site, q0, predicted, shift, perQ)) {
+            // A clock time's shift at q0 as the linearisation before has it, to start the search from: its row
+            // holds y = t - (S - q g), exact at that q and good to the curvature at q0.
+            const double time = row.clock ? Fold(t.seconds, median[ContactIndex(t)]) : t.seconds;
+            const double from = before && row.clock && row.g != 0.0 ? time - row.y + q0 * row.g : std::numeric_limits<double>::quiet_NaN();
+            if (!PredictTiming(models[static_cast<std::size_t>(t.transit)], t.start, t.end, site, q0, predicted, shift, perQ, from)) {
                 row.g = 0.0;
-                row.y = row.clock ? Fold(t.seconds, median[ContactIndex(t)]) : t.seconds;
+                row.y = time;
                 row.w = 0.0;
                 omega[i] = 0.0;
                 continue;
@@ -78,7 +82,7 @@ void LineariseExact(const Campaign& campaign, const std::vector<SiteModel>& mode
             row.g = perQ;
             // What the lever does not carry of the shift at q0: the model's curvature, a few seconds at most.
             const double remainder = shift - q0 * perQ;
-            row.y = (row.clock ? Fold(t.seconds, median[ContactIndex(t)]) : t.seconds) - remainder;
+            row.y = time - remainder;
         }
         const std::scoped_lock lock(changeLock);
         change = std::max(change, largest);

@@ -47,14 +47,16 @@ double SiteLever(const SiteModel& model, int start, int end, const Vector3& v) {
 }
 
 bool PredictTiming(const SiteModel& model, int start, int end, const ephemeris::ElementsSite& site, double q,
-                   double& predictedS, double& shiftS, double& perQS) {
+                   double& predictedS, double& shiftS, double& perQS, double fromShiftS) {
     const ephemeris::BesselianElements& elements = model.elements;
     double jd[2] = {0.0, 0.0}, perQ[2] = {0.0, 0.0}, shift[2] = {0.0, 0.0};
     const int contacts[2] = {start, end};
     for (int k = 0; k < (end == 0 ? 1 : 2); ++k) {
         const int c = contacts[k];
         if (c < 1 || c > ephemeris::ContactCount || !elements.contactHappens[c - 1] ||
-            !ephemeris::PredictContact(elements, c, site, q, jd[k], perQ[k])) {
+            !ephemeris::PredictContact(elements, c, site, q, jd[k], perQ[k],
+                                       end == 0 ? elements.contactJdUt[c - 1] + fromShiftS / kit::SecondsPerDayDouble
+                                                : std::numeric_limits<double>::quiet_NaN())) {
             return false;
         }
         // Differences of nearby dates are exact in double: the shift keeps the microseconds a JD rounds away.

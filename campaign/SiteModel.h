@@ -2,6 +2,8 @@
 // Copyright the limbtimer and chordspan authors
 #pragma once
 
+#include <limits>
+
 #include "Ephemeris.h"
 #include "Reduction.h"
 #include "Units.h"
@@ -28,9 +30,11 @@ struct SiteModel {
 // The model of a timing at a WGS84 site (see ephemeris::ElementsSiteOf) at scale q. Exact model only.
 // A clock time of contact start (end = 0): predictedS in UT seconds after midnight and shiftS = its distance
 // from the contact at the Earth's centre (q = 0), s; a duration: both in seconds. perQS = d(predictedS)/dq, s.
-// false when the site does not see a contact of the timing.
+// false when the site does not see a contact of the timing. A clock time's search starts fromShiftS after the
+// geocentric contact where that is finite (its shift predicted before, carried to q along its lever).
 bool PredictTiming(const SiteModel& model, int start, int end, const ephemeris::ElementsSite& site, double q,
-                   double& predictedS, double& shiftS, double& perQS);
+                   double& predictedS, double& shiftS, double& perQS,
+                   double fromShiftS = std::numeric_limits<double>::quiet_NaN());
 
 // The linear model of the 8 June 2004 table, from reduction, in seconds.
 SiteModel TableSiteModel();

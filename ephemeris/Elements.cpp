@@ -205,13 +205,14 @@ bool PredictContact(const BesselianElements& e, int contact, double latitudeDegr
 }
 
 bool PredictContact(const BesselianElements& e, int contact, const ElementsSite& site, double q, double& jdUt,
-                    double& jdUtPerQ) {
+                    double& jdUtPerQ, double fromJdUt) {
     if (contact < 1 || contact > ContactCount) return false;
     const double rhoCos = site.rhoCos, rhoSin = site.rhoSin, lambda = site.lambda;
     const bool outer = contact == 1 || contact == 4, ingress = contact <= 2;
     const double middle = (e.startJdUt + e.endJdUt) / 2.0, half = (e.endJdUt - e.startJdUt) / 2.0;
     // From the geocentric contact, or from greatest transit where the centre sees none (a grazing transit).
     double tau = (e.contactHappens[contact - 1] ? e.contactJdUt[contact - 1] : e.greatestJdUt) - middle;
+    if (std::fabs(fromJdUt - middle) <= half) tau = fromJdUt - middle;
     const Cone cone = ConeOf(e, outer);
     for (int step = 0; step < MaxSteps; ++step) {
         if (!(std::fabs(tau) <= half)) return false;

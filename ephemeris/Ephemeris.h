@@ -2,6 +2,7 @@
 // Copyright the limbtimer and chordspan authors
 #pragma once
 
+#include <limits>
 #include <optional>
 #include <vector>
 
@@ -180,9 +181,11 @@ struct ElementsSite {
 
 ElementsSite ElementsSiteOf(double latitudeDegrees, double longitudeEastDegrees, double heightMetres);
 
-// PredictContact at a site made by ElementsSiteOf.
+// PredictContact at a site made by ElementsSiteOf. The search starts from fromJdUt where that is finite and
+// within the elements' span (a prediction made before at a q nearby needs one step or two instead of three or
+// four), else from the geocentric contact.
 bool PredictContact(const BesselianElements& elements, int contact, const ElementsSite& site, double q, double& jdUt,
-                    double& jdUtPerQ);
+                    double& jdUtPerQ, double fromJdUt = std::numeric_limits<double>::quiet_NaN());
 
 // The planet on the Sun's disc (Disc.cpp)
 

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+
 #include <array>
 #include <chrono>
 #include <cmath>
@@ -157,4 +159,27 @@ TEST(PredictContact, CostsAboutAMicrosecond) {
     EXPECT_GT(sum, 0.0);
     EXPECT_LT(seconds / count, 100e-6);
     std::printf("PredictContact: %.3f microseconds each\n", seconds / count * 1e6);
+}
+
+TEST(PredictContact, FindsTheSameContactFromWhereverItStarts) {
+    // Each contact of 2004 at Bochum and Pretoria from the geocentric contact, from itself, from a second and
+    // five minutes away, and from outside the elements' span (where the geocentric start takes over): the
+    // same instant to the 2e-11 day the search ends within.
+    Transit t;
+    ASSERT_TRUE(FindTransit(Planet::Venus, 2004, 6, 8, EphemerisOptions{}, t));
+    BesselianElements e;
+    ASSERT_TRUE(ElementsOf(t, e));
+    for (const auto& [latitude, longitude] : {std::pair{51.43, 7.19}, std::pair{-25.75, 28.23}}) {
+        const ElementsSite site = ElementsSiteOf(latitude, longitude, 100.0);
+        for (int c = 1; c <= ContactCount; ++c) {
+            double jd = 0.0, perQ = 0.0;
+            ASSERT_TRUE(PredictContact(e, c, site, 1.0, jd, perQ));
+            for (const double fromS : {0.0, 1.0, -300.0, 300.0, 86400.0}) {
+                double again = 0.0, againPerQ = 0.0;
+                ASSERT_TRUE(PredictContact(e, c, site, 1.0, again, againPerQ, jd + fromS / 86400.0)) << c << ' ' << fromS;
+                EXPECT_NEAR((again - jd) * 86400.0, 0.0, 2e-6) << c << ' ' << fromS;
+                EXPECT_NEAR(againPerQ / perQ, 1.0, 1e-9) << c << ' ' << fromS;
+            }
+        }
+    }
 }
