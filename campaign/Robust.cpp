@@ -7,8 +7,13 @@
 #include <limits>
 #include <utility>
 
+#include "Pieces.h"
+
 namespace campaign {
 namespace {
+
+// Rows weighed at a time on a thread: fewer are not worth one.
+constexpr std::size_t RowsPerPiece = 1 << 16;
 
 
 // One kind of reweighting: its weight function, when it has settled, and whether the scale follows it.
@@ -28,10 +33,12 @@ Solution Reweight(const FitProblem& problem, const Reweighting& how, const Solut
     const Solution* last = &start;
     std::vector<double> omega(rows.size());
     for (int iteration = 0; iteration < 50; ++iteration) {
-        for (std::size_t i = 0; i < rows.size(); ++i) {
-            robust[i] = how.weightOf(last->residual[i] * std::sqrt(rows[i].w) / scale);
-            omega[i] = rows[i].w * robust[i];
-        }
+        ForEachPiece(rows.size(), RowsPerPiece, [&](std::size_t begin, std::size_t end) {
+            for (std::size_t i = begin; i < end; ++i) {
+                robust[i] = how.weightOf(last->residual[i] * std::sqrt(rows[i].w) / scale);
+                omega[i] = rows[i].w * robust[i];
+            }
+        });
         Solution next = Solve(problem, omega);
         if (!next.determined) break;
         next.weightedResidual = Eigen::VectorXd();
@@ -75,11 +82,14 @@ double TukeyWeight(double z) {
 
 double MadScale(const FitProblem& problem, const std::vector<double>& omega, const Solution& solution) {
     const std::vector<Row>& rows = problem.rows;
-    std::vector<double> z;
-    z.reserve(rows.size());
-    for (std::size_t i = 0; i < rows.size(); ++i) {
-        if (omega[i] > 0.0) z.push_back(std::fabs(solution.residual[i]) * std::sqrt(rows[i].w));
-    }
+    // Every row's scaled residual in pieces, NaN for the rows left out, which are then dropped in order.
+    std::vector<double> z(rows.size());
+    ForEachPiece(rows.size(), RowsPerPiece, [&](std::size_t begin, std::size_t end) {
+        for (std::size_t i = begin; i < end; ++i) {
+            z[i] = omega[i] > 0.0 ? std::fabs(solution.residual[i]) * std::sqrt(rows[i].w) : std::numeric_limits<double>::quiet_NaN();
+        }
+    });
+    z.erase(std::remove_if(z.begin(), z.end(), [](double v) { return std::isnan(v); }), z.end());
     // The scale never falls below the floor every weight assumes (FloorSigmaS, in the units of the most
     // precise timing): timings that agree closer than that, copied or rounded alike, would otherwise make
     // a normal timing an outlier.
