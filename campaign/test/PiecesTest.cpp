@@ -60,5 +60,7 @@ TEST(SortInPieces, GivesTheOrderOfOneSort) {
         std::sort(expected.begin(), expected.end());
         SortInPieces(values, [](const auto& a, const auto& b) { return a < b; });
         EXPECT_EQ(values, expected) << count;
+        SortInPieces(values, [](const auto& a, const auto& b) { return a < b; });  // in order already
+        EXPECT_EQ(values, expected) << count;
     }
 }
