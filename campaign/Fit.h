@@ -48,7 +48,8 @@ struct ContactFit {
 };
 
 struct Resampling {
-    std::string method;           // "bootstrap", "jackknife" or "" when none could be made
+    // "bootstrap", "first-order bootstrap" (its spread worked out, no runs), "jackknife" or "" when none
+    std::string method;
     int runs = 0;                 // resamples or observers left out
     int failed = 0;               // resamples that could not determine the AU
     std::vector<std::pair<int, double>> withoutObserver;  // jackknife: observer, AU in km without it

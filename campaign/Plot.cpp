@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <sstream>
+#include <ostream>
 #include <vector>
 
 #include "Format.h"
@@ -75,7 +75,8 @@ void WritePlotSvg(const Reduction& reduction, kit::Language language, std::ostre
     auto px = [&](double x) { return Left + (x - xLow) / (xHigh - xLow) * plotWidth; };
     auto py = [&](double y) { return Top + (yHigh - std::clamp(y, yLow, yHigh)) / (yHigh - yLow) * plotHeight; };
 
-    std::ostringstream svg;
+    // Straight into the stream: a copy of the whole picture would double the memory of a large campaign.
+    std::ostream& svg = out;
     svg << "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" << Width << "\" height=\"" << Height
         << "\" viewBox=\"0 0 " << Width << ' ' << Height << "\" font-family=\"sans-serif\" font-size=\"13\">\n"
         << "<rect width=\"100%\" height=\"100%\" fill=\"white\"/>\n"
@@ -155,7 +156,6 @@ void WritePlotSvg(const Reduction& reduction, kit::Language language, std::ostre
     svg << "<circle cx=\"" << legendX << "\" cy=\"" << labelY + 20 << "\" r=\"5\" fill=\"none\" stroke=\"#444\" stroke-width=\"2\"/>\n"
         << "<text x=\"" << legendX + 9 << "\" y=\"" << labelY + 24 << "\">" << words.rejected << "</text>\n";
     svg << "</svg>\n";
-    out << svg.str();
 }
 
 }  // namespace campaign

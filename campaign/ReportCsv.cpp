@@ -3,7 +3,7 @@
 #include "Report.h"
 
 #include <cmath>
-#include <sstream>
+#include <ostream>
 #include <string>
 #include <string_view>
 
@@ -34,7 +34,8 @@ std::string PredictedUtField(const Timing& t, const TimingFit& fit) {
 void WriteCsvReport(const Reduction& reduction, std::ostream& out) {
     const Campaign& campaign = reduction.campaign;
     const FitResult& result = reduction.fit;
-    std::ostringstream text;
+    // Row by row into the stream: a copy of the whole table would double the memory of a large campaign.
+    std::ostream& text = out;
     const bool exact = reduction.transits.front().model.kind == SiteModelKind::Exact;
     // Transits reduced together: each timing's transit (its date of greatest transit) last.
     const bool several = reduction.transits.size() > 1;
@@ -59,7 +60,6 @@ void WriteCsvReport(const Reduction& reduction, std::ostream& out) {
         if (several) text << ',' << reduction.transits[static_cast<std::size_t>(t.transit)].date;
         text << '\n';
     }
-    out << text.str();
 }
 
 }  // namespace campaign

@@ -4,7 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
-#include <sstream>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -81,6 +81,7 @@ void WriteAu(const FitResult& result, const TextWords& w, kit::Language language
         if (result.resampling.failed > 0) text << ", " << result.resampling.failed << ' ' << w.notSolved;
         text << ")";
     }
+    else if (result.resampling.method == "first-order bootstrap") text << w.bootstrap << " (" << w.firstOrder << ")";
     else if (result.resampling.method == "jackknife") text << w.jackknife << " (" << result.resampling.runs << ")";
     else text << w.noResampling;
     if (!result.resampling.method.empty()) {
@@ -200,7 +201,8 @@ void WriteTables(const Reduction& reduction, const TextWords& w, kit::Language l
 void WriteTextReport(const Reduction& reduction, kit::Language language, std::ostream& out) {
     const TextWords& w = TextWordsIn(language);
     const FitResult& result = reduction.fit;
-    std::ostringstream text;
+    // Straight into the stream: a copy of the whole report would double the memory of a large campaign.
+    std::ostream& text = out;
     text << TransitsTitle(reduction.transits, language) << '\n';
     text << w.timings << ": " << result.read << ' ' << w.read << ", " << result.used << ' ' << w.used << ", "
          << result.rejected << ' ' << w.rejected;
@@ -211,7 +213,6 @@ void WriteTextReport(const Reduction& reduction, kit::Language language, std::os
     WriteAu(result, w, language, text);
     WriteModel(reduction, w, language, text);
     WriteTables(reduction, w, language, text);
-    out << text.str();
 }
 
 }  // namespace campaign

@@ -9,7 +9,6 @@
 #include <limits>
 #include <numeric>
 
-#include "Pieces.h"
 
 namespace campaign {
 namespace {
@@ -20,8 +19,9 @@ constexpr std::uint64_t Golden64 = 0x9E3779B97F4A7C15ull;
 // Fewer observers than this get a jackknife, more a bootstrap.
 constexpr int BootstrapObservers = 20;
 constexpr int BootstrapChunk = 25;
-// Above this many observers each bootstrap run is solved to first order (the error is of the order of one
-// over the number of observers, relative to the spread); below it exactly.
+// Above this many observers the bootstrap's spread is taken to first order about the full fit (the error is of
+// the order of one over the number of observers, relative to the spread), with no runs; below it each run is
+// drawn and solved exactly.
 constexpr int ExactBootstrapObservers = 2000;
 
 // The resampled units: the observers with a row in the fit.
@@ -30,10 +30,12 @@ struct Units {
     int count = 0;
 };
 
-// What the bootstrap's runs give: q of each run that could determine it, and how many could not.
+// What the bootstrap's runs give: q of each run that could determine it, and how many could not; or, to
+// first order, the spread of q they would have.
 struct Draws {
     std::vector<double> qs;
     int failed = 0;
+    double firstOrderSigma = NaN;
 };
 
 // The bootstrap's draws, one stream from the seed: each 64-bit number of NextRandom gives two, its high half
@@ -43,17 +45,6 @@ struct DrawStream {
     std::uint64_t spare = 0;
     bool haveSpare = false;
 };
-
-// The stream positioned before draw number drawn: splitmix64 steps its state by a constant, so any number of
-// the stream is reached at once.
-DrawStream DrawStreamAt(std::uint64_t seed, std::uint64_t drawn) {
-    DrawStream stream{seed + Golden64 * (drawn / 2)};
-    if (drawn % 2 != 0) {
-        stream.spare = NextRandom(stream.state);
-        stream.haveSpare = true;
-    }
-    return stream;
-}
 
 // The next draw of 0..count-1: 32 random bits scaled, no division, and bias below 2^-32 * count.
 Eigen::Index Draw(DrawStream& stream, std::uint64_t count) {
@@ -68,39 +59,22 @@ Eigen::Index Draw(DrawStream& stream, std::uint64_t count) {
     return static_cast<Eigen::Index>((bits * count) >> 32);
 }
 
-// The bootstrap's runs to first order: each run moves q from the full fit's by the sum of the influences of
-// the units it draws. Run b takes draws b * units on of the one stream, wherever the pieces are cut: the seed
-// repeats the run.
-std::vector<double> FirstOrderDraws(const std::vector<double>& influence, double q, const ResamplingRun& run) {
-    const auto unitCount = static_cast<std::uint64_t>(influence.size());
-    const auto count = static_cast<int>(influence.size());
-    std::vector<double> qs(static_cast<std::size_t>(run.resamples));
-    ForEachPiece(qs.size(), 1, [&](std::size_t begin, std::size_t end) {
-        for (std::size_t b = begin; b < end; ++b) {
-            DrawStream stream = DrawStreamAt(run.seed, b * unitCount);
-            // Four sums, so that the additions need not wait for each other.
-            double shift[4] = {0.0, 0.0, 0.0, 0.0};
-            auto at = [&](std::uint64_t bits) { return influence[static_cast<std::size_t>((bits * unitCount) >> 32)]; };
-            int k = 0;
-            if (stream.haveSpare && k < count) shift[k & 3] += influence[static_cast<std::size_t>(Draw(stream, unitCount))], ++k;
-            // The rest two draws to a number, as Draw takes them, without asking each time which half is next.
-            for (; k + 1 < count; k += 2) {
-                const std::uint64_t bits = NextRandom(stream.state);
-                shift[k & 3] += at(bits >> 32);
-                shift[(k + 1) & 3] += at(bits & 0xFFFFFFFFull);
-            }
-            if (k < count) shift[k & 3] += influence[static_cast<std::size_t>(Draw(stream, unitCount))];
-            qs[b] = q + ((shift[0] + shift[1]) + (shift[2] + shift[3]));
-        }
-    });
-    return qs;
+// The bootstrap's spread of q to first order, with no draws: a run moves q from the full fit's by the sum of
+// the influences of as many units as there are, drawn with replacement, so its variance is as many times the
+// influences' own: the sum of their squares about their mean. Drawn runs would only estimate this, each
+// thousand to some 2 %.
+double FirstOrderSpread(const std::vector<double>& influence) {
+    const double mean = std::accumulate(influence.begin(), influence.end(), 0.0) / static_cast<double>(influence.size());
+    double sum = 0.0;
+    for (const double s : influence) sum += (s - mean) * (s - mean);
+    return std::sqrt(sum);
 }
 
 // Resamples whole observers with replacement. Each run is the weighted fit of the resampled rows; it is solved
 // in the coordinates of the full fit's R factor, where the resample's cross-product matrix is close to the
 // identity, so forming it squares no condition number. Cost: one pass over the rows, then per run the
 // observers times the number of unknowns squared, done as one matrix product per chunk of runs; beyond
-// ExactBootstrapObservers, per run the observers only.
+// ExactBootstrapObservers, the spread the runs would have to first order, with no runs.
 Draws Bootstrap(const FitProblem& problem, const std::vector<double>& omega, const Solution& full, const Units& units,
                 const ResamplingRun& run) {
     Draws result;
@@ -118,7 +92,7 @@ Draws Bootstrap(const FitProblem& problem, const std::vector<double>& omega, con
             influence[static_cast<std::size_t>(unitOf[i])] +=
                 omega[i] * (row.g - means.lever[static_cast<std::size_t>(row.category)]) * full.residual[i] / means.leverNorm;
         }
-        qs = FirstOrderDraws(influence, full.q, run);
+        result.firstOrderSigma = FirstOrderSpread(influence);
         return result;
     }
     const System s = BuildSystem(problem, omega);
@@ -141,7 +115,7 @@ Draws Bootstrap(const FitProblem& problem, const std::vector<double>& omega, con
     }
     const Eigen::MatrixXd r = qr.matrixR().topLeftCorner(rank, rank).triangularView<Eigen::Upper>();
     const auto unitCount = static_cast<std::uint64_t>(units.count);
-    DrawStream stream = DrawStreamAt(run.seed, 0);
+    DrawStream stream{run.seed};
     auto draw = [&]() { return Draw(stream, unitCount); };
     if (units.count > ExactBootstrapObservers) {
         // First order in the resample's departure from the full fit: a run moves q by the sum of its drawn
@@ -157,7 +131,7 @@ Draws Bootstrap(const FitProblem& problem, const std::vector<double>& omega, con
             influence[static_cast<std::size_t>(unitOf[s.active[static_cast<std::size_t>(i)]])] +=
                 along(i) * full.weightedResidual(i);
         }
-        qs = FirstOrderDraws(influence, full.q, run);
+        result.firstOrderSigma = FirstOrderSpread(influence);
         return result;
     }
     Eigen::MatrixXd selected(n, rank);
@@ -264,6 +238,11 @@ void Resample(const FitProblem& problem, const std::vector<double>& omega, const
     result.qSigmaResampled = NaN;
     if (units.count >= BootstrapObservers) {
         const Draws draws = Bootstrap(problem, omega, solution, units, run);
+        if (!std::isnan(draws.firstOrderSigma)) {
+            result.resampling.method = "first-order bootstrap";
+            result.qSigmaResampled = draws.firstOrderSigma;
+            return;
+        }
         result.resampling.failed = draws.failed;
         result.resampling.method = "bootstrap";
         result.resampling.runs = run.resamples;

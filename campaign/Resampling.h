@@ -20,8 +20,9 @@ struct ResamplingRun {
 std::uint64_t NextRandom(std::uint64_t& state);
 
 // The resampled uncertainty of q, by whole observers, into result.resampling and result.qSigmaResampled: a
-// bootstrap from 20 observers on, a jackknife (with the AU without each observer) below; NaN when neither can
-// be made. omega and solution are the fit's.
+// bootstrap from 20 observers on (beyond 2,000 its spread to first order, worked out without runs), a
+// jackknife (with the AU without each observer) below; NaN when neither can be made. omega and solution are
+// the fit's.
 void Resample(const FitProblem& problem, const std::vector<double>& omega, const Solution& solution,
               const ResamplingRun& run, FitResult& result);
 

@@ -25,7 +25,7 @@ const TextWords TextEnglish = {
     "given with --au: each timing against its prediction for that AU",
     "Contact  Reference (UT)    Offset (s)  rms O-C (s)  Timings",
     "Timing                 Observer              Contact  Predicted (UT)    O-C (s)  Flags",
-    "not used (use: no)", "As printed", "UT"};
+    "not used (use: no)", "As printed", "UT", "to first order, no draws"};
 
 const TextWords TextGerman = {
     "Zeiten", "gelesen", "verwendet", "verworfen", "Astronomische Einheit", "Mio. km", "Sonnenparallaxe",
@@ -39,7 +39,7 @@ const TextWords TextGerman = {
     "vorgegeben mit --au: jede Zeit gegen ihre Vorhersage f\xC3\xBCr diese AE",
     "Kontakt  Bezug (UT)       Versatz (s)  rms B-R (s)   Zeiten",
     "Zeit                   Beobachter            Kontakt  Vorhersage (UT)   B-R (s)  Kennzeichen",
-    "nicht verwendet (verwenden: nein)", "Im Original", "UT"};
+    "nicht verwendet (verwenden: nein)", "Im Original", "UT", "in erster Ordnung, ohne Ziehungen"};
 
 const PlotWords PlotEnglish = {
     " timings", "site lever A\xC2\xB7v (s at 1 AU = 149.6 million km)", "time \xE2\x88\x92 contact's reference time (s)",

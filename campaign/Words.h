@@ -43,6 +43,7 @@ struct TextWords {
     const char* notUsed;       // after a count of timings their rows leave out
     const char* asPrinted;     // the title of the column of times as written, when some were not UT
     const char* utTime;        // and of the column of their UT
+    const char* firstOrder;    // after "bootstrap over observers" when its spread was worked out, not drawn
 };
 
 // The fixed words of the picture, in UTF-8.

@@ -69,7 +69,7 @@ int ParseFitCommand(int argc, const char* const* argv, FitCommand& command, std:
     std::string coefficients, transitDate;
     app.add_option("--transit", transitDate,
                    "the transit the timings belong to: any UT date it touches, YYYY-MM-DD (default: the date column, "
-                   "or 2004-06-08)");
+                   "else the one whose predicted contacts the timings match)");
     std::string model;
     app.add_option("--model", model,
                    "exact (the default: each timing against the contact time predicted at its own site from the "
