@@ -27,9 +27,10 @@ const char* const ExpectedColumns =
     "time, or T1 to T4 (or C1 to C4) (German: ort/beobachter, breite, l\xC3\xA4nge, kontakt, zeit); optional: "
     "observer, altitude, sigma, date, time_basis, day, use, note";
 
-std::string Field(const std::vector<std::string>& fields, int at) {
-    return at >= 0 && static_cast<std::size_t>(at) < fields.size() ? fields[static_cast<std::size_t>(at)]
-                                                                      : std::string();
+// The field at a column of the layout; empty when the column is absent or the row ends before it.
+const std::string& Field(const std::vector<std::string>& fields, int at) {
+    static const std::string none;
+    return at >= 0 && static_cast<std::size_t>(at) < fields.size() ? fields[static_cast<std::size_t>(at)] : none;
 }
 
 
@@ -53,6 +54,7 @@ struct RowReader {
     std::ostream& err;
     std::unordered_map<std::string, int> observerIndex;
     std::string timeColumns[4];  // the header's names of the columns T1 to T4, for messages
+    int lastObserver = -1;       // the observer of the row before
 };
 
 void Complain(RowReader& reader, long line, const std::string& what) {
@@ -61,9 +63,13 @@ void Complain(RowReader& reader, long line, const std::string& what) {
 }
 
 int ObserverIndex(RowReader& reader, const std::string& name) {
+    // An observer's rows mostly follow each other: the last one found is asked first.
+    if (reader.lastObserver >= 0 && reader.campaign.observers[static_cast<std::size_t>(reader.lastObserver)] == name) {
+        return reader.lastObserver;
+    }
     const auto [it, added] = reader.observerIndex.try_emplace(name, static_cast<int>(reader.campaign.observers.size()));
     if (added) reader.campaign.observers.push_back(name);
-    return it->second;
+    return reader.lastObserver = it->second;
 }
 
 // The rows of one site follow each other: a name is compared with the last one only, and listed again when
@@ -107,7 +113,7 @@ bool ReadSite(RowReader& reader, const CsvRecord& record, const Layout& layout, 
     }
     if (site.empty()) site = observer;
     std::string why;
-    const std::string latitude = Field(record.fields, layout.at[Latitude]);
+    const std::string& latitude = Field(record.fields, layout.at[Latitude]);
     if (!fields::ParseAngle(latitude, "NS", style, timing.latitudeDegrees, why)) {
         Complain(reader, line, "latitude " + Quoted(latitude) + " " + why);
         return false;
@@ -116,7 +122,7 @@ bool ReadSite(RowReader& reader, const CsvRecord& record, const Layout& layout, 
         Complain(reader, line, "latitude " + Quoted(latitude) + " is outside -90..90");
         return false;
     }
-    const std::string longitude = Field(record.fields, layout.at[Longitude]);
+    const std::string& longitude = Field(record.fields, layout.at[Longitude]);
     if (!fields::ParseAngle(longitude, "EW", style, timing.longitudeDegrees, why)) {
         Complain(reader, line, "longitude " + Quoted(longitude) + " " + why);
         return false;
@@ -153,18 +159,18 @@ bool ReadSite(RowReader& reader, const CsvRecord& record, const Layout& layout, 
                                    "-" + std::to_string(ephemeris::LastCatalogueYear));
         return false;
     }
-    const std::string basis = Field(record.fields, layout.at[Basis]);
+    const std::string& basis = Field(record.fields, layout.at[Basis]);
     if (!ParseTimeBasis(basis, timing.basis)) {
         Complain(reader, line, "time basis " + Quoted(basis) + " is not one of UT, local mean, local apparent, Greenwich mean, "
                                "Greenwich apparent, Paris mean, Paris apparent");
         return false;
     }
-    const std::string dayStart = Field(record.fields, layout.at[Day]);
+    const std::string& dayStart = Field(record.fields, layout.at[Day]);
     if (!ParseDayStart(dayStart, timing.dayStart)) {
         Complain(reader, line, "day " + Quoted(dayStart) + " is neither civil nor astronomical");
         return false;
     }
-    const std::string use = Field(record.fields, layout.at[Use]);
+    const std::string& use = Field(record.fields, layout.at[Use]);
     bool used = true;
     if (!ParseUse(use, used)) {
         Complain(reader, line, "use " + Quoted(use) + " is neither yes nor no (nor ja/nein, y/n, 1/0, true/false)");
@@ -235,7 +241,7 @@ void ReadPerTiming(RowReader& reader, const CsvRecord& record, const Layout& lay
     Timing timing;
     RowCommon common;
     if (!ReadSite(reader, record, layout, style, common, timing)) return;
-    const std::string contact = Field(record.fields, layout.at[Contact]);
+    const std::string& contact = Field(record.fields, layout.at[Contact]);
     int start = 0, end = 0;
     if (!fields::ParseContact(contact, start, end)) {
         Complain(reader, record.line,
@@ -254,7 +260,7 @@ void ReadPerObserver(RowReader& reader, const CsvRecord& record, const Layout& l
     if (!ReadSite(reader, record, layout, style, common, site)) return;
     std::vector<Timing> found;
     for (int contact = 1; contact <= 4; ++contact) {
-        const std::string text = Field(record.fields, layout.at[T1 + contact - 1]);
+        const std::string& text = Field(record.fields, layout.at[T1 + contact - 1]);
         if (fields::Trim(text).empty()) continue;
         Timing timing = site;
         timing.start = static_cast<std::int8_t>(contact);

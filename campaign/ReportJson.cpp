@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <limits>
 #include <string>
+#include <string_view>
 #include <system_error>
 #include <thread>
 #include <vector>
@@ -21,6 +22,8 @@
 
 namespace campaign {
 namespace {
+
+using namespace std::string_view_literals;
 
 template <typename Json = nlohmann::json>
 Json Number(double value) { return std::isfinite(value) ? Json(value) : Json(nullptr); }
@@ -55,7 +58,7 @@ void AppendInteger(std::string& text, long value) {
 // A list of JSON texts as the library lays out an array three levels deep: [] when empty.
 void AppendList(std::string& text, const std::vector<std::string>& items) {
     if (items.empty()) {
-        text += "[]";
+        text += "[]"sv;
         return;
     }
     for (std::size_t k = 0; k < items.size(); ++k) text += (k == 0 ? "[\n        " : ",\n        ") + items[k];
@@ -89,68 +92,68 @@ void AppendTimings(std::string& text, const Campaign& campaign, const FitResult&
         // Texts appended in parts: GCC 12 takes a concatenation of them, inlined here, for an overlapping copy.
         auto quotedOrNull = [&](const std::string& value) {
             if (value.empty()) {
-                text += "null";
+                text += "null"sv;
                 return;
             }
             text += '"';
             text += value;
             text += '"';
         };
-        text += i == 0 ? "\n    {\n      \"file\": " : ",\n    {\n      \"file\": ";
+        text += i == 0 ? "\n    {\n      \"file\": "sv : ",\n    {\n      \"file\": "sv;
         text += texts.files[static_cast<std::size_t>(t.file)];
-        text += ",\n      \"line\": ";
+        text += ",\n      \"line\": "sv;
         AppendInteger(text, t.line);
-        text += ",\n      \"observer\": ";
+        text += ",\n      \"observer\": "sv;
         text += texts.observers[static_cast<std::size_t>(t.observer)];
-        text += ",\n      \"site\": ";
+        text += ",\n      \"site\": "sv;
         text += texts.sites[static_cast<std::size_t>(t.site)];
         if (!(t.latitudeDegrees == latitude && t.longitudeDegrees == longitude)) {
             latitude = t.latitudeDegrees, longitude = t.longitudeDegrees;
-            coordinates = ",\n      \"latitude\": ";
+            coordinates = ",\n      \"latitude\": "sv;
             AppendNumber(coordinates, latitude);
-            coordinates += ",\n      \"longitude\": ";
+            coordinates += ",\n      \"longitude\": "sv;
             AppendNumber(coordinates, longitude);
         }
         text += coordinates;
-        text += ",\n      \"contact\": \"";
+        text += ",\n      \"contact\": \""sv;
         text += ContactName(t.start, t.end);
         if (texts.transitDates != nullptr) {
-            text += "\",\n      \"transit\": \"";
+            text += "\",\n      \"transit\": \""sv;
             text += (*texts.transitDates)[static_cast<std::size_t>(t.transit)];
         }
-        text += fit.used ? "\",\n      \"used\": true,\n      \"o_minus_c_s\": " : "\",\n      \"used\": false,\n      \"o_minus_c_s\": ";
+        text += fit.used ? "\",\n      \"used\": true,\n      \"o_minus_c_s\": "sv : "\",\n      \"used\": false,\n      \"o_minus_c_s\": "sv;
         AppendNumber(text, fit.oMinusCS);
-        text += ",\n      \"lever_s\": ";
+        text += ",\n      \"lever_s\": "sv;
         AppendNumber(text, fit.leverS);
         // The exact model predicts each timing's UT: it stands before the flags.
         if (texts.exact) {
-            text += ",\n      \"predicted_ut\": ";
+            text += ",\n      \"predicted_ut\": "sv;
             quotedOrNull(t.end == 0 && !std::isnan(fit.predictedS) ? FormatUt(fit.predictedS) : std::string());
         }
         // The UT the fit used, and the time as written.
-        text += ",\n      \"date_ut\": ";
+        text += ",\n      \"date_ut\": "sv;
         quotedOrNull(UtDateText(t));
-        text += ",\n      \"time_ut\": \"";
+        text += ",\n      \"time_ut\": \""sv;
         text += FormatUtMs(t.seconds);
-        text += "\",\n      \"date_as_printed\": ";
+        text += "\",\n      \"date_as_printed\": "sv;
         quotedOrNull(WrittenDateText(t));
-        text += ",\n      \"time_as_printed\": \"";
+        text += ",\n      \"time_as_printed\": \""sv;
         text += WrittenTimeText(t);
-        text += "\",\n      \"time_basis\": \"";
+        text += "\",\n      \"time_basis\": \""sv;
         text += TimeBasisName(t.basis);
-        text += "\",\n      \"day\": \"";
+        text += "\",\n      \"day\": \""sv;
         text += DayStartName(t.dayStart);
-        text += "\"";
+        text += "\""sv;
         std::vector<std::string> words, reasons;
         for (int flag = 0; flag < FlagCount; ++flag) {
             if (fit.flagBits & (1u << flag)) words.push_back(JsonString(FlagWord(static_cast<Flag>(flag))));
         }
         for (const TimingFinding& found : FindingsOf(result, i)) reasons.push_back(JsonString(FindingText(found.finding, kit::Language::English)));
-        text += ",\n      \"flags\": ";
+        text += ",\n      \"flags\": "sv;
         AppendList(text, words);
-        text += ",\n      \"reasons\": ";
+        text += ",\n      \"reasons\": "sv;
         AppendList(text, reasons);
-        text += "\n    }";
+        text += "\n    }"sv;
     }
 }
 
