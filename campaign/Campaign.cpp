@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <string_view>
 #include <unordered_map>
 
 #include "Columns.h"
@@ -190,9 +191,9 @@ bool ReadSite(RowReader& reader, const CsvRecord& record, const Layout& layout, 
 }
 
 // Digits after the decimal mark of a written time, at most 3 (what writtenMs keeps).
-int DecimalsOf(const std::string& text, fields::NumberStyle style) {
+int DecimalsOf(std::string_view text, fields::NumberStyle style) {
     const std::size_t mark = text.find_last_of(style.decimalComma ? ".," : ".");
-    if (mark == std::string::npos) return 0;
+    if (mark == std::string_view::npos) return 0;
     int digits = 0;
     for (std::size_t i = mark + 1; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) ++digits;
     return std::min(digits, 3);
@@ -220,7 +221,7 @@ bool ReadTime(RowReader& reader, long line, const std::string& text, fields::Num
     }
     const bool minutes = precision == fields::TimePrecision::Minutes;
     if (minutes && !common.sigmaGiven) timing.sigmaS = MinuteSigmaS;
-    timing.writtenDecimals = static_cast<std::int8_t>(minutes ? -1 : DecimalsOf(fields::Trim(text), style));
+    timing.writtenDecimals = static_cast<std::int8_t>(minutes ? -1 : DecimalsOf(fields::TrimmedView(text), style));
     // Hours below 48: within the narrow field's range.
     timing.writtenMs = static_cast<std::int32_t>(std::llround(written * 1000.0));
     timing.seconds = written;
@@ -348,11 +349,11 @@ ReadStatus ReadCampaign(const std::string& name, std::istream& in, Campaign& cam
                 << record.rereadFrom << '-' << record.rereadTo << " were read again as rows\n";
         }
         bool blank = true;
-        for (const std::string& field : record.fields) blank = blank && fields::Trim(field).empty();
+        for (const std::string& field : record.fields) blank = blank && fields::TrimmedView(field).empty();
         if (blank) continue;
         ++rows;
         bool wide = false;
-        for (std::size_t i = columns; i < record.fields.size(); ++i) wide = wide || !fields::Trim(record.fields[i]).empty();
+        for (std::size_t i = columns; i < record.fields.size(); ++i) wide = wide || !fields::TrimmedView(record.fields[i]).empty();
         if (wide && wideRows++ == 0) firstWideLine = record.line;
         if (record.fields.size() == 1 && columns > 1) {
             Complain(reader, record.line, OneFieldHint(record.fields[0], csv.delimiter, columns));

@@ -14,7 +14,7 @@ bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 // Digits with at most one decimal mark and an optional exponent, nothing else: the grammar is checked
 // here so that from_chars never sees "inf", "nan" or hexadecimal.
-bool IsPlainDecimal(const std::string& text) {
+bool IsPlainDecimal(std::string_view text) {
     std::size_t i = 0, digits = 0;
     if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
     for (; i < text.size() && IsDigit(text[i]); ++i) ++digits;
@@ -83,19 +83,25 @@ char Upper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + '
 
 }  // namespace
 
-std::string Trim(const std::string& text) {
+std::string_view TrimmedView(std::string_view text) {
     const auto first = text.find_first_not_of(" \t");
-    if (first == std::string::npos) return {};
+    if (first == std::string_view::npos) return {};
     const auto last = text.find_last_not_of(" \t");
     return text.substr(first, last - first + 1);
 }
 
+std::string Trim(const std::string& text) { return std::string(TrimmedView(text)); }
+
 bool ParseNumber(const std::string& text, NumberStyle style, double& value) {
-    std::string t = Trim(text);
-    if (style.decimalComma) {
-        for (char& c : t) {
+    std::string_view t = TrimmedView(text);
+    // A decimal comma is read as a point: only then is the number copied.
+    std::string pointed;
+    if (style.decimalComma && t.find(',') != std::string_view::npos) {
+        pointed = t;
+        for (char& c : pointed) {
             if (c == ',') c = '.';
         }
+        t = pointed;
     }
     if (!IsPlainDecimal(t)) return false;
     const char* first = t.data() + (t[0] == '+' ? 1 : 0);
@@ -205,7 +211,7 @@ bool ParseTimeOfDay(const std::string& text, NumberStyle style, double& seconds)
 }
 
 bool ParseClockTime(const std::string& text, NumberStyle style, double& seconds, TimePrecision& precision) {
-    const std::string t = Trim(text);
+    const std::string_view t = TrimmedView(text);
     std::size_t i = 0;
     // digits: 1 or 2 for the hours and, in the letter form, for minutes and seconds; exactly 2 otherwise.
     auto number = [&](bool loose, long& value) {
@@ -254,7 +260,7 @@ bool ParseClockTime(const std::string& text, NumberStyle style, double& seconds,
 }
 
 bool ParseContact(const std::string& text, int& start, int& end) {
-    const std::string t = Trim(text);
+    const std::string_view t = TrimmedView(text);
     auto contact = [](char c) { return c >= '1' && c <= '4' ? c - '0' : 0; };
     if (t.size() == 1 && contact(t[0]) != 0) {
         start = contact(t[0]);

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 namespace fields {
 
@@ -13,6 +14,9 @@ struct NumberStyle {
 
 // text without the spaces and tabs around it.
 std::string Trim(const std::string& text);
+
+// The same part of text, not copied.
+std::string_view TrimmedView(std::string_view text);
 
 // A plain decimal number ("-12.5", "+3", "1e2", "51,47" with decimalComma), surrounding spaces allowed;
 // false for anything else, including infinities and NaN.
