@@ -3,6 +3,8 @@
 #include "Campaign.h"
 
 #include <algorithm>
+#include <bit>
+#include <cstdint>
 #include <tuple>
 #include <vector>
 
@@ -34,28 +36,50 @@ void MarkDuplicates(Campaign& campaign) {
         campaign.timings[key.index].duplicate = repeat;
     }
     // The same transit, site, contact and time under another name is a copy, not a second observation: counted once,
-    // it cannot outvote the rest or shrink the scatter the robust fit measures.
+    // it cannot outvote the rest or shrink the scatter the robust fit measures. Places are sorted by a hash of
+    // them and then by index, which is cheaper than by the place itself: equal places meet in one run of equal
+    // hashes, and there the first of each place is the one read first.
     struct Place {
-        double latitude, longitude, seconds;
-        int start, end, transit;
+        std::uint64_t hash;
         std::size_t index;
+    };
+    auto bits = [](double value) { return std::bit_cast<std::uint64_t>(value + 0.0); };  // -0 as +0, as == has it
+    auto mix = [](std::uint64_t h, std::uint64_t value) {
+        h ^= value + 0x9E3779B97F4A7C15ull + (h << 6) + (h >> 2);
+        h = (h ^ (h >> 30)) * 0xBF58476D1CE4E5B9ull;
+        return h ^ (h >> 27);
     };
     std::vector<Place> places;
     places.reserve(campaign.timings.size());
     for (std::size_t i = 0; i < campaign.timings.size(); ++i) {
         const Timing& t = campaign.timings[i];
-        if (!t.duplicate && t.use) places.push_back({t.latitudeDegrees, t.longitudeDegrees, t.seconds, t.start, t.end, t.transit, i});
+        if (t.duplicate || !t.use) continue;
+        std::uint64_t h = mix(0, static_cast<std::uint64_t>(t.transit) << 16 | static_cast<std::uint64_t>(t.start) << 8 |
+                                     static_cast<std::uint64_t>(t.end));
+        h = mix(mix(mix(h, bits(t.latitudeDegrees)), bits(t.longitudeDegrees)), bits(t.seconds));
+        places.push_back({h, i});
     }
-    auto at = [](const Place& p) { return std::tie(p.transit, p.latitude, p.longitude, p.start, p.end, p.seconds); };
-    SortInPieces(places, [&](const Place& a, const Place& b) {
-        return std::tie(a.transit, a.latitude, a.longitude, a.start, a.end, a.seconds, a.index) <
-               std::tie(b.transit, b.latitude, b.longitude, b.start, b.end, b.seconds, b.index);
-    });
-    for (std::size_t k = 0, first = 0; k < places.size(); ++k) {
-        if (k == 0 || at(places[k]) != at(places[k - 1])) first = k;
-        Timing& t = campaign.timings[places[k].index];
-        const int original = campaign.timings[places[first].index].observer;
-        t.copiedFrom = k != first && t.observer != original ? original : -1;
+    SortInPieces(places, [](const Place& a, const Place& b) { return std::tie(a.hash, a.index) < std::tie(b.hash, b.index); });
+    auto samePlace = [&](std::size_t a, std::size_t b) {
+        const Timing& x = campaign.timings[a];
+        const Timing& y = campaign.timings[b];
+        return x.transit == y.transit && x.latitudeDegrees == y.latitudeDegrees && x.longitudeDegrees == y.longitudeDegrees &&
+               x.start == y.start && x.end == y.end && x.seconds == y.seconds;
+    };
+    // The first timing of each place in a run: more than one only where two places share a hash.
+    std::vector<std::size_t> firsts;
+    for (std::size_t k = 0; k < places.size(); ++k) {
+        if (k == 0 || places[k].hash != places[k - 1].hash) firsts.clear();
+        const std::size_t index = places[k].index;
+        const auto first = std::find_if(firsts.begin(), firsts.end(), [&](std::size_t f) { return samePlace(f, index); });
+        if (first == firsts.end()) {
+            firsts.push_back(index);
+            campaign.timings[index].copiedFrom = -1;
+            continue;
+        }
+        Timing& t = campaign.timings[index];
+        const int original = campaign.timings[*first].observer;
+        t.copiedFrom = t.observer != original ? original : -1;
     }
 }
 

@@ -177,6 +177,30 @@ TEST(MarkDuplicates, ComparesObserverContactsAndTimeWhateverTheOrder) {
     }
 }
 
+TEST(MarkDuplicates, NamesTheFirstObserverOfACopiedTiming) {
+    // Each case: rows below the header, and per timing the observer it copies (by order of first appearance),
+    // -1 for none: the same transit, place, contact and time under another name.
+    const struct {
+        const char* rows;
+        std::vector<int> copiedFrom;
+    } cases[] = {
+        {"X,50,7,1,05:00:00\nY,50,7,1,05:00:00\nZ,50,7,1,05:00:00\n", {-1, 0, 0}},
+        {"X,0,7,1,05:00:00\nY,-0,7,1,05:00:00\n", {-1, 0}},  // -0 is 0
+        {"X,50,7,1,05:00:00\nY,50,7,2,05:00:00\nZ,50.1,7,1,05:00:00\nW,50,7,1,05:00:01\n", {-1, -1, -1, -1}},
+        // A repeat by the same observer is a duplicate; the next observer copies the first.
+        {"X,50,7,1,05:00:00\nX,50,7,1,05:00:00\nY,50,7,1,05:00:00\n", {-1, -1, 0}},
+        // Places interleaved: each copy names the first observer of its own place.
+        {"Y,50,7,1,05:00:00\nX,40,7,1,05:00:00\nZ,40,7,1,05:00:00\nW,50,7,1,05:00:00\n", {-1, -1, 1, 0}},
+    };
+    for (const auto& c : cases) {
+        Read read = ReadText(std::string("observer,lat,lon,contact,time\n") + c.rows);
+        MarkDuplicates(read.campaign);
+        std::vector<int> copiedFrom;
+        for (const Timing& t : read.campaign.timings) copiedFrom.push_back(t.copiedFrom);
+        EXPECT_EQ(copiedFrom, c.copiedFrom) << c.rows;
+    }
+}
+
 TEST(HeaderMayHoldDates, LooksAtTheHeaderAlone) {
     const struct {
         const char* text;
