@@ -6,12 +6,12 @@
 #include <cctype>
 #include <cmath>
 #include <string_view>
-#include <unordered_map>
 
 #include "Columns.h"
 #include "Csv.h"
 #include "Ephemeris.h"
 #include "Fields.h"
+#include "NameIndex.h"
 #include "Text.h"
 
 namespace campaign {
@@ -53,7 +53,7 @@ struct RowReader {
     const std::string& name;
     Campaign& campaign;
     std::ostream& err;
-    std::unordered_map<std::string, int> observerIndex;
+    NameIndex observerIndex;
     std::string timeColumns[4];  // the header's names of the columns T1 to T4, for messages
     int lastObserver = -1;       // the observer of the row before
 };
@@ -68,9 +68,7 @@ int ObserverIndex(RowReader& reader, const std::string& name) {
     if (reader.lastObserver >= 0 && reader.campaign.observers[static_cast<std::size_t>(reader.lastObserver)] == name) {
         return reader.lastObserver;
     }
-    const auto [it, added] = reader.observerIndex.try_emplace(name, static_cast<int>(reader.campaign.observers.size()));
-    if (added) reader.campaign.observers.push_back(name);
-    return reader.lastObserver = it->second;
+    return reader.lastObserver = PlaceOf(reader.observerIndex, reader.campaign.observers, name);
 }
 
 // The rows of one site follow each other: a name is compared with the last one only, and listed again when
@@ -296,7 +294,7 @@ ReadStatus ReadCampaign(const std::string& name, std::istream& in, Campaign& cam
     // A file name may hold any byte but NUL and '/'; messages show it escaped, like the fields they quote.
     const std::string shown = kit::Escaped(name);
     RowReader reader{shown, campaign, err, {}, {}};
-    for (std::size_t i = 0; i < campaign.observers.size(); ++i) reader.observerIndex[campaign.observers[i]] = static_cast<int>(i);
+    reader.observerIndex = IndexOf(campaign.observers);
     CsvReader csv = OpenCsv(in);
     CsvRecord record;
     CsvStatus status = ReadRecord(csv, record);

@@ -3,6 +3,7 @@
 #include "Campaign.h"
 #include "ReadText.h"
 #include "Csv.h"
+#include "NameIndex.h"
 #include "Text.h"
 
 #include <gtest/gtest.h>
@@ -199,6 +200,26 @@ TEST(MarkDuplicates, NamesTheFirstObserverOfACopiedTiming) {
         for (const Timing& t : read.campaign.timings) copiedFrom.push_back(t.copiedFrom);
         EXPECT_EQ(copiedFrom, c.copiedFrom) << c.rows;
     }
+}
+
+TEST(NameIndex, FindsEachNameAtItsFirstPlace) {
+    // Names already listed (more than a first table holds, as a second file finds them), then enough new ones
+    // to grow the table many times, each asked for twice.
+    std::vector<std::string> names = {"Halley", "Cook", ""};
+    for (int k = 3; k < 100; ++k) names.push_back("listed " + std::to_string(k));
+    NameIndex index = IndexOf(names);
+    EXPECT_EQ(PlaceOf(index, names, "Cook"), 1);
+    EXPECT_EQ(PlaceOf(index, names, ""), 2);
+    EXPECT_EQ(PlaceOf(index, names, "listed 99"), 99);
+    for (int round = 0; round < 2; ++round) {
+        for (int k = 0; k < 5000; ++k) {
+            const std::string name = "observer " + std::to_string(k);
+            ASSERT_EQ(PlaceOf(index, names, name), 100 + k) << name;
+        }
+    }
+    EXPECT_EQ(names.size(), 5100u);
+    EXPECT_EQ(names[101], "observer 1");
+    EXPECT_EQ(PlaceOf(index, names, "Halley"), 0);
 }
 
 TEST(HeaderMayHoldDates, LooksAtTheHeaderAlone) {
