@@ -8,6 +8,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <limits>
 #include <string>
 #include <string_view>
@@ -40,29 +41,45 @@ std::string JsonString(const std::string& value) {
     return nlohmann::json(value).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
 }
 
+// Text laid out in place: room is made ahead and each part copied into it. The library's append is a call of
+// its own for each of a timing's two dozen parts, a million timings' worth.
+struct Cursor {
+    std::string& text;
+    std::size_t used = 0;  // bytes laid out; text beyond them is room
+};
+
+void Put(Cursor& at, std::string_view part) {
+    if (at.text.size() - at.used < part.size()) at.text.resize(std::max(2 * at.text.size(), at.used + part.size()));
+    std::memcpy(at.text.data() + at.used, part.data(), part.size());
+    at.used += part.size();
+}
+
 // A number as the library writes it: its own shortest digits that read back the same, null where not finite.
-void AppendNumber(std::string& text, double value) {
+void PutNumber(Cursor& at, double value) {
     if (!std::isfinite(value)) {
-        text += "null";
+        Put(at, "null"sv);
         return;
     }
     char digits[64];
-    text.append(digits, nlohmann::detail::to_chars(digits, digits + sizeof digits, value));
+    Put(at, std::string_view(digits, static_cast<std::size_t>(nlohmann::detail::to_chars(digits, digits + sizeof digits, value) - digits)));
 }
 
-void AppendInteger(std::string& text, long value) {
+void PutInteger(Cursor& at, long value) {
     char digits[32];
-    text.append(digits, std::to_chars(digits, digits + sizeof digits, value).ptr);
+    Put(at, std::string_view(digits, static_cast<std::size_t>(std::to_chars(digits, digits + sizeof digits, value).ptr - digits)));
 }
 
 // A list of JSON texts as the library lays out an array three levels deep: [] when empty.
-void AppendList(std::string& text, const std::vector<std::string>& items) {
+void PutList(Cursor& at, const std::vector<std::string>& items) {
     if (items.empty()) {
-        text += "[]"sv;
+        Put(at, "[]"sv);
         return;
     }
-    for (std::size_t k = 0; k < items.size(); ++k) text += (k == 0 ? "[\n        " : ",\n        ") + items[k];
-    text += "\n      ]";
+    for (std::size_t k = 0; k < items.size(); ++k) {
+        Put(at, k == 0 ? "[\n        "sv : ",\n        "sv);
+        Put(at, items[k]);
+    }
+    Put(at, "\n      ]"sv);
 }
 
 // The names as JSON texts, each written once, whether the timings have predicted times, and the dates of the
@@ -83,78 +100,82 @@ constexpr std::size_t TimingsPerPiece = 1024;
 // deep, a comma before all but the first of the list.
 void AppendTimings(std::string& text, const Campaign& campaign, const FitResult& result, const TimingTexts& texts,
                    std::size_t begin, std::size_t end) {
+    Cursor at{text, text.size()};
     // A site's timings follow each other: its coordinates are written once for them.
     double latitude = std::numeric_limits<double>::quiet_NaN(), longitude = latitude;
     std::string coordinates;
+    auto quotedOrNull = [&](const std::string& value) {
+        if (value.empty()) {
+            Put(at, "null"sv);
+            return;
+        }
+        Put(at, "\""sv);
+        Put(at, value);
+        Put(at, "\""sv);
+    };
     for (std::size_t i = begin; i < end; ++i) {
         const Timing& t = campaign.timings[i];
         const TimingFit& fit = result.timings[i];
-        // Texts appended in parts: GCC 12 takes a concatenation of them, inlined here, for an overlapping copy.
-        auto quotedOrNull = [&](const std::string& value) {
-            if (value.empty()) {
-                text += "null"sv;
-                return;
-            }
-            text += '"';
-            text += value;
-            text += '"';
-        };
-        text += i == 0 ? "\n    {\n      \"file\": "sv : ",\n    {\n      \"file\": "sv;
-        text += texts.files[static_cast<std::size_t>(t.file)];
-        text += ",\n      \"line\": "sv;
-        AppendInteger(text, t.line);
-        text += ",\n      \"observer\": "sv;
-        text += texts.observers[static_cast<std::size_t>(t.observer)];
-        text += ",\n      \"site\": "sv;
-        text += texts.sites[static_cast<std::size_t>(t.site)];
+        Put(at, i == 0 ? "\n    {\n      \"file\": "sv : ",\n    {\n      \"file\": "sv);
+        Put(at, texts.files[static_cast<std::size_t>(t.file)]);
+        Put(at, ",\n      \"line\": "sv);
+        PutInteger(at, t.line);
+        Put(at, ",\n      \"observer\": "sv);
+        Put(at, texts.observers[static_cast<std::size_t>(t.observer)]);
+        Put(at, ",\n      \"site\": "sv);
+        Put(at, texts.sites[static_cast<std::size_t>(t.site)]);
         if (!(t.latitudeDegrees == latitude && t.longitudeDegrees == longitude)) {
             latitude = t.latitudeDegrees, longitude = t.longitudeDegrees;
-            coordinates = ",\n      \"latitude\": "sv;
-            AppendNumber(coordinates, latitude);
-            coordinates += ",\n      \"longitude\": "sv;
-            AppendNumber(coordinates, longitude);
+            coordinates.clear();
+            Cursor laid{coordinates};
+            Put(laid, ",\n      \"latitude\": "sv);
+            PutNumber(laid, latitude);
+            Put(laid, ",\n      \"longitude\": "sv);
+            PutNumber(laid, longitude);
+            coordinates.resize(laid.used);
         }
-        text += coordinates;
-        text += ",\n      \"contact\": \""sv;
-        text += ContactName(t.start, t.end);
+        Put(at, coordinates);
+        Put(at, ",\n      \"contact\": \""sv);
+        Put(at, ContactName(t.start, t.end));
         if (texts.transitDates != nullptr) {
-            text += "\",\n      \"transit\": \""sv;
-            text += (*texts.transitDates)[static_cast<std::size_t>(t.transit)];
+            Put(at, "\",\n      \"transit\": \""sv);
+            Put(at, (*texts.transitDates)[static_cast<std::size_t>(t.transit)]);
         }
-        text += fit.used ? "\",\n      \"used\": true,\n      \"o_minus_c_s\": "sv : "\",\n      \"used\": false,\n      \"o_minus_c_s\": "sv;
-        AppendNumber(text, fit.oMinusCS);
-        text += ",\n      \"lever_s\": "sv;
-        AppendNumber(text, fit.leverS);
+        Put(at, fit.used ? "\",\n      \"used\": true,\n      \"o_minus_c_s\": "sv : "\",\n      \"used\": false,\n      \"o_minus_c_s\": "sv);
+        PutNumber(at, fit.oMinusCS);
+        Put(at, ",\n      \"lever_s\": "sv);
+        PutNumber(at, fit.leverS);
         // The exact model predicts each timing's UT: it stands before the flags.
         if (texts.exact) {
-            text += ",\n      \"predicted_ut\": "sv;
+            Put(at, ",\n      \"predicted_ut\": "sv);
             quotedOrNull(t.end == 0 && !std::isnan(fit.predictedS) ? FormatUt(fit.predictedS) : std::string());
         }
         // The UT the fit used, and the time as written.
-        text += ",\n      \"date_ut\": "sv;
+        Put(at, ",\n      \"date_ut\": "sv);
         quotedOrNull(UtDateText(t));
-        text += ",\n      \"time_ut\": \""sv;
-        text += FormatUtMs(t.seconds);
-        text += "\",\n      \"date_as_printed\": "sv;
+        Put(at, ",\n      \"time_ut\": \""sv);
+        Put(at, FormatUtMs(t.seconds));
+        Put(at, "\",\n      \"date_as_printed\": "sv);
         quotedOrNull(WrittenDateText(t));
-        text += ",\n      \"time_as_printed\": \""sv;
-        text += WrittenTimeText(t);
-        text += "\",\n      \"time_basis\": \""sv;
-        text += TimeBasisName(t.basis);
-        text += "\",\n      \"day\": \""sv;
-        text += DayStartName(t.dayStart);
-        text += "\""sv;
+        Put(at, ",\n      \"time_as_printed\": \""sv);
+        Put(at, WrittenTimeText(t));
+        Put(at, "\",\n      \"time_basis\": \""sv);
+        Put(at, TimeBasisName(t.basis));
+        Put(at, "\",\n      \"day\": \""sv);
+        Put(at, DayStartName(t.dayStart));
+        Put(at, "\""sv);
         std::vector<std::string> words, reasons;
         for (int flag = 0; flag < FlagCount; ++flag) {
             if (fit.flagBits & (1u << flag)) words.push_back(JsonString(FlagWord(static_cast<Flag>(flag))));
         }
         for (const TimingFinding& found : FindingsOf(result, i)) reasons.push_back(JsonString(FindingText(found.finding, kit::Language::English)));
-        text += ",\n      \"flags\": "sv;
-        AppendList(text, words);
-        text += ",\n      \"reasons\": "sv;
-        AppendList(text, reasons);
-        text += "\n    }"sv;
+        Put(at, ",\n      \"flags\": "sv);
+        PutList(at, words);
+        Put(at, ",\n      \"reasons\": "sv);
+        PutList(at, reasons);
+        Put(at, "\n    }"sv);
     }
+    text.resize(at.used);
 }
 
 }  // namespace
