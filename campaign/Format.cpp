@@ -22,7 +22,8 @@ void AppendDigits(std::string& text, long long value, std::size_t width) {
         value /= 10;
     } while (value > 0);
     for (; count < width; ++count) digits[count] = '0';
-    while (count > 0) text += digits[--count];
+    std::reverse(digits, digits + count);
+    text.append(digits, count);
 }
 
 // "hh:mm:ss" of a whole number of seconds that is not negative, the hours not taken modulo 24.
