@@ -25,6 +25,22 @@ bool NewSite(const std::vector<Timing>& timings, std::size_t i) {
 // Predictions are some microseconds each: fewer than this many are not worth a thread.
 constexpr std::size_t PredictionsPerPiece = 4096;
 
+// A clock time this near its geocentric contact is a better start for the first search than that contact:
+// a step fewer. Farther off (a time zone, another contact) the geocentric contact stays the start.
+constexpr double NearContactS = 600.0;
+
+// The shift of a clock time from its contact's geocentric time, as the start of the first search; NaN where
+// it is not near.
+double ShiftFromGeocentric(const SiteModel& model, const Timing& t, double time) {
+    const ephemeris::BesselianElements& e = model.elements;
+    if (t.end != 0 || t.start < 1 || t.start > ephemeris::ContactCount || !e.contactHappens[t.start - 1]) {
+        return std::numeric_limits<double>::quiet_NaN();
+    }
+    const double jd = e.contactJdUt[t.start - 1];
+    const double shift = Fold(time - (jd - std::floor(jd - 0.5) - 0.5) * kit::SecondsPerDayDouble, 0.0);
+    return std::fabs(shift) < NearContactS ? shift : std::numeric_limits<double>::quiet_NaN();
+}
+
 }  // namespace
 
 void LineariseExact(const Campaign& campaign, const std::vector<SiteModel>& models, const std::vector<double>& median,
@@ -66,10 +82,14 @@ void LineariseExact(const Campaign& campaign, const std::vector<SiteModel>& mode
             run += next;
             double predicted = 0.0, shift = 0.0, perQ = 0.0;
             // A clock time's shift at q0 as the linearisation before has it, to start the search from: its row
-            // holds y = t - (S - q g), exact at that q and good to the curvature at q0.
+            // holds y = t - (S - q g), exact at that q and good to the curvature at q0. The first search starts
+            // from the clock time itself where that is near.
+            const SiteModel& model = models[static_cast<std::size_t>(t.transit)];
             const double time = row.clock ? Fold(t.seconds, median[ContactIndex(t)]) : t.seconds;
-            const double from = before && row.clock && row.g != 0.0 ? time - row.y + q0 * row.g : std::numeric_limits<double>::quiet_NaN();
-            if (!PredictTiming(models[static_cast<std::size_t>(t.transit)], t.start, t.end, site, q0, predicted, shift, perQ, from)) {
+            double from = std::numeric_limits<double>::quiet_NaN();
+            if (row.clock && !before) from = ShiftFromGeocentric(model, t, time);
+            else if (row.clock && row.g != 0.0) from = time - row.y + q0 * row.g;
+            if (!PredictTiming(model, t.start, t.end, site, q0, predicted, shift, perQ, from)) {
                 row.g = 0.0;
                 row.y = time;
                 row.w = 0.0;
