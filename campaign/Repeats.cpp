@@ -6,6 +6,7 @@
 #include <bit>
 #include <cstdint>
 #include <tuple>
+#include <utility>
 #include <vector>
 
 #include "Pieces.h"
@@ -59,7 +60,17 @@ void MarkDuplicates(Campaign& campaign) {
         h = mix(mix(mix(h, bits(t.latitudeDegrees)), bits(t.longitudeDegrees)), bits(t.seconds));
         places.push_back({h, i});
     }
-    SortInPieces(places, [](const Place& a, const Place& b) { return std::tie(a.hash, a.index) < std::tie(b.hash, b.index); });
+    // By hash, in four passes of 16 bits from the lowest: each pass keeps the order of the one before, so
+    // equal hashes stay in the order read.
+    std::vector<Place> passed(places.size());
+    for (int shift = 0; shift < 64; shift += 16) {
+        std::vector<std::size_t> at(std::size_t{1} << 16, 0);
+        for (const Place& p : places) ++at[(p.hash >> shift) & 0xFFFF];
+        std::size_t sum = 0;
+        for (std::size_t& a : at) sum += std::exchange(a, sum);
+        for (const Place& p : places) passed[at[(p.hash >> shift) & 0xFFFF]++] = p;
+        places.swap(passed);
+    }
     auto samePlace = [&](std::size_t a, std::size_t b) {
         const Timing& x = campaign.timings[a];
         const Timing& y = campaign.timings[b];
