@@ -13,7 +13,9 @@ namespace campaign {
 unsigned PieceThreads() {
     // More threads than this would share a memory bus the work already fills.
     constexpr unsigned MostThreads = 8;
-    return std::clamp(std::thread::hardware_concurrency(), 1u, MostThreads);
+    // Asked once: the library reads the processors from the system each time.
+    static const unsigned threads = std::clamp(std::thread::hardware_concurrency(), 1u, MostThreads);
+    return threads;
 }
 
 void ForEachPiece(std::size_t count, std::size_t least, const std::function<void(std::size_t, std::size_t)>& work) {
