@@ -59,16 +59,17 @@ void MarkDuplicates(Campaign& campaign) {
                                      static_cast<std::uint64_t>(t.end));
         h = mix(mix(mix(h, bits(t.latitudeDegrees)), bits(t.longitudeDegrees)), bits(t.seconds));
         places.push_back({h, i});
+        campaign.timings[i].copiedFrom = -1;  // until it is found a copy below
     }
-    // By hash, in four passes of 16 bits from the lowest: each pass keeps the order of the one before, so
+    // By hash, in eight passes of a byte from the lowest: each pass keeps the order of the one before, so
     // equal hashes stay in the order read.
     std::vector<Place> passed(places.size());
-    for (int shift = 0; shift < 64; shift += 16) {
-        std::vector<std::size_t> at(std::size_t{1} << 16, 0);
-        for (const Place& p : places) ++at[(p.hash >> shift) & 0xFFFF];
+    for (int shift = 0; shift < 64; shift += 8) {
+        std::size_t at[256] = {};
+        for (const Place& p : places) ++at[(p.hash >> shift) & 0xFF];
         std::size_t sum = 0;
         for (std::size_t& a : at) sum += std::exchange(a, sum);
-        for (const Place& p : places) passed[at[(p.hash >> shift) & 0xFFFF]++] = p;
+        for (const Place& p : places) passed[at[(p.hash >> shift) & 0xFF]++] = p;
         places.swap(passed);
     }
     auto samePlace = [&](std::size_t a, std::size_t b) {
@@ -77,20 +78,24 @@ void MarkDuplicates(Campaign& campaign) {
         return x.transit == y.transit && x.latitudeDegrees == y.latitudeDegrees && x.longitudeDegrees == y.longitudeDegrees &&
                x.start == y.start && x.end == y.end && x.seconds == y.seconds;
     };
-    // The first timing of each place in a run: more than one only where two places share a hash.
+    // The first timing of each place in a run of equal hashes: more than one only where two places share a
+    // hash. A hash of its own, nearly every one, needs no look at its timing.
     std::vector<std::size_t> firsts;
-    for (std::size_t k = 0; k < places.size(); ++k) {
-        if (k == 0 || places[k].hash != places[k - 1].hash) firsts.clear();
-        const std::size_t index = places[k].index;
-        const auto first = std::find_if(firsts.begin(), firsts.end(), [&](std::size_t f) { return samePlace(f, index); });
-        if (first == firsts.end()) {
-            firsts.push_back(index);
-            campaign.timings[index].copiedFrom = -1;
-            continue;
+    for (std::size_t run = 0, next = 0; run < places.size(); run = next) {
+        for (next = run + 1; next < places.size() && places[next].hash == places[run].hash;) ++next;
+        if (next - run < 2) continue;
+        firsts.clear();
+        for (std::size_t k = run; k < next; ++k) {
+            const std::size_t index = places[k].index;
+            const auto first = std::find_if(firsts.begin(), firsts.end(), [&](std::size_t f) { return samePlace(f, index); });
+            if (first == firsts.end()) {
+                firsts.push_back(index);
+                continue;
+            }
+            Timing& t = campaign.timings[index];
+            const int original = campaign.timings[*first].observer;
+            t.copiedFrom = t.observer != original ? original : -1;
         }
-        Timing& t = campaign.timings[index];
-        const int original = campaign.timings[*first].observer;
-        t.copiedFrom = t.observer != original ? original : -1;
     }
 }
 
