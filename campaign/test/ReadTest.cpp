@@ -155,49 +155,40 @@ TEST(MarkDuplicates, KeepsTheFirstOfRepeatedTimings) {
 }
 
 TEST(MarkDuplicates, ComparesObserverContactsAndTimeWhateverTheOrder) {
-    // Each case: rows below the header, and which of them repeat an earlier one.
+    // Each case: rows below the header, which of them repeat an earlier one of the same observer, and per
+    // timing the observer it copies (by order of first appearance; -1 for none): the same transit, place,
+    // contact and time under another name.
     const struct {
         const char* rows;
         std::vector<bool> duplicate;
+        std::vector<int> copiedFrom;
     } cases[] = {
         // A duration and a clock time of the same contact at the same time are different timings.
-        {"X,50,7,2-3,00:20:00\nX,50,7,2,00:20:00\nX,50,7,2-3,00:20:00\n", {false, false, true}},
+        {"X,50,7,2-3,00:20:00\nX,50,7,2,00:20:00\nX,50,7,2-3,00:20:00\n", {false, false, true}, {-1, -1, -1}},
         // Repeats far apart and interleaved, later copies before and after other keys.
         {"Z,50,7,4,11:00:00\nA,50,7,1,05:00:00\nZ,50,7,3,11:00:00\nA,50,7,1,05:00:00\nZ,50,7,4,11:00:00\n"
          "Z,50,7,4,11:00:00.1\nZ,50,7,4,11:00:00\n",
-         {false, false, false, true, true, false, true}},
+         {false, false, false, true, true, false, true}, {-1, -1, -1, -1, -1, -1, -1}},
         // One clock time and the same a day later are different: times are compared as read.
-        {"X,50,7,1,01:00:00\nX,50,7,1,25:00:00\n", {false, false}},
+        {"X,50,7,1,01:00:00\nX,50,7,1,25:00:00\n", {false, false}, {-1, -1}},
+        // Copies name the first observer of their place; -0 is 0.
+        {"X,50,7,1,05:00:00\nY,50,7,1,05:00:00\nZ,50,7,1,05:00:00\n", {false, false, false}, {-1, 0, 0}},
+        {"X,0,7,1,05:00:00\nY,-0,7,1,05:00:00\n", {false, false}, {-1, 0}},
+        {"X,50,7,1,05:00:00\nY,50,7,2,05:00:00\nZ,50.1,7,1,05:00:00\nW,50,7,1,05:00:01\n", {false, false, false, false},
+         {-1, -1, -1, -1}},
+        // A repeat by the same observer is a duplicate; the next observer copies the first.
+        {"X,50,7,1,05:00:00\nX,50,7,1,05:00:00\nY,50,7,1,05:00:00\n", {false, true, false}, {-1, -1, 0}},
+        // Places interleaved: each copy names the first observer of its own place.
+        {"Y,50,7,1,05:00:00\nX,40,7,1,05:00:00\nZ,40,7,1,05:00:00\nW,50,7,1,05:00:00\n", {false, false, false, false},
+         {-1, -1, 1, 0}},
     };
     for (const auto& c : cases) {
         Read read = ReadText(std::string("observer,lat,lon,contact,time\n") + c.rows);
         MarkDuplicates(read.campaign);
         std::vector<bool> duplicate;
-        for (const Timing& t : read.campaign.timings) duplicate.push_back(t.duplicate);
+        std::vector<int> copiedFrom;
+        for (const Timing& t : read.campaign.timings) duplicate.push_back(t.duplicate), copiedFrom.push_back(t.copiedFrom);
         EXPECT_EQ(duplicate, c.duplicate) << c.rows;
-    }
-}
-
-TEST(MarkDuplicates, NamesTheFirstObserverOfACopiedTiming) {
-    // Each case: rows below the header, and per timing the observer it copies (by order of first appearance),
-    // -1 for none: the same transit, place, contact and time under another name.
-    const struct {
-        const char* rows;
-        std::vector<int> copiedFrom;
-    } cases[] = {
-        {"X,50,7,1,05:00:00\nY,50,7,1,05:00:00\nZ,50,7,1,05:00:00\n", {-1, 0, 0}},
-        {"X,0,7,1,05:00:00\nY,-0,7,1,05:00:00\n", {-1, 0}},  // -0 is 0
-        {"X,50,7,1,05:00:00\nY,50,7,2,05:00:00\nZ,50.1,7,1,05:00:00\nW,50,7,1,05:00:01\n", {-1, -1, -1, -1}},
-        // A repeat by the same observer is a duplicate; the next observer copies the first.
-        {"X,50,7,1,05:00:00\nX,50,7,1,05:00:00\nY,50,7,1,05:00:00\n", {-1, -1, 0}},
-        // Places interleaved: each copy names the first observer of its own place.
-        {"Y,50,7,1,05:00:00\nX,40,7,1,05:00:00\nZ,40,7,1,05:00:00\nW,50,7,1,05:00:00\n", {-1, -1, 1, 0}},
-    };
-    for (const auto& c : cases) {
-        Read read = ReadText(std::string("observer,lat,lon,contact,time\n") + c.rows);
-        MarkDuplicates(read.campaign);
-        std::vector<int> copiedFrom;
-        for (const Timing& t : read.campaign.timings) copiedFrom.push_back(t.copiedFrom);
         EXPECT_EQ(copiedFrom, c.copiedFrom) << c.rows;
     }
 }
