@@ -36,8 +36,7 @@ double ShiftFromGeocentric(const SiteModel& model, const Timing& t, double time)
     if (t.end != 0 || t.start < 1 || t.start > ephemeris::ContactCount || !e.contactHappens[t.start - 1]) {
         return std::numeric_limits<double>::quiet_NaN();
     }
-    const double jd = e.contactJdUt[t.start - 1];
-    const double shift = Fold(time - (jd - std::floor(jd - 0.5) - 0.5) * kit::SecondsPerDayDouble, 0.0);
+    const double shift = Fold(time - UtSecondsOfDay(e.contactJdUt[t.start - 1]), 0.0);
     return std::fabs(shift) < NearContactS ? shift : std::numeric_limits<double>::quiet_NaN();
 }
 

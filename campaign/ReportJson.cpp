@@ -56,13 +56,14 @@ struct Cursor {
 }
 
 // A number as the library writes it: its own shortest digits that read back the same, null where not finite.
+std::string_view NumberText(double value, char (&digits)[64]) {
+    if (!std::isfinite(value)) return "null"sv;
+    return {digits, static_cast<std::size_t>(nlohmann::detail::to_chars(digits, digits + sizeof digits, value) - digits)};
+}
+
 void PutNumber(Cursor& at, double value) {
-    if (!std::isfinite(value)) {
-        Put(at, "null"sv);
-        return;
-    }
     char digits[64];
-    Put(at, std::string_view(digits, static_cast<std::size_t>(nlohmann::detail::to_chars(digits, digits + sizeof digits, value) - digits)));
+    Put(at, NumberText(value, digits));
 }
 
 void PutInteger(Cursor& at, long value) {
@@ -127,13 +128,11 @@ void AppendTimings(std::string& text, const Campaign& campaign, const FitResult&
         Put(at, texts.sites[static_cast<std::size_t>(t.site)]);
         if (!(t.latitudeDegrees == latitude && t.longitudeDegrees == longitude)) {
             latitude = t.latitudeDegrees, longitude = t.longitudeDegrees;
-            coordinates.clear();
-            Cursor laid{coordinates};
-            Put(laid, ",\n      \"latitude\": "sv);
-            PutNumber(laid, latitude);
-            Put(laid, ",\n      \"longitude\": "sv);
-            PutNumber(laid, longitude);
-            coordinates.resize(laid.used);
+            char digits[64];
+            coordinates = ",\n      \"latitude\": ";
+            coordinates += NumberText(latitude, digits);
+            coordinates += ",\n      \"longitude\": ";
+            coordinates += NumberText(longitude, digits);
         }
         Put(at, coordinates);
         Put(at, ",\n      \"contact\": \""sv);

@@ -9,7 +9,6 @@
 #include <limits>
 #include <numeric>
 
-
 namespace campaign {
 namespace {
 

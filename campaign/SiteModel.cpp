@@ -63,8 +63,7 @@ bool PredictTiming(const SiteModel& model, int start, int end, const ephemeris::
         shift[k] = (jd[k] - elements.contactJdUt[c - 1]) * kit::SecondsPerDayDouble;
     }
     if (end == 0) {
-        const double sinceNoon = jd[0] - std::floor(jd[0] - 0.5);
-        predictedS = (sinceNoon - 0.5) * kit::SecondsPerDayDouble;
+        predictedS = UtSecondsOfDay(jd[0]);
         shiftS = shift[0];
         perQS = perQ[0] * kit::SecondsPerDayDouble;
     } else {
@@ -74,6 +73,8 @@ bool PredictTiming(const SiteModel& model, int start, int end, const ephemeris::
     }
     return true;
 }
+
+double UtSecondsOfDay(double jdUt) { return (jdUt - std::floor(jdUt - 0.5) - 0.5) * kit::SecondsPerDayDouble; }
 
 double AuOf(double q) { return q != 0.0 ? ReferenceAuKm / q : std::numeric_limits<double>::quiet_NaN(); }
 

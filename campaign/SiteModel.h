@@ -36,6 +36,9 @@ bool PredictTiming(const SiteModel& model, int start, int end, const ephemeris::
                    double& predictedS, double& shiftS, double& perQS,
                    double fromShiftS = std::numeric_limits<double>::quiet_NaN());
 
+// UT seconds after the midnight that begins the day of a UT Julian date.
+double UtSecondsOfDay(double jdUt);
+
 // The linear model of the 8 June 2004 table, from reduction, in seconds.
 SiteModel TableSiteModel();
 
