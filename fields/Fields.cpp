@@ -84,10 +84,13 @@ char Upper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + '
 }  // namespace
 
 std::string_view TrimmedView(std::string_view text) {
-    const auto first = text.find_first_not_of(" \t");
-    if (first == std::string_view::npos) return {};
-    const auto last = text.find_last_not_of(" \t");
-    return text.substr(first, last - first + 1);
+    // Byte by byte: the library's search for one of a set asks it of each byte in turn, and the reader
+    // trims every field of a million rows.
+    auto blank = [](char c) { return c == ' ' || c == '\t'; };
+    std::size_t first = 0, last = text.size();
+    while (first < last && blank(text[first])) ++first;
+    while (last > first && blank(text[last - 1])) --last;
+    return text.substr(first, last - first);
 }
 
 std::string Trim(const std::string& text) { return std::string(TrimmedView(text)); }
