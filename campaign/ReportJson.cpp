@@ -97,6 +97,8 @@ struct TimingTexts {
 // Timings a thread lays out at a time, some 600 bytes each: the pieces' text (some 10 MB on two processors) is
 // all the writing adds to the program's peak of memory, and each block starts its threads anew.
 constexpr std::size_t TimingsPerPiece = 4096;
+// Names are written as JSON in a fraction of a microsecond: fewer than this many are not worth a thread.
+constexpr std::size_t NamesPerPiece = 1 << 15;
 
 // Timings begin..end of the report's list, each laid out as the JSON library lays out an object two levels
 // deep, a comma before all but the first of the list.
@@ -282,8 +284,15 @@ void WriteJsonReport(const Reduction& reduction, std::ostream& out) {
     // Each name is written as JSON once, and a timing refers to it: a million timings make no string of their own.
     std::vector<std::string> fileTexts, observerTexts, siteTexts;
     for (const std::string& file : files) fileTexts.push_back(JsonString(file));
-    for (const std::string& observer : campaign.observers) observerTexts.push_back(JsonString(observer));
-    for (const std::string& site : campaign.sites) siteTexts.push_back(JsonString(site));
+    // A quarter of a million observers and sites each in a large campaign: written in pieces.
+    auto asJson = [](const std::vector<std::string>& names, std::vector<std::string>& written) {
+        written.resize(names.size());
+        ForEachPiece(names.size(), NamesPerPiece, [&](std::size_t begin, std::size_t end) {
+            for (std::size_t k = begin; k < end; ++k) written[k] = JsonString(names[k]);
+        });
+    };
+    asJson(campaign.observers, observerTexts);
+    asJson(campaign.sites, siteTexts);
     const bool exact = choice.model.kind == SiteModelKind::Exact;
     std::vector<std::string> transitDates;
     for (const TransitChoice& c : reduction.transits) transitDates.push_back(c.date);
