@@ -49,8 +49,8 @@ void LineariseExact(const Campaign& campaign, const std::vector<SiteModel>& mode
     std::vector<ephemeris::ElementsSite>& sites = at.sites;
     // The levers before are the exact model's only after a linearisation of it.
     const bool before = std::isfinite(at.q);
-    double change = 0.0;  // the largest change of a lever, over the pieces
-    std::mutex changeLock;
+    double curvature = 0.0;  // the largest bend of a prediction in q, over the pieces
+    std::mutex curvatureLock;
     predictedS.assign(campaign.timings.size(), std::numeric_limits<double>::quiet_NaN());
     // A site costs as much as a prediction: kept for the next linearisation where several timings share it.
     const bool known = !sites.empty();
@@ -79,7 +79,7 @@ void LineariseExact(const Campaign& campaign, const std::vector<SiteModel>& mode
                 }
             }
             run += next;
-            double predicted = 0.0, shift = 0.0, perQ = 0.0;
+            double predicted = 0.0, shift = 0.0, perQ = 0.0, perQSquared = 0.0;
             // A clock time's shift at q0 as the linearisation before has it, to start the search from: its row
             // holds y = t - (S - q g), exact at that q and good to the curvature at q0. The first search starts
             // from the clock time itself where that is near.
@@ -88,7 +88,7 @@ void LineariseExact(const Campaign& campaign, const std::vector<SiteModel>& mode
             double from = std::numeric_limits<double>::quiet_NaN();
             if (row.clock && !before) from = ShiftFromGeocentric(model, t, time);
             else if (row.clock && row.g != 0.0) from = time - row.y + q0 * row.g;
-            if (!PredictTiming(model, t.start, t.end, site, q0, predicted, shift, perQ, from)) {
+            if (!PredictTiming(model, t.start, t.end, site, q0, predicted, shift, perQ, from, &perQSquared)) {
                 row.g = 0.0;
                 row.y = time;
                 row.w = 0.0;
@@ -96,17 +96,17 @@ void LineariseExact(const Campaign& campaign, const std::vector<SiteModel>& mode
                 continue;
             }
             predictedS[i] = predicted;
-            // A lever of 0 is a row its site did not see before.
-            if (before && row.g != 0.0) largest = std::max(largest, std::fabs(perQ - row.g));
+            // NaN, where a grazing contact bends without bound, is the largest of all.
+            largest = std::isnan(perQSquared) ? perQSquared : std::max(largest, std::fabs(perQSquared));
             row.g = perQ;
             // What the lever does not carry of the shift at q0: the model's curvature, a few seconds at most.
             const double remainder = shift - q0 * perQ;
             row.y = time - remainder;
         }
-        const std::scoped_lock lock(changeLock);
-        change = std::max(change, largest);
+        const std::scoped_lock lock(curvatureLock);
+        curvature = std::isnan(largest) ? largest : std::max(curvature, largest);
     });
-    if (before && q0 != at.q) at.curvature = change / std::fabs(q0 - at.q);
+    at.curvature = curvature;
     at.q = q0;
 }
 

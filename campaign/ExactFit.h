@@ -13,8 +13,8 @@ namespace campaign {
 
 // What one linearisation leaves for the next: the sites as the elements see them (filled by the first when
 // the sites are at most half as many as the timings, empty otherwise), the q it was made at (NaN before the
-// first), and the curvature of the predictions in q that the last two showed: the largest change of a row's
-// lever between them over the change of q, s per unit q squared (NaN until two were made at different q).
+// first), and the curvature of the predictions in q there: the largest second derivative of a row's time in
+// q, s per unit q squared (NaN before the first, or where a grazing contact bends without bound).
 struct Linearisation {
     std::vector<ephemeris::ElementsSite> sites;
     double q = std::numeric_limits<double>::quiet_NaN();
@@ -48,9 +48,9 @@ inline constexpr double ConvergedQ = 1e-10;
 inline constexpr double ExactResolutionS = 1e-4;
 
 // A linearisation serves a q this close to its own: what the lever leaves out there, half the curvature
-// times the move squared (the curvature taken four times, for it is measured over a finite step), stays
-// below LinearS, a hundredth of what the model resolves. It also serves when q moved by less than
-// ConvergedQ.
+// times the move squared (the curvature taken four times, for it is the one at the linearisation's q and
+// grows along the move), stays below LinearS, a hundredth of what the model resolves. It also serves when q
+// moved by less than ConvergedQ. A campaign near the reference AU is so served by its first linearisation.
 inline constexpr double LinearS = 1e-6;
 bool StillLinear(const Linearisation& at, double q);
 

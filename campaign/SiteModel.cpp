@@ -47,16 +47,17 @@ double SiteLever(const SiteModel& model, int start, int end, const Vector3& v) {
 }
 
 bool PredictTiming(const SiteModel& model, int start, int end, const ephemeris::ElementsSite& site, double q,
-                   double& predictedS, double& shiftS, double& perQS, double fromShiftS) {
+                   double& predictedS, double& shiftS, double& perQS, double fromShiftS, double* perQSquaredS) {
     const ephemeris::BesselianElements& elements = model.elements;
-    double jd[2] = {0.0, 0.0}, perQ[2] = {0.0, 0.0}, shift[2] = {0.0, 0.0};
+    double jd[2] = {0.0, 0.0}, perQ[2] = {0.0, 0.0}, shift[2] = {0.0, 0.0}, perQSquared[2] = {0.0, 0.0};
     const int contacts[2] = {start, end};
     for (int k = 0; k < (end == 0 ? 1 : 2); ++k) {
         const int c = contacts[k];
         if (c < 1 || c > ephemeris::ContactCount || !elements.contactHappens[c - 1] ||
             !ephemeris::PredictContact(elements, c, site, q, jd[k], perQ[k],
                                        end == 0 ? elements.contactJdUt[c - 1] + fromShiftS / kit::SecondsPerDayDouble
-                                                : std::numeric_limits<double>::quiet_NaN())) {
+                                                : std::numeric_limits<double>::quiet_NaN(),
+                                       perQSquaredS != nullptr ? &perQSquared[k] : nullptr)) {
             return false;
         }
         // Differences of nearby dates are exact in double: the shift keeps the microseconds a JD rounds away.
@@ -66,10 +67,12 @@ bool PredictTiming(const SiteModel& model, int start, int end, const ephemeris::
         predictedS = UtSecondsOfDay(jd[0]);
         shiftS = shift[0];
         perQS = perQ[0] * kit::SecondsPerDayDouble;
+        if (perQSquaredS != nullptr) *perQSquaredS = perQSquared[0] * kit::SecondsPerDayDouble;
     } else {
         shiftS = shift[1] - shift[0];
         predictedS = (elements.contactJdUt[end - 1] - elements.contactJdUt[start - 1]) * kit::SecondsPerDayDouble + shiftS;
         perQS = (perQ[1] - perQ[0]) * kit::SecondsPerDayDouble;
+        if (perQSquaredS != nullptr) *perQSquaredS = (perQSquared[1] - perQSquared[0]) * kit::SecondsPerDayDouble;
     }
     return true;
 }

@@ -31,10 +31,11 @@ struct SiteModel {
 // A clock time of contact start (end = 0): predictedS in UT seconds after midnight and shiftS = its distance
 // from the contact at the Earth's centre (q = 0), s; a duration: both in seconds. perQS = d(predictedS)/dq, s.
 // false when the site does not see a contact of the timing. A clock time's search starts fromShiftS after the
-// geocentric contact where that is finite (its shift predicted before, carried to q along its lever).
+// geocentric contact where that is finite (its shift predicted before, carried to q along its lever). Where
+// perQSquaredS is given, d2(predictedS)/dq2 in s is written there.
 bool PredictTiming(const SiteModel& model, int start, int end, const ephemeris::ElementsSite& site, double q,
                    double& predictedS, double& shiftS, double& perQS,
-                   double fromShiftS = std::numeric_limits<double>::quiet_NaN());
+                   double fromShiftS = std::numeric_limits<double>::quiet_NaN(), double* perQSquaredS = nullptr);
 
 // UT seconds after the midnight that begins the day of a UT Julian date.
 double UtSecondsOfDay(double jdUt);

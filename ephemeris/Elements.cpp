@@ -82,6 +82,12 @@ struct Basis {
     double t[ElementTerms], dt[ElementTerms];
 };
 
+// d^2 T_k / ds^2 at the instant of basis.
+void SecondDerivatives(const Basis& b, double s, double ddt[ElementTerms]) {
+    ddt[0] = 0.0, ddt[1] = 0.0;
+    for (int k = 2; k < ElementTerms; ++k) ddt[k] = 4.0 * b.dt[k - 1] + 2.0 * s * ddt[k - 1] - ddt[k - 2];
+}
+
 Basis BasisAt(double s) {
     Basis b;
     b.t[0] = 1.0, b.dt[0] = 0.0, b.t[1] = s, b.dt[1] = 1.0;
@@ -150,6 +156,24 @@ Evaluated EvaluateCone(const Cone& cone, const Basis& b, double dsPerDay, bool o
             {r[0][0], r[0][1], r[1][0], r[1][1], outer ? lr : 0.0, outer ? 0.0 : lr, outer ? fr : 0.0, outer ? 0.0 : fr}};
 }
 
+// The second rates per day squared of the cone's x, y, d, mu, l and tan f at the instant of basis.
+struct SecondRates {
+    double x, y, d, mu, l, tanF;
+};
+
+SecondRates SecondRatesOf(const Cone& cone, const Basis& b, double s, double dsPerDay) {
+    double ddt[ElementTerms];
+    SecondDerivatives(b, s, ddt);
+    Pair sum[3] = {};
+    for (int k = ElementTerms - 1; k >= 0; --k) {
+        const Pair t = {ddt[k], ddt[k]};
+        for (int m = 0; m < 3; ++m) sum[m] += cone.terms[k][m] * t;
+    }
+    const double perDay2 = dsPerDay * dsPerDay;
+    return {sum[0][0] * perDay2, sum[0][1] * perDay2, sum[1][0] * perDay2,
+            sum[1][1] * perDay2, sum[2][0] * perDay2, sum[2][1] * perDay2};
+}
+
 }  // namespace
 
 bool ElementsOf(const Transit& transit, BesselianElements& out) {
@@ -205,7 +229,7 @@ bool PredictContact(const BesselianElements& e, int contact, double latitudeDegr
 }
 
 bool PredictContact(const BesselianElements& e, int contact, const ElementsSite& site, double q, double& jdUt,
-                    double& jdUtPerQ, double fromJdUt) {
+                    double& jdUtPerQ, double fromJdUt, double* jdUtPerQSquared) {
     if (contact < 1 || contact > ContactCount) return false;
     const double rhoCos = site.rhoCos, rhoSin = site.rhoSin, lambda = site.lambda;
     const bool outer = contact == 1 || contact == 4, ingress = contact <= 2;
@@ -216,7 +240,9 @@ bool PredictContact(const BesselianElements& e, int contact, const ElementsSite&
     const Cone cone = ConeOf(e, outer);
     for (int step = 0; step < MaxSteps; ++step) {
         if (!(std::fabs(tau) <= half)) return false;
-        const Evaluated at = EvaluateCone(cone, BasisAt(tau / half), 1.0 / half, outer);
+        const double at0 = tau / half;
+        const Basis basis = BasisAt(at0);
+        const Evaluated at = EvaluateCone(cone, basis, 1.0 / half, outer);
         const ElementValues& v = at.value;
         const ElementValues& r = at.rate;
         const double h = v.mu + lambda, sinH = std::sin(h), cosH = std::cos(h);
@@ -249,6 +275,22 @@ bool PredictContact(const BesselianElements& e, int contact, const ElementsSite&
             const double dFdq = -u * xi - w * eta + radius * zeta * tanF;
             jdUtPerQ = -dFdq / b;
             jdUt = middle + tau;
+            if (jdUtPerQSquared != nullptr) {
+                // d2(tau)/dq2 from the same F: -(F_qq + 2 F_q,tau tau' + F_tau,tau tau'^2) / F_tau, each half of it
+                // as b is, with the rates of the rates: the elements' from their series, the site's from the
+                // Earth's turning and the axis' declination.
+                const SecondRates rr = SecondRatesOf(cone, basis, at0, 1.0 / half);
+                const double xiRate2 = rr.mu * rhoCos * cosH - r.mu * r.mu * xi;
+                const double etaRate2 = rr.mu * xi * sinD + r.mu * xiRate * sinD + r.mu * xi * cosD * r.d - rr.d * zeta - r.d * zetaRate;
+                const double zetaRate2 = rr.d * eta + r.d * etaRate - rr.mu * xi * cosD - r.mu * xiRate * cosD + r.mu * xi * sinD * r.d;
+                const double uRate2 = rr.x - q * xiRate2, wRate2 = rr.y - q * etaRate2;
+                const double radiusRate2 = rr.l - q * (zetaRate2 * tanF + 2.0 * zetaRate * tanFRate + zeta * rr.tanF);
+                const double reach = zeta * tanF, reachRate = zetaRate * tanF + zeta * tanFRate;
+                const double fqq = xi * xi + eta * eta - reach * reach;
+                const double fqt = -uRate * xi - u * xiRate - wRate * eta - w * etaRate + radiusRate * reach + radius * reachRate;
+                const double ftt = a + u * uRate2 + w * wRate2 - radius * radiusRate2;
+                *jdUtPerQSquared = -(fqq + 2.0 * fqt * jdUtPerQ + ftt * jdUtPerQ * jdUtPerQ) / b;
+            }
             return true;
         }
     }

@@ -183,9 +183,11 @@ ElementsSite ElementsSiteOf(double latitudeDegrees, double longitudeEastDegrees,
 
 // PredictContact at a site made by ElementsSiteOf. The search starts from fromJdUt where that is finite and
 // within the elements' span (a prediction made before at a q nearby needs one step or two instead of three or
-// four), else from the geocentric contact.
+// four), else from the geocentric contact. Where jdUtPerQSquared is given, d2(jdUt)/dq2 in days is written
+// there: how far the slope carries a prediction to another q.
 bool PredictContact(const BesselianElements& elements, int contact, const ElementsSite& site, double q, double& jdUt,
-                    double& jdUtPerQ, double fromJdUt = std::numeric_limits<double>::quiet_NaN());
+                    double& jdUtPerQ, double fromJdUt = std::numeric_limits<double>::quiet_NaN(),
+                    double* jdUtPerQSquared = nullptr);
 
 // The planet on the Sun's disc (Disc.cpp)
 

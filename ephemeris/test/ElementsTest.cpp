@@ -9,6 +9,7 @@
 #include <array>
 #include <chrono>
 #include <cmath>
+#include <limits>
 #include <cstdio>
 #include <vector>
 
@@ -126,6 +127,39 @@ TEST(PredictContact, GivesTheSlopeInTheSolarParallax) {
             EXPECT_NEAR(perQ * 86400.0, (jd - centre) * 86400.0, 0.05 * std::fabs((jd - centre) * 86400.0) + 1.0);
         }
     }
+}
+
+TEST(PredictContact, GivesTheCurvatureInTheSolarParallax) {
+    // d2(jdUt)/dq2 against central differences of the slope, for Venus and for Mercury, whose contacts
+    // near a grazing site bend most; in seconds.
+    struct Case {
+        Planet planet;
+        int year, month, day;
+    };
+    const Case cases[] = {{Planet::Venus, 2012, 6, 6}, {Planet::Mercury, 2019, 11, 11}, {Planet::Venus, 1769, 6, 3}};
+    const Site sites[] = {{21.3, -157.9, 0.0}, {-33.9, 151.2, 50.0}, {64.1, -21.9, 0.0}, {-12.0, -77.0, 3000.0}, {40.0, 30.0, 0.0}};
+    int compared = 0;
+    for (const Case& k : cases) {
+        Transit t;
+        ASSERT_TRUE(FindTransit(k.planet, k.year, k.month, k.day, EphemerisOptions{}, t));
+        BesselianElements e;
+        ASSERT_TRUE(ElementsOf(t, e));
+        for (const Site& s : sites) {
+            const ElementsSite site = ElementsSiteOf(s.lat, s.lon, s.height);
+            for (int c = 1; c <= ContactCount; ++c) {
+                double jd = 0, perQ = 0, curvature = 0, up = 0, perQUp = 0, down = 0, perQDown = 0;
+                const double nan = std::numeric_limits<double>::quiet_NaN();
+                if (!PredictContact(e, c, site, 1.0, jd, perQ, nan, &curvature)) continue;
+                ASSERT_TRUE(PredictContact(e, c, site, 1.001, up, perQUp));
+                ASSERT_TRUE(PredictContact(e, c, site, 0.999, down, perQDown));
+                const double difference = (perQUp - perQDown) / 0.002 * 86400.0;
+                EXPECT_NEAR(curvature * 86400.0, difference, 1e-3 * std::fabs(difference) + 1e-3)
+                    << k.year << ' ' << s.lat << ' ' << s.lon << " contact " << c;
+                ++compared;
+            }
+        }
+    }
+    EXPECT_GT(compared, 40);
 }
 
 TEST(PredictContact, RefusesWhatItCannotKnow) {
