@@ -276,19 +276,6 @@ void ReadPerObserver(RowReader& reader, const CsvRecord& record, const Layout& l
 
 }  // namespace
 
-bool HeaderMayHoldDates(std::istream& in) {
-    CsvReader csv = OpenCsv(in);
-    CsvRecord record;
-    CsvStatus status = ReadRecord(csv, record);
-    while (status == CsvStatus::Record && !record.tooLong && record.fields.size() == 1 && fields::Trim(record.fields[0]).empty()) {
-        status = ReadRecord(csv, record);
-    }
-    Layout layout;
-    std::string refused, missing;
-    if (status != CsvStatus::Record || record.tooLong || !FindLayout(record.fields, layout, refused, missing)) return true;
-    return layout.at[Date] >= 0;
-}
-
 ReadStatus ReadCampaign(const std::string& name, std::istream& in, Campaign& campaign, std::ostream& err) {
     campaign.files.push_back(name);
     // A file name may hold any byte but NUL and '/'; messages show it escaped, like the fields they quote.

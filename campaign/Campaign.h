@@ -62,11 +62,6 @@ enum class ReadStatus { Read, NoTimings, Unreadable };
 // is not text.
 ReadStatus ReadCampaign(const std::string& name, std::istream& in, Campaign& campaign, std::ostream& err);
 
-// Whether a file's header (its first record that is not blank) has a date column, or cannot be read as a
-// header at all. Without one, every time is UT or local mean time, and reading the file asks the ephemeris
-// nothing.
-bool HeaderMayHoldDates(std::istream& in);
-
 // Marks as duplicate every timing whose observer, contacts and time repeat an earlier one, and as copied
 // (copiedFrom) every other timing that repeats the site, contacts and time of another observer's.
 void MarkDuplicates(Campaign& campaign);

@@ -43,20 +43,24 @@ bool Matches(const Timing& t, const ephemeris::BesselianElements& elements, cons
     return std::fabs(offS) <= DurationToleranceS && SunUp(sun[t.start - 1], start, t) && SunUp(sun[t.end - 1], end, t);
 }
 
-// How many timings of the sample could match transit at all, from its geocentric contacts: a clock time
+// How many timings of the sample could match transit at all, from its rough geocentric contacts: a clock time
 // within the tolerance of where a site's contact can lie, modulo a day; a duration within the tolerance of
-// what a site's can be. Never fewer than MatchTransit counts, and without the elements.
-int CountPossible(const Campaign& campaign, const std::vector<std::size_t>& sample, const ephemeris::Transit& transit) {
+// what a site's can be. Never fewer than MatchTransit counts with the transit's own contacts (each within
+// RoughContactDays of the rough ones), and without the ephemeris.
+int CountPossible(const Campaign& campaign, const std::vector<std::size_t>& sample, const ephemeris::RoughTransit& transit) {
     double centreJd[ephemeris::ContactCount], shiftS[ephemeris::ContactCount];
     const double* jd = transit.contactJdUt;
+    const double roughS = ephemeris::RoughContactDays * DaySeconds;
     for (int c = 0; c < ephemeris::ContactCount; ++c) {
-        if (transit.contactHappens[1] && transit.contactHappens[2]) {
+        if (!transit.grazing) {
             centreJd[c] = jd[c];
-            shiftS[c] = ShiftPerIngress * (c < 2 ? jd[1] - jd[0] : jd[3] - jd[2]) * DaySeconds + ShiftMarginS;
+            // The ingress as long as it can be, each of its ends being rough.
+            const double ingressDays = (c < 2 ? jd[1] - jd[0] : jd[3] - jd[2]) + 2.0 * ephemeris::RoughContactDays;
+            shiftS[c] = ShiftPerIngress * ingressDays * DaySeconds + ShiftMarginS + roughS;
         } else {
             // Grazing: a site's contact may lie anywhere in the span.
             centreJd[c] = (jd[0] + jd[3]) / 2.0;
-            shiftS[c] = ((jd[3] - jd[0]) / 2.0 + SpanMarginDays) * DaySeconds;
+            shiftS[c] = ((jd[3] - jd[0]) / 2.0 + SpanMarginDays) * DaySeconds + roughS;
         }
     }
     int possible = 0;
@@ -75,6 +79,17 @@ int CountPossible(const Campaign& campaign, const std::vector<std::size_t>& samp
         possible += std::fabs(offS) <= reachS;
     }
     return possible;
+}
+
+// The transit a rough one stands for, from the ephemeris: the one touching the UT date of its middle, or of
+// the day before or after where the rough middle lies near midnight. False for a near miss.
+bool ExactTransit(const ephemeris::RoughTransit& rough, ephemeris::Transit& transit) {
+    const double middle = (rough.contactJdUt[0] + rough.contactJdUt[ephemeris::ContactCount - 1]) / 2.0;
+    for (const double day : {0.0, -1.0, 1.0}) {
+        const ephemeris::CalendarTime date = ephemeris::CalendarFromJd(middle + day);
+        if (ephemeris::FindTransit(rough.planet, date.year, date.month, date.day, ephemeris::EphemerisOptions{}, transit)) return true;
+    }
+    return false;
 }
 
 }  // namespace
@@ -125,14 +140,15 @@ TransitCandidate MatchTransit(const Campaign& campaign, const std::vector<std::s
     return candidate;
 }
 
-Identification IdentifyTransit(const Campaign& campaign, const std::vector<ephemeris::Transit>& transits) {
+Identification IdentifyTransit(const Campaign& campaign, const std::vector<ephemeris::RoughTransit>& transits) {
     Identification found;
     const std::vector<std::size_t> sample = SampleTimings(campaign);
     const int n = static_cast<int>(sample.size());
     found.sampled = n;
     const int lead = std::max(1, (n + 9) / 10);
-    // The elements cost milliseconds, a timing's prediction a microsecond: transits are tried in order of
-    // the matches they could have, and once that is a lead behind the best found, no later one can count.
+    // A transit from the ephemeris and its elements cost milliseconds, a timing's prediction a microsecond:
+    // transits are tried in order of the matches they could have, and once that is a lead behind the best
+    // found, no later one can count.
     std::vector<std::pair<int, std::size_t>> order;
     for (std::size_t k = 0; k < transits.size(); ++k) order.emplace_back(CountPossible(campaign, sample, transits[k]), k);
     std::stable_sort(order.begin(), order.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
@@ -140,9 +156,10 @@ Identification IdentifyTransit(const Campaign& campaign, const std::vector<ephem
     int best = 0;
     for (const auto& [possible, k] : order) {
         if (possible == 0 || possible <= best - lead) break;
+        ephemeris::Transit transit;
         ephemeris::BesselianElements elements;
-        if (!ephemeris::ElementsOf(transits[k], elements)) continue;
-        const TransitCandidate candidate = MatchTransit(campaign, sample, transits[k], elements);
+        if (!ExactTransit(transits[k], transit) || !ephemeris::ElementsOf(transit, elements)) continue;
+        const TransitCandidate candidate = MatchTransit(campaign, sample, transit, elements);
         if (candidate.matched == 0) continue;
         best = std::max(best, candidate.matched);
         counted.push_back(candidate);
@@ -160,9 +177,9 @@ Identification IdentifyTransit(const Campaign& campaign, const std::vector<ephem
     return found;
 }
 
-const std::vector<ephemeris::Transit>& TransitCatalogue() {
-    static const std::vector<ephemeris::Transit> catalogue = ephemeris::ListTransits(
-        std::nullopt, ephemeris::FirstCatalogueYear, ephemeris::LastCatalogueYear, ephemeris::EphemerisOptions{});
+const std::vector<ephemeris::RoughTransit>& TransitCatalogue() {
+    static const std::vector<ephemeris::RoughTransit> catalogue =
+        ephemeris::ListTransitsRoughly(ephemeris::FirstCatalogueYear, ephemeris::LastCatalogueYear);
     return catalogue;
 }
 

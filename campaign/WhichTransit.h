@@ -48,11 +48,13 @@ std::vector<std::size_t> SampleTimings(const Campaign& campaign);
 TransitCandidate MatchTransit(const Campaign& campaign, const std::vector<std::size_t>& sample,
                               const ephemeris::Transit& transit, const ephemeris::BesselianElements& elements);
 
-// The rule above over transits (a transit without elements is passed over).
-Identification IdentifyTransit(const Campaign& campaign, const std::vector<ephemeris::Transit>& transits);
+// The rule above over transits, each the ephemeris's transit a rough one stands for (a near miss is passed
+// over): the rough contacts rule out most without the ephemeris.
+Identification IdentifyTransit(const Campaign& campaign, const std::vector<ephemeris::RoughTransit>& transits);
 
-// Every transit of Venus and Mercury from 1600 to 2200, listed once per process (half a second).
-const std::vector<ephemeris::Transit>& TransitCatalogue();
+// Every transit of Venus and Mercury from 1600 to 2200, roughly (ephemeris::ListTransitsRoughly), listed once
+// per process (some milliseconds).
+const std::vector<ephemeris::RoughTransit>& TransitCatalogue();
 
 // The transit of a campaign whose timings have no date, by IdentifyTransit over TransitCatalogue, chosen as
 // ChooseTransit chooses it from its date; false with refusal Unmatched (no transit reaches two thirds: the

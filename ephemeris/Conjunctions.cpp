@@ -6,8 +6,10 @@
 #include <libnova/mercury.h>
 #include <libnova/venus.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
+#include <vector>
 
 #include "Fields.h"
 #include "Reduction.h"
@@ -219,51 +221,160 @@ bool FindTransit(std::optional<Planet> planet, int year, int month, int day, con
     return false;
 }
 
+namespace {
+
+// The UT JDs at which the catalogue's years fromYear..toYear begin and end; false when none is left.
+bool CatalogueSpan(int fromYear, int toYear, long double& startUt, long double& endUt) {
+    fromYear = fromYear < FirstCatalogueYear ? FirstCatalogueYear : fromYear;
+    toYear = toYear > LastCatalogueYear ? LastCatalogueYear : toYear;
+    if (fromYear > toYear) return false;
+    startUt = JulianDayAtMidnight(fromYear, 1, 1);
+    endUt = JulianDayAtMidnight(toYear + 1, 1, 1);
+    return true;
+}
+
+// Calls visit(conjunction, at) for each inferior conjunction of planet from startUt to endUt that find(guess,
+// conjunction, at, near) calls near, in time order.
+template <typename Find, typename Visit>
+void ForEachConjunction(Planet planet, long double startUt, long double endUt, Find find, Visit visit) {
+    const long double synodic = SynodicDays(planet);
+    // From one conjunction, the next lies a synodic period on, give or take the eccentric orbits' few weeks;
+    // the first guess starts a period early so that no conjunction is stepped over.
+    long double guess = startUt - synodic;
+    long double conjunction = 0.0L, previous = -std::numeric_limits<long double>::infinity();
+    while (guess < endUt + synodic) {
+        Heliocentric h{};
+        bool near = false;
+        if (!find(guess, conjunction, h, near) || conjunction < previous + synodic / 2.0L) {
+            guess += synodic / 4.0L;
+            continue;
+        }
+        previous = conjunction;
+        guess = conjunction + synodic;
+        if (near) visit(conjunction, h);
+    }
+}
+
+// Two runs sorted by time (the first planet's, then the other's) merged into time order.
+template <typename T, typename Time>
+void MergeRuns(std::vector<T>& both, Time time) {
+    if (both.empty()) return;
+    std::size_t first = 0;
+    while (first < both.size() && both[first].planet == both.front().planet) ++first;
+    std::vector<T> merged;
+    std::size_t i = 0, j = first;
+    while (i < first || j < both.size()) {
+        if (j == both.size() || (i < first && time(both[i]) < time(both[j]))) {
+            merged.push_back(both[i++]);
+        } else {
+            merged.push_back(both[j++]);
+        }
+    }
+    both = merged;
+}
+
+// The planet's place less the Sun's centre on the sky, radians east and north along the ecliptic, from
+// Kepler's orbits at jdTt; with the distances of the Sun and the planet (AU).
+struct RoughOffset {
+    long double x, y, sunAu, planetAu;
+};
+
+RoughOffset RoughOffsetAt(Planet planet, long double jdTt) {
+    // Each body where it was when the light left it, seen from where the Earth then was (planetary
+    // aberration): the Sun so lags 20 arcsec, the planet a few.
+    constexpr long double LightDaysPerAu = 0.0057755183L;
+    const MeanElements& elements = planet == Planet::Venus ? VenusElements : MercuryElements;
+    const Vector e = KeplerPosition(EarthElements, jdTt);
+    const long double planetAu = Norm(Subtract(KeplerPosition(elements, jdTt), e));
+    const long double planetTt = jdTt - LightDaysPerAu * planetAu, sunTt = jdTt - LightDaysPerAu * Norm(e);
+    const Vector g = Subtract(KeplerPosition(elements, planetTt), KeplerPosition(EarthElements, planetTt));
+    const Vector s = Scale(KeplerPosition(EarthElements, sunTt), -1.0L);
+    auto longitude = [](const Vector& v) { return std::atan2(v.y, v.x); };
+    auto latitude = [](const Vector& v) { return std::atan2(v.z, std::hypot(v.x, v.y)); };
+    const long double dl = WrapDegrees((longitude(g) - longitude(s)) / DegToRad) * DegToRad;
+    return {dl * std::cos(latitude(s)), latitude(g) - latitude(s), Norm(s), Norm(g)};
+}
+
+// A near miss of the mean orbits by this much may still be a graze: they place the planet within 31 arcsec.
+constexpr long double RoughMissArcsec = 60.0L;
+
+// The transit, roughly, at a conjunction of the mean orbits near jdTt: the planet's path across the Sun taken
+// as straight through its nearest approach, the discs' radii as the contact solver's. False for a miss.
+bool RoughTransitAt(Planet planet, long double jdTt, RoughTransit& out) {
+    // Twice: from the conjunction to the nearest approach, and from there again, the path bending a little.
+    long double greatest = jdTt, b = 0.0L, speed = 0.0L;
+    RoughOffset at{};
+    constexpr long double Step = 1.0L / 24.0L;
+    for (int pass = 0; pass < 2; ++pass) {
+        at = RoughOffsetAt(planet, greatest);
+        const RoughOffset later = RoughOffsetAt(planet, greatest + Step);
+        const long double vx = (later.x - at.x) / Step, vy = (later.y - at.y) / Step;
+        speed = std::hypot(vx, vy);
+        if (!(speed > 0.0L)) return false;
+        greatest -= (at.x * vx + at.y * vy) / (speed * speed);
+        b = std::fabs(at.x * vy - at.y * vx) / speed;
+    }
+    const long double toRadians = 1.0L / kit::ArcSecondsPerRadian;
+    const long double sun = SunRadiusArcsec(at.sunAu), disc = PlanetRadiusArcsec(planet, Radii::Nasa, at.planetAu);
+    const long double outer = (sun + disc) * toRadians, inner = (sun - disc) * toRadians, miss = RoughMissArcsec * toRadians;
+    if (b >= outer + miss) return false;
+    out = RoughTransit{};
+    out.planet = planet;
+    const long double deltaTDays = DeltaTSeconds(static_cast<double>(DecimalYear(greatest))) / kit::SecondsPerDay;
+    const long double greatestUt = greatest - deltaTDays;
+    auto half = [&](long double radius) { return std::sqrt(std::max(radius * radius - b * b, 0.0L)) / speed; };
+    out.grazing = b > inner - miss || b > outer - miss;
+    const long double outerHalf = out.grazing ? half(outer + miss) : half(outer);
+    const long double innerHalf = out.grazing ? outerHalf : half(inner);
+    out.contactJdUt[0] = static_cast<double>(greatestUt - outerHalf);
+    out.contactJdUt[1] = static_cast<double>(greatestUt - innerHalf);
+    out.contactJdUt[2] = static_cast<double>(greatestUt + innerHalf);
+    out.contactJdUt[3] = static_cast<double>(greatestUt + outerHalf);
+    return true;
+}
+
+}  // namespace
+
+std::vector<RoughTransit> ListTransitsRoughly(int fromYear, int toYear) {
+    std::vector<RoughTransit> transits;
+    long double startUt = 0.0L, endUt = 0.0L;
+    if (!CatalogueSpan(fromYear, toYear, startUt, endUt)) return transits;
+    for (const Planet planet : {Planet::Venus, Planet::Mercury}) {
+        auto kepler = [planet](long double guess, long double& jdTt, Heliocentric& at, bool& near) {
+            auto position = [planet](long double jd) { return KeplerHeliocentric(planet, jd); };
+            if (!SecantConjunction(planet, guess, 1e-5L, position, jdTt, at)) return false;
+            near = ConjunctionSeparationArcsec(at) <= RoughCandidateFactor * RoughReachArcsec(at);
+            return true;
+        };
+        ForEachConjunction(planet, startUt, endUt, kepler, [&](long double conjunction, const Heliocentric&) {
+            RoughTransit transit;
+            if (!RoughTransitAt(planet, conjunction, transit)) return;
+            const double greatest = (transit.contactJdUt[0] + transit.contactJdUt[3]) / 2.0;
+            if (greatest >= startUt && greatest < endUt) transits.push_back(transit);
+        });
+    }
+    MergeRuns(transits, [](const RoughTransit& t) { return t.contactJdUt[0] + t.contactJdUt[3]; });
+    return transits;
+}
+
 std::vector<Transit> ListTransits(std::optional<Planet> planet, int fromYear, int toYear,
                                   const EphemerisOptions& options) {
     std::vector<Transit> transits;
-    fromYear = fromYear < FirstCatalogueYear ? FirstCatalogueYear : fromYear;
-    toYear = toYear > LastCatalogueYear ? LastCatalogueYear : toYear;
-    if (fromYear > toYear) return transits;
-    const long double startUt = JulianDayAtMidnight(fromYear, 1, 1);
-    const long double endUt = JulianDayAtMidnight(toYear + 1, 1, 1);
+    long double startUt = 0.0L, endUt = 0.0L;
+    if (!CatalogueSpan(fromYear, toYear, startUt, endUt)) return transits;
     for (const Planet candidate : {Planet::Venus, Planet::Mercury}) {
         if (planet && *planet != candidate) continue;
-        const long double synodic = SynodicDays(candidate);
-        // From one conjunction, the next lies a synodic period on, give or take the eccentric orbits'
-        // few weeks; the first guess starts a period early so that no conjunction is stepped over.
-        long double guess = startUt - synodic;
-        long double conjunction = 0.0L, previous = -std::numeric_limits<long double>::infinity();
-        while (guess < endUt + synodic) {
-            Heliocentric h{};
-            bool near = false;
-            if (!NearConjunction(candidate, guess, conjunction, h, near) || conjunction < previous + synodic / 2.0L) {
-                guess += synodic / 4.0L;
-                continue;
-            }
-            previous = conjunction;
-            guess = conjunction + synodic;
-            if (!near) continue;
+        auto find = [candidate](long double guess, long double& jdTt, Heliocentric& at, bool& near) {
+            return NearConjunction(candidate, guess, jdTt, at, near);
+        };
+        ForEachConjunction(candidate, startUt, endUt, find, [&](long double conjunction, const Heliocentric& h) {
             Transit transit;
-            if (!TransitAtConjunction(candidate, conjunction, h, options, transit)) continue;
+            if (!TransitAtConjunction(candidate, conjunction, h, options, transit)) return;
             if (transit.greatestJdUt >= startUt && transit.greatestJdUt < endUt) transits.push_back(transit);
-        }
+        });
     }
-    if (!planet) {
-        // Two sorted runs: merge them into time order.
-        std::vector<Transit> merged;
-        std::size_t venus = 0;
-        while (venus < transits.size() && transits[venus].planet == Planet::Venus) ++venus;
-        std::size_t i = 0, j = venus;
-        while (i < venus || j < transits.size()) {
-            if (j == transits.size() || (i < venus && transits[i].greatestJdUt < transits[j].greatestJdUt)) {
-                merged.push_back(transits[i++]);
-            } else {
-                merged.push_back(transits[j++]);
-            }
-        }
-        transits = merged;
-    }
+    // Two sorted runs: merge them into time order.
+    if (!planet) MergeRuns(transits, [](const Transit& t) { return t.greatestJdUt; });
     return transits;
 }
 

@@ -138,6 +138,22 @@ CalendarTime CalendarFromJd(double jd);
 bool FindTransit(std::optional<Planet> planet, int year, int month, int day, const EphemerisOptions& options,
                  Transit& out);
 
+// A transit as Kepler's mean orbits place it, without the ephemeris: its planet and its contacts seen from
+// the Earth's centre (UT JD), each within RoughContactDays of the ephemeris's. Near a graze, where the mean
+// orbits cannot tell whether or where the discs touch, grazing is set and only the span is known: contacts 1
+// and 4 of the ephemeris, where they happen, lie between contactJdUt[0] and contactJdUt[3], each end as
+// uncertain; contacts 2 and 3 are then those ends too.
+struct RoughTransit {
+    Planet planet = Planet::Venus;
+    double contactJdUt[ContactCount] = {0.0, 0.0, 0.0, 0.0};
+    bool grazing = false;
+};
+inline constexpr double RoughContactDays = 20.0 / 1440.0;
+
+// Every transit ListTransits lists, roughly, and some near misses that only the ephemeris tells from a graze,
+// in time order: a hundredth of the cost, for a first look at which transits a set of times may belong to.
+std::vector<RoughTransit> ListTransitsRoughly(int fromYear, int toYear);
+
 // Every transit (of planet, or of both when unset) whose greatest transit falls in the UT years
 // fromYear..toYear, clipped to the catalogue's years, in time order. Empty when fromYear > toYear.
 std::vector<Transit> ListTransits(std::optional<Planet> planet, int fromYear, int toYear,

@@ -213,20 +213,3 @@ TEST(NameIndex, FindsEachNameAtItsFirstPlace) {
     EXPECT_EQ(PlaceOf(index, names, "Halley"), 0);
 }
 
-TEST(HeaderMayHoldDates, LooksAtTheHeaderAlone) {
-    const struct {
-        const char* text;
-        bool dates;
-    } cases[] = {
-        {"observer,latitude,longitude,contact,time\nA,1,2,1,05:13:00\n", false},
-        {"\n\nsite;lat;lon;C1;C2;C3;C4\n", false},
-        {"observer,latitude,longitude,contact,date,time\n", true},
-        {"Beobachter;Breite;L\xC3\xA4nge;Kontakt;Datum;Zeit\n", true},
-        {"", true},                       // nothing to look at: not known to be without dates
-        {"just some text\n", true},
-    };
-    for (const auto& c : cases) {
-        std::istringstream in(c.text);
-        EXPECT_EQ(HeaderMayHoldDates(in), c.dates) << c.text;
-    }
-}

@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -183,4 +186,38 @@ TEST(ListTransits, MergesBothPlanetsInTimeOrderAndClipsTheYears) {
     EXPECT_TRUE(ListTransits(std::nullopt, 2020, 2000, EphemerisOptions{}).empty());
     EXPECT_TRUE(ListTransits(std::nullopt, 1000, 1599, EphemerisOptions{}).empty());
     EXPECT_EQ(ListTransits(Planet::Venus, 1000, 1700, EphemerisOptions{}).size(), 2u);  // 1631 and 1639 only
+}
+
+TEST(ListTransitsRoughly, BoundsEveryTransitOfTheCatalogue) {
+    // Each transit of the ephemeris has a rough one of its planet whose contacts lie within RoughContactDays
+    // of its own (a graze: whose span holds its contacts 1 and 4), at a hundredth of the cost or less.
+    const auto started = std::chrono::steady_clock::now();
+    const std::vector<RoughTransit> rough = ListTransitsRoughly(FirstCatalogueYear, LastCatalogueYear);
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    const std::vector<Transit> exact = ListTransits(std::nullopt, FirstCatalogueYear, LastCatalogueYear, EphemerisOptions{});
+    for (std::size_t k = 1; k < rough.size(); ++k) {
+        EXPECT_LT(rough[k - 1].contactJdUt[0] + rough[k - 1].contactJdUt[3], rough[k].contactJdUt[0] + rough[k].contactJdUt[3]);
+    }
+    double worst = 0.0;
+    for (const Transit& t : exact) {
+        const auto match = std::find_if(rough.begin(), rough.end(), [&](const RoughTransit& r) {
+            return r.planet == t.planet && std::fabs((r.contactJdUt[0] + r.contactJdUt[3]) / 2.0 - t.greatestJdUt) < 0.5;
+        });
+        ASSERT_NE(match, rough.end()) << CalendarFromJd(t.greatestJdUt).year;
+        const bool grazing = !t.contactHappens[1] || !t.contactHappens[2];
+        if (grazing) {
+            EXPECT_TRUE(match->grazing) << CalendarFromJd(t.greatestJdUt).year;
+        }
+        for (int c = 0; c < ContactCount; ++c) {
+            if (!t.contactHappens[c]) continue;
+            if (match->grazing) {
+                EXPECT_GE(t.contactJdUt[c], match->contactJdUt[0] - RoughContactDays);
+                EXPECT_LE(t.contactJdUt[c], match->contactJdUt[3] + RoughContactDays);
+            } else {
+                worst = std::max(worst, std::fabs(t.contactJdUt[c] - match->contactJdUt[c]));
+                EXPECT_NEAR(t.contactJdUt[c], match->contactJdUt[c], RoughContactDays) << CalendarFromJd(t.greatestJdUt).year << ' ' << c + 1;
+            }
+        }
+    }
+    std::printf("rough transits: %zu for %zu, worst contact %.1f min, %.3f s\n", rough.size(), exact.size(), worst * 1440.0, seconds);
 }

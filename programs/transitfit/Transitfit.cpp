@@ -10,7 +10,6 @@
 #include <fstream>
 #include <string>
 #include <system_error>
-#include <thread>
 #include <utility>
 #include <vector>
 
@@ -59,30 +58,6 @@ bool ReadFiles(const FitCommand& command, std::istream& in, campaign::Campaign& 
     return true;
 }
 
-// Files this large are read for a second or more: long enough to list the catalogue of transits meanwhile.
-constexpr std::uintmax_t CatalogueAheadBytes = std::uintmax_t{8} << 20;
-
-// Whether the catalogue of transits is best listed while the files are read: they are regular files (standard
-// input cannot be looked at twice), large, and none has a date column. A file with dates may need the
-// ephemeris while it is read (for a time written in apparent time), and libnova's last digits depend on the
-// calls made before: its calls stay in one order, and such files need no catalogue anyway.
-bool CatalogueAhead(const std::vector<std::string>& files) {
-    std::uintmax_t bytes = 0;
-    for (const std::string& name : files) {
-        std::error_code error;
-        if (name == "-" || !std::filesystem::is_regular_file(name, error)) return false;
-        const std::uintmax_t size = std::filesystem::file_size(name, error);
-        if (error) return false;
-        bytes += size;
-    }
-    if (bytes < CatalogueAheadBytes) return false;
-    for (const std::string& name : files) {
-        std::ifstream file(name, std::ios::binary);
-        if (!file || campaign::HeaderMayHoldDates(file)) return false;
-    }
-    return true;
-}
-
 // The sentence that says why no AU came from timings that were read.
 std::string WhyNoFit(const campaign::Reduction& reduction) {
     if (reduction.outcome == campaign::Outcome::NoFit) return campaign::NoFitText(reduction.fit.whyNot);
@@ -124,28 +99,8 @@ int Run(const FitCommand& command, std::istream& in, std::ostream& out, std::ost
         err << "transitfit: --plot " << kit::Escaped(command.plotFile) << " is one of the input files; choose another name\n";
         return ExitBadInput;
     }
-    // Timings without a date are matched against the catalogue of every transit, which takes about a second
-    // to list: for large files without dates it is listed on a thread of its own while they are read. Reading
-    // them asks the ephemeris nothing, and the thread is done before the reduction begins, so libnova sees the
-    // calls a single thread would make, in the same order.
-    std::jthread catalogue;
-    if (!command.reduce.transitGiven && CatalogueAhead(command.files)) {
-        // The library reports a thread it cannot start by throwing: the catalogue is then listed when needed.
-        try {
-            catalogue = std::jthread([] {
-                // Out of memory there leaves the catalogue unlisted: it is listed again when needed, and then
-                // the program's edge reports the failure.
-                try {
-                    campaign::TransitCatalogue();
-                } catch (const std::bad_alloc&) {
-                }
-            });
-        } catch (const std::system_error&) {
-        }
-    }
     campaign::Campaign& read = progress.read;
     if (!ReadFiles(command, in, read, err)) return ExitBadInput;
-    if (catalogue.joinable()) catalogue.join();
     progress.timingsRead = read.timings.size();
     if (read.timings.empty()) {
         err << "transitfit: no file holds a readable timing\n";
