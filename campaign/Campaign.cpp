@@ -319,7 +319,9 @@ ReadStatus ReadCampaign(const std::string& name, std::istream& in, Campaign& cam
     const fields::NumberStyle style{csv.delimiter != ','};
     const std::size_t before = campaign.timings.size();
     long rows = 0;
-    while ((status = ReadRecord(csv, record)) == CsvStatus::Record) {
+    // The records are read on a thread of their own while the rows before them are taken apart here.
+    const char delimiter = csv.delimiter;
+    status = ForEachRecord(csv, [&](const CsvRecord& record) {
         if (record.tooLong) {
             Complain(reader, record.line, record.lastLine > record.line
                                               ? "lines " + std::to_string(record.line) + "-" + std::to_string(record.lastLine) +
@@ -327,7 +329,7 @@ ReadStatus ReadCampaign(const std::string& name, std::istream& in, Campaign& cam
                                                     "closed before line " + std::to_string(record.lastLine) + "); skipped"
                                               : "the row is longer than 1 MiB; skipped");
             ++rows;
-            continue;
+            return;
         }
         if (record.rereadFrom > 0) {
             err << "transitfit: " << shown << ':' << record.line << ": a quote opened here is not closed; lines "
@@ -335,18 +337,18 @@ ReadStatus ReadCampaign(const std::string& name, std::istream& in, Campaign& cam
         }
         bool blank = true;
         for (const std::string& field : record.fields) blank = blank && fields::TrimmedView(field).empty();
-        if (blank) continue;
+        if (blank) return;
         ++rows;
         bool wide = false;
         for (std::size_t i = columns; i < record.fields.size(); ++i) wide = wide || !fields::TrimmedView(record.fields[i]).empty();
         if (wide && wideRows++ == 0) firstWideLine = record.line;
         if (record.fields.size() == 1 && columns > 1) {
-            Complain(reader, record.line, OneFieldHint(record.fields[0], csv.delimiter, columns));
-            continue;
+            Complain(reader, record.line, OneFieldHint(record.fields[0], delimiter, columns));
+            return;
         }
         if (layout.perObserver) ReadPerObserver(reader, record, layout, style);
         else ReadPerTiming(reader, record, layout, style);
-    }
+    });
     if (status == CsvStatus::NotText) {
         err << "transitfit: " << shown << ':' << csv.nextLine << ": not a text file (it holds NUL bytes)\n";
         return ReadStatus::Unreadable;

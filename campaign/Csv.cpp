@@ -7,6 +7,11 @@
 
 #include <algorithm>
 #include <array>
+#include <condition_variable>
+#include <exception>
+#include <mutex>
+#include <system_error>
+#include <thread>
 
 namespace campaign {
 namespace {
@@ -248,6 +253,105 @@ CsvStatus ReadRecord(CsvReader& reader, CsvRecord& record) {
     }
     if (reader.headerFields == 0 && record.fields.size() > 1) reader.headerFields = record.fields.size();
     return CsvStatus::Record;
+}
+
+namespace {
+
+// Records handed over at a time: enough that the two threads seldom wait for each other, few enough that the
+// batches in flight hold little memory.
+constexpr std::size_t RecordsPerBatch = 2048;
+
+// Batches filled by the reading thread and emptied by the calling one, in turn: while one is taken, the next
+// is read. A batch whose count is below RecordsPerBatch is the last, ended by status.
+struct Batch {
+    std::vector<CsvRecord> records = std::vector<CsvRecord>(RecordsPerBatch);
+    std::size_t count = 0;
+    CsvStatus status = CsvStatus::Record;
+    bool full = false;  // filled and not yet taken
+};
+
+struct Handover {
+    Batch batches[2];
+    std::mutex lock;
+    std::condition_variable changed;
+    bool stop = false;                // the calling thread gives up (an exception of its own)
+    std::exception_ptr failure;       // the reading thread's
+};
+
+// The reading thread: fills the batches in turn until the records end or the calling thread stops.
+void ReadBatches(CsvReader& reader, Handover& h) {
+    try {
+        for (std::size_t next = 0;; next ^= 1) {
+            Batch& batch = h.batches[next];
+            {
+                std::unique_lock held(h.lock);
+                h.changed.wait(held, [&] { return !batch.full || h.stop; });
+                if (h.stop) return;
+            }
+            batch.count = 0;
+            batch.status = CsvStatus::Record;
+            while (batch.count < RecordsPerBatch && (batch.status = ReadRecord(reader, batch.records[batch.count])) == CsvStatus::Record) {
+                ++batch.count;
+            }
+            const bool last = batch.status != CsvStatus::Record;
+            {
+                const std::scoped_lock held(h.lock);
+                batch.full = true;
+            }
+            h.changed.notify_all();
+            if (last) return;
+        }
+    } catch (...) {
+        const std::scoped_lock held(h.lock);
+        h.failure = std::current_exception();
+        h.batches[0].full = h.batches[1].full = true;
+        h.changed.notify_all();
+    }
+}
+
+}  // namespace
+
+CsvStatus ForEachRecord(CsvReader& reader, const std::function<void(const CsvRecord&)>& take) {
+    Handover h;
+    std::thread thread;
+    // The library reports a thread it cannot start by throwing: the records are then read here, one by one.
+    try {
+        thread = std::thread(ReadBatches, std::ref(reader), std::ref(h));
+    } catch (const std::system_error&) {
+        CsvRecord record;
+        CsvStatus status = CsvStatus::Record;
+        while ((status = ReadRecord(reader, record)) == CsvStatus::Record) take(record);
+        return status;
+    }
+    // Whatever ends the taking, the reading thread is told to stop and is waited for.
+    struct Joined {
+        Handover& h;
+        std::thread& thread;
+        ~Joined() {
+            {
+                const std::scoped_lock held(h.lock);
+                h.stop = true;
+            }
+            h.changed.notify_all();
+            thread.join();
+        }
+    } joined{h, thread};
+    for (std::size_t next = 0;; next ^= 1) {
+        Batch& batch = h.batches[next];
+        {
+            std::unique_lock held(h.lock);
+            h.changed.wait(held, [&] { return batch.full; });
+            if (h.failure) std::rethrow_exception(h.failure);
+        }
+        for (std::size_t k = 0; k < batch.count; ++k) take(batch.records[k]);
+        const CsvStatus status = batch.status;
+        {
+            const std::scoped_lock held(h.lock);
+            batch.full = false;
+        }
+        h.changed.notify_all();
+        if (status != CsvStatus::Record) return status;
+    }
 }
 
 }  // namespace campaign

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <istream>
 #include <string>
 #include <vector>
@@ -47,5 +48,10 @@ CsvReader OpenCsv(std::istream& in);
 // field may hold line breaks, but not lines that read as rows (see CsvRecord::rereadFrom). The first call picks the delimiter from that record: the most
 // frequent of tab, ';' and ',' outside quotes (ties in that order). NotText on a NUL byte.
 CsvStatus ReadRecord(CsvReader& reader, CsvRecord& record);
+
+// Reads the records left with ReadRecord, on a thread of its own where one can be started, and hands each in
+// file order to take, on the calling thread, while the next are read; the status that ended them (End or
+// NotText, reader.nextLine then where). Out of memory on the reading thread comes out on the calling one.
+CsvStatus ForEachRecord(CsvReader& reader, const std::function<void(const CsvRecord&)>& take);
 
 }  // namespace campaign

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <sstream>
+#include <string>
 
 using namespace campaign;
 
@@ -114,6 +115,27 @@ TEST(ReadCampaign, QuotesFieldsEscapedAndCutBetweenCharacters) {
         const std::string message = "transitfit: evil\\x1B]0;title\\x07.csv:" + std::to_string(c.line) + ": time " + c.quoted;
         EXPECT_NE(read.messages.find(message), std::string::npos) << message << "\nin\n" << read.messages;
     }
+}
+
+TEST(ReadCampaign, ReadsThousandsOfRowsInOrderAcrossTheHandovers) {
+    // Rows are read ahead on a thread of their own, some thousands at a time: every row, every message and the
+    // line of a NUL far down come out as one thread reading them in turn would give them.
+    std::string text = "site,latitude,longitude,contact,time\n";
+    for (int row = 0; row < 10000; ++row) {
+        text += row % 3000 == 2999 ? "X,95,7,1,05:00:00\n" : "S" + std::to_string(row) + ",50,7,1,05:00:00\n";
+    }
+    Read read = ReadText(text);
+    EXPECT_EQ(read.status, ReadStatus::Read);
+    ASSERT_EQ(read.campaign.timings.size(), 9997u);
+    for (std::size_t i = 1; i < read.campaign.timings.size(); ++i) ASSERT_LT(read.campaign.timings[i - 1].line, read.campaign.timings[i].line);
+    EXPECT_EQ(read.campaign.observers[static_cast<std::size_t>(read.campaign.timings.back().observer)], "S9999");
+    const std::string expected = "transitfit: c.csv:3001: latitude \"95\" is outside -90..90\n"
+                                 "transitfit: c.csv:6001: latitude \"95\" is outside -90..90\n"
+                                 "transitfit: c.csv:9001: latitude \"95\" is outside -90..90\n";
+    EXPECT_EQ(read.messages, expected);
+    read = ReadText(text + std::string("A,1,2,3,\0", 9));
+    EXPECT_EQ(read.status, ReadStatus::Unreadable);
+    EXPECT_NE(read.messages.find("c.csv:10002: not a text file"), std::string::npos) << read.messages;
 }
 
 TEST(ReadCampaign, SaysWhatIsWrongWithTheWholeFile) {

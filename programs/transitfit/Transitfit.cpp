@@ -10,6 +10,7 @@
 #include <fstream>
 #include <string>
 #include <system_error>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -99,8 +100,26 @@ int Run(const FitCommand& command, std::istream& in, std::ostream& out, std::ost
         err << "transitfit: --plot " << kit::Escaped(command.plotFile) << " is one of the input files; choose another name\n";
         return ExitBadInput;
     }
+    // Timings without a date are set against the transits as the mean orbits place them: listed on a thread
+    // of their own while the files are read (a few hundredths of a second; the ephemeris is not asked).
+    std::jthread catalogue;
+    if (!command.reduce.transitGiven) {
+        // The library reports a thread it cannot start by throwing: the list is then made when needed.
+        try {
+            catalogue = std::jthread([] {
+                // Out of memory there leaves the list unmade: it is made again when needed, and then the
+                // program's edge reports the failure.
+                try {
+                    campaign::TransitCatalogue();
+                } catch (const std::bad_alloc&) {
+                }
+            });
+        } catch (const std::system_error&) {
+        }
+    }
     campaign::Campaign& read = progress.read;
     if (!ReadFiles(command, in, read, err)) return ExitBadInput;
+    if (catalogue.joinable()) catalogue.join();
     progress.timingsRead = read.timings.size();
     if (read.timings.empty()) {
         err << "transitfit: no file holds a readable timing\n";
