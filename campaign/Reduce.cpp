@@ -4,9 +4,12 @@
 
 #include <algorithm>
 #include <cmath>
+#include <exception>
 #include <limits>
 #include <map>
 #include <string>
+#include <system_error>
+#include <thread>
 #include <tuple>
 #include <vector>
 #include <utility>
@@ -177,19 +180,48 @@ Reduction Reduce(Campaign campaign, const ReduceOptions& options, std::ostream& 
     }
     r.refusedFile = -1, r.refusedLine = 0;
     // ElementsOf fails only for a transit without contacts 1 and 4, which ChooseTransit never gives.
-    // The exact model needs no coefficients: the 2004 table gives way to the ephemeris.
-    for (TransitChoice& choice : r.transits) {
-        if (options.model == SiteModelKind::Exact && ephemeris::ElementsOf(choice.transit, choice.model.elements)) {
-            const ephemeris::BesselianElements elements = choice.model.elements;
-            choice.model = EphemerisSiteModel(choice.transit);
-            choice.model.elements = elements;
-            choice.model.kind = SiteModelKind::Exact;
-            choice.table = false;
+    // The exact model needs no coefficients: the 2004 table gives way to the ephemeris. The ephemeris works
+    // out the models on a thread of their own while the timings are sorted out here, which asks it nothing.
+    std::vector<SiteModel> exactModels(r.transits.size());
+    std::vector<char> exact(r.transits.size(), 0);
+    auto makeModels = [&] {
+        for (std::size_t k = 0; k < r.transits.size(); ++k) {
+            SiteModel& model = exactModels[k];
+            if (options.model != SiteModelKind::Exact || !ephemeris::ElementsOf(r.transits[k].transit, model.elements)) continue;
+            const ephemeris::BesselianElements elements = model.elements;
+            model = EphemerisSiteModel(r.transits[k].transit);
+            model.elements = elements;
+            model.kind = SiteModelKind::Exact;
+            exact[k] = 1;
         }
+    };
+    {
+        // Out of memory there is carried here, where the program's edge reports it.
+        std::exception_ptr failure;
+        std::jthread models;  // joined before the models are used, however this block ends
+        // The library reports a thread it cannot start by throwing: the models are then made here, after.
+        try {
+            models = std::jthread([&] {
+                try {
+                    makeModels();
+                } catch (...) {
+                    failure = std::current_exception();
+                }
+            });
+        } catch (const std::system_error&) {
+        }
+        DropForeignTimings(r.transits, campaign, err);
+        if (r.transits.size() > 1) SplitObserversByTransit(campaign);
+        MarkDuplicates(campaign);
+        if (models.joinable()) models.join();
+        else makeModels();
+        if (failure) std::rethrow_exception(failure);
     }
-    DropForeignTimings(r.transits, campaign, err);
-    if (r.transits.size() > 1) SplitObserversByTransit(campaign);
-    MarkDuplicates(campaign);
+    for (std::size_t k = 0; k < r.transits.size(); ++k) {
+        if (!exact[k]) continue;
+        r.transits[k].model = exactModels[k];
+        r.transits[k].table = false;
+    }
     r.campaign = std::move(campaign);
     FitState state;
     state.sunAltitude = SunAltitudes(r.campaign, r.transits);
