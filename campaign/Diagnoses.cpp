@@ -7,7 +7,10 @@
 #include <cmath>
 #include <iterator>
 #include <limits>
+#include <mutex>
 #include <span>
+#include <utility>
+#include <vector>
 
 #include "Fit.h"
 #include "Pieces.h"
@@ -20,22 +23,28 @@ namespace {
 
 constexpr double NaN = std::numeric_limits<double>::quiet_NaN();
 
+// Timings, or observers, diagnosed at a time on a thread: fewer are not worth one.
+constexpr std::size_t TimingsPerPiece = 1 << 16;
+constexpr std::size_t ObserversPerPiece = 1 << 14;
+
+// The findings of one diagnosis over timings begin..end, in the order it raises them: Raise applies them.
+using Found = std::vector<TimingFinding>;
+
 // A duplicate or a copy is used once: its first is fitted, itself weighs nothing.
-void FindDuplicates(const Campaign& campaign, FitResult& result) {
-    for (std::size_t i = 0; i < campaign.timings.size(); ++i) {
+void FindDuplicates(const Campaign& campaign, std::size_t begin, std::size_t end, Found& found) {
+    for (std::size_t i = begin; i < end; ++i) {
         const Timing& t = campaign.timings[i];
-        if (!t.use) Raise(result, i, NotUsed{});
-        if (t.duplicate) Raise(result, i, Duplicate{});
-        if (t.copiedFrom >= 0) Raise(result, i, Copied{campaign.observers[static_cast<std::size_t>(t.copiedFrom)]});
+        if (!t.use) found.push_back({i, NotUsed{}});
+        if (t.duplicate) found.push_back({i, Duplicate{}});
+        if (t.copiedFrom >= 0) found.push_back({i, Copied{campaign.observers[static_cast<std::size_t>(t.copiedFrom)]}});
     }
 }
 
-void FindOutliers(const FitState& state, FitResult& result) {
-    const std::vector<Row>& rows = state.problem.rows;
-    for (std::size_t k = 0; k < rows.size(); ++k) {
+void FindOutliers(const FitState& state, const FitResult& result, std::size_t begin, std::size_t end, Found& found) {
+    for (std::size_t k = begin; k < end && k < state.problem.rows.size(); ++k) {
         // Where the Sun was down, that is the reason it was left out.
         const bool sunDown = k < state.sunAltitude.size() && state.sunAltitude[k] < BelowHorizonDegrees;
-        if (state.rejected[k] && !sunDown) Raise(result, k, Outlier{result.timings[k].oMinusCS});
+        if (state.rejected[k] && !sunDown) found.push_back({k, Outlier{result.timings[k].oMinusCS}});
     }
 }
 
@@ -76,10 +85,10 @@ double ExactResidual(const SiteModel& model, const Solution& solution, const Row
 // contact's, the mirrored site's), and is proposed only when it fits within the tolerance and at most a third
 // of the O-C is left.
 void FindExactMisfits(const Campaign& campaign, const std::vector<TransitChoice>& transits, const FitState& state,
-                      FitResult& result) {
+                      const FitResult& result, std::size_t begin, std::size_t end, Found& found) {
     const std::vector<Row>& rows = state.problem.rows;
     const Solution& solution = state.solution;
-    for (std::size_t i = 0; i < rows.size(); ++i) {
+    for (std::size_t i = begin; i < end && i < rows.size(); ++i) {
         const Row& row = rows[i];
         const Timing& t = campaign.timings[i];
         const TimingFit& fit = result.timings[i];
@@ -91,7 +100,7 @@ void FindExactMisfits(const Campaign& campaign, const std::vector<TransitChoice>
         if (row.clock) {
             const double halfHours = std::round(oc / 1800.0);
             if (std::fabs(halfHours) >= 1 && std::fabs(halfHours) <= 28 && fits(oc - halfHours * 1800.0)) {
-                Raise(result, i, TimeZone{halfHours / 2.0});
+                found.push_back({i, TimeZone{halfHours / 2.0}});
             }
         }
         const SiteModel& model = transits[static_cast<std::size_t>(t.transit)].model;
@@ -102,7 +111,7 @@ void FindExactMisfits(const Campaign& campaign, const std::vector<TransitChoice>
                 const int category = 4 * t.transit + other - 1;
                 const double r = ExactResidual(model, solution, row, t.seconds, other, 0, category, site);
                 if (fits(r)) {
-                    Raise(result, i, WrongContact{other, r});
+                    found.push_back({i, WrongContact{other, r}});
                     break;
                 }
             }
@@ -112,7 +121,7 @@ void FindExactMisfits(const Campaign& campaign, const std::vector<TransitChoice>
             const double r = ExactResidual(model, solution, row, t.seconds, t.start, t.end, row.category,
                                            ephemeris::ElementsSiteOf(flip.latitude, flip.longitude, t.altitudeM));
             if (fits(r)) {
-                Raise(result, i, CoordinateSign{flip.which, r});
+                found.push_back({i, CoordinateSign{flip.which, r}});
                 break;
             }
         }
@@ -120,8 +129,9 @@ void FindExactMisfits(const Campaign& campaign, const std::vector<TransitChoice>
 }
 
 // A dated clock time whose date is not the day its contact came at its site, by the exact prediction.
-void FindWrongDay(const Campaign& campaign, const std::vector<TransitChoice>& transits, FitResult& result) {
-    for (std::size_t i = 0; i < campaign.timings.size(); ++i) {
+void FindWrongDay(const Campaign& campaign, const std::vector<TransitChoice>& transits, const FitResult& result,
+                  std::size_t begin, std::size_t end, Found& found) {
+    for (std::size_t i = begin; i < end; ++i) {
         const Timing& t = campaign.timings[i];
         const TimingFit& fit = result.timings[i];
         if (t.end != 0 || t.year == 0 || std::isnan(fit.predictedS) || std::isnan(fit.oMinusCS)) continue;
@@ -129,17 +139,16 @@ void FindWrongDay(const Campaign& campaign, const std::vector<TransitChoice>& tr
         const double reference = transits[static_cast<std::size_t>(t.transit)].transit.contactJdUt[t.start - 1];
         const double predictedJd = JdOf(Timing{}, fit.predictedS, reference);
         const double days = std::round(JdOf(t, t.seconds, reference) - predictedJd);
-        if (days != 0.0) Raise(result, i, WrongDay{static_cast<int>(days)});
+        if (days != 0.0) found.push_back({i, WrongDay{static_cast<int>(days)}});
     }
 }
 
 void FindMisfits(const Campaign& campaign, const std::vector<TransitChoice>& transits, const FitState& state,
-                 FitResult& result) {
+                 const FitResult& result, std::size_t begin, std::size_t end, Found& found) {
     const std::vector<Row>& rows = state.problem.rows;
     const Solution& solution = state.solution;
     const double scale = state.scale;
-    const std::size_t count = rows.size();
-    for (std::size_t i = 0; i < count; ++i) {
+    for (std::size_t i = begin; i < end && i < rows.size(); ++i) {
         const Row& row = rows[i];
         const Timing& t = campaign.timings[i];
         const TimingFit& fit = result.timings[i];
@@ -153,7 +162,7 @@ void FindMisfits(const Campaign& campaign, const std::vector<TransitChoice>& tra
         if (row.clock && std::fabs(oc) >= 3000.0) {
             const double halfHours = std::round(oc / 1800.0);
             if (std::fabs(halfHours) >= 2 && std::fabs(halfHours) <= 28 && std::fabs(oc - halfHours * 1800.0) <= 300.0) {
-                Raise(result, i, TimeZone{halfHours / 2.0});
+                found.push_back({i, TimeZone{halfHours / 2.0}});
             }
         }
         if (row.clock) {
@@ -163,7 +172,7 @@ void FindMisfits(const Campaign& campaign, const std::vector<TransitChoice>& tra
                 const double lever = SiteLever(model, other, 0, t.latitudeDegrees, t.longitudeDegrees);
                 const double r = ResidualFor(solution, row, category, lever);
                 if (std::fabs(r) <= tolerance) {
-                    Raise(result, i, WrongContact{other, r});
+                    found.push_back({i, WrongContact{other, r}});
                     break;
                 }
             }
@@ -173,7 +182,7 @@ void FindMisfits(const Campaign& campaign, const std::vector<TransitChoice>& tra
             const double lever = SiteLever(model, t.start, t.end, flip.latitude, flip.longitude);
             const double r = ResidualFor(solution, row, row.category, lever);
             if (std::fabs(r) <= tolerance) {
-                Raise(result, i, CoordinateSign{flip.which, r});
+                found.push_back({i, CoordinateSign{flip.which, r}});
                 break;
             }
         }
@@ -182,7 +191,7 @@ void FindMisfits(const Campaign& campaign, const std::vector<TransitChoice>& tra
 
 // Each observer's clock times that are not in the order of their contacts, on times unwrapped across
 // midnight along the reference times.
-void FindContactOrder(const Campaign& campaign, int transitCount, const FitState& state, FitResult& result) {
+void FindContactOrder(const Campaign& campaign, int transitCount, const FitState& state, Found& found) {
     const std::vector<Row>& rows = state.problem.rows;
     const Solution& solution = state.solution;
     const std::size_t count = rows.size();
@@ -220,7 +229,13 @@ void FindContactOrder(const Campaign& campaign, int transitCount, const FitState
         const double r = row.y - solution.reference[static_cast<std::size_t>(row.category)];
         return unwrapped[static_cast<std::size_t>(row.category)] + Fold(r, 0.0);
     };
-    for (std::size_t j = 0; j + 1 < start.size(); ++j) {
+    // Each observer's times are their own: observers are looked at in pieces, and what the pieces find
+    // is raised in their order.
+    std::vector<std::pair<std::size_t, Found>> pieces;
+    std::mutex lock;
+    ForEachPiece(start.size() - 1, ObserversPerPiece, [&](std::size_t firstObserver, std::size_t lastObserver) {
+    Found own;
+    for (std::size_t j = firstObserver; j < lastObserver; ++j) {
         const auto list = std::span(byObserver).subspan(start[j], start[j + 1] - start[j]);
         // Per contact the earliest and the latest of the observer's times: a time is out of order when it is not
         // before every later contact's earliest, or not after every earlier contact's latest.
@@ -238,17 +253,22 @@ void FindContactOrder(const Campaign& campaign, int transitCount, const FitState
                 const bool outOfOrder = (other > c && !(when(i) < earliest[other])) || (other < c && !(when(i) > latest[other]));
                 if (!outOfOrder) continue;
                 const int first = std::min(c, other) + 1, second = std::max(c, other) + 1;
-                Raise(result, i, ContactOrder{first, second});
+                own.push_back({i, ContactOrder{first, second}});
                 break;
             }
         }
     }
+    const std::scoped_lock held(lock);
+    pieces.emplace_back(firstObserver, std::move(own));
+    });
+    std::sort(pieces.begin(), pieces.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    for (auto& piece : pieces) found.insert(found.end(), piece.second.begin(), piece.second.end());
 }
 
 // Where the Sun had not risen, from the altitudes the fit was given.
-void FindBelowHorizon(const FitState& state, FitResult& result) {
-    for (std::size_t i = 0; i < state.sunAltitude.size() && i < result.timings.size(); ++i) {
-        if (state.sunAltitude[i] < BelowHorizonDegrees) Raise(result, i, BelowHorizon{state.sunAltitude[i]});
+void FindBelowHorizon(const FitState& state, const FitResult& result, std::size_t begin, std::size_t end, Found& found) {
+    for (std::size_t i = begin; i < end && i < state.sunAltitude.size() && i < result.timings.size(); ++i) {
+        if (state.sunAltitude[i] < BelowHorizonDegrees) found.push_back({i, BelowHorizon{state.sunAltitude[i]}});
     }
 }
 
@@ -319,14 +339,36 @@ void OrderFindings(FitResult& result) {
 
 void Diagnose(const Campaign& campaign, const std::vector<TransitChoice>& transits, const FitState& state,
               FitResult& result) {
-    FindDuplicates(campaign, result);
-    FindOutliers(state, result);
+    // Each timing is diagnosed on its own: a million are diagnosed in pieces, each diagnosis listing what it
+    // finds, and the lists are raised diagnosis by diagnosis, each in the order of the timings, as one thread
+    // going through them in turn would raise them.
     const bool exact = transits.front().model.kind == SiteModelKind::Exact;
-    if (exact) FindExactMisfits(campaign, transits, state, result);
-    else FindMisfits(campaign, transits, state, result);
-    FindContactOrder(campaign, static_cast<int>(transits.size()), state, result);
-    FindBelowHorizon(state, result);
-    if (exact) FindWrongDay(campaign, transits, result);
+    enum { Duplicates, Outliers, Misfits, Order, Horizon, Days, Diagnoses };
+    std::vector<std::pair<std::size_t, std::array<Found, Diagnoses>>> pieces;
+    std::mutex lock;
+    ForEachPiece(campaign.timings.size(), TimingsPerPiece, [&](std::size_t begin, std::size_t end) {
+        std::array<Found, Diagnoses> found;
+        FindDuplicates(campaign, begin, end, found[Duplicates]);
+        FindOutliers(state, result, begin, end, found[Outliers]);
+        if (exact) FindExactMisfits(campaign, transits, state, result, begin, end, found[Misfits]);
+        else FindMisfits(campaign, transits, state, result, begin, end, found[Misfits]);
+        FindBelowHorizon(state, result, begin, end, found[Horizon]);
+        if (exact) FindWrongDay(campaign, transits, result, begin, end, found[Days]);
+        const std::scoped_lock held(lock);
+        pieces.emplace_back(begin, std::move(found));
+    });
+    std::sort(pieces.begin(), pieces.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    Found order;
+    FindContactOrder(campaign, static_cast<int>(transits.size()), state, order);
+    for (int d = 0; d < Diagnoses; ++d) {
+        if (d == Order) {
+            for (const TimingFinding& f : order) Raise(result, f.timing, f.finding);
+            continue;
+        }
+        for (const auto& piece : pieces) {
+            for (const TimingFinding& f : piece.second[static_cast<std::size_t>(d)]) Raise(result, f.timing, f.finding);
+        }
+    }
     OrderFindings(result);
 }
 

@@ -5,8 +5,11 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <mutex>
+#include <vector>
 
 #include "ExactFit.h"
+#include "Pieces.h"
 #include "Reduction.h"
 #include "Resampling.h"
 #include "Robust.h"
@@ -16,6 +19,9 @@ namespace campaign {
 namespace {
 
 constexpr double NaN = std::numeric_limits<double>::quiet_NaN();
+
+// Timings whose results are listed at a time on a thread: fewer are not worth one.
+constexpr std::size_t TimingsPerPiece = 1 << 16;
 
 // How far a contact's fitted reference lies from the geocentric prediction, s: the exact model's offset, what
 // black drop, radii and ephemeris leave.
@@ -174,17 +180,22 @@ FitResult FitCampaign(const Campaign& campaign, const std::vector<SiteModel>& mo
     for (std::size_t j = 0; j < solution.hasOffset.size(); ++j) {
         if (solution.hasOffset[j]) result.clockOffsetsS[j] = solution.offset[j];
     }
+    // Each category's squared residuals, summed in the order of the rows, in one pass over them.
+    std::vector<double> squares(categories.size(), 0.0);
+    std::vector<long> usedIn(categories.size(), 0);
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        if (!(omega[i] > 0.0)) continue;
+        const auto c = static_cast<std::size_t>(rows[i].category);
+        squares[c] += solution.residual[i] * solution.residual[i];
+        ++usedIn[c];
+    }
     for (std::size_t c = 0; c < categories.size(); ++c) {
         if (std::isnan(solution.reference[c])) continue;
         ContactFit contact;
         contact.start = categories[c].start, contact.end = categories[c].end, contact.transit = categories[c].transit;
         contact.referenceS = solution.reference[c];
-        double sum = 0.0;
-        for (std::size_t i = 0; i < rows.size(); ++i) {
-            if (rows[i].category != static_cast<int>(c) || !(omega[i] > 0.0)) continue;
-            sum += solution.residual[i] * solution.residual[i];
-            ++contact.used;
-        }
+        contact.used = usedIn[c];
+        const double sum = squares[c];
         contact.rmsS = contact.used > 0 ? std::sqrt(sum / static_cast<double>(contact.used)) : NaN;
         if (exact) contact.offsetS = OffsetFromPrediction(models[static_cast<std::size_t>(contact.transit)].elements, contact);
         if (contact.end == 0) contact.referenceS = std::fmod(std::fmod(contact.referenceS, DaySeconds) + DaySeconds, DaySeconds);
@@ -196,17 +207,25 @@ FitResult FitCampaign(const Campaign& campaign, const std::vector<SiteModel>& mo
     });
 
     result.timings.assign(count, TimingFit{});
-    for (std::size_t i = 0; i < count; ++i) {
-        const Row& row = rows[i];
-        TimingFit& fit = result.timings[i];
-        fit.oMinusCS = ResidualFor(solution, row, row.category, row.g);
-        fit.leverS = row.g;
-        // The prediction at the fitted q, from the linearisation's within LinearS.
-        if (exact) fit.predictedS = predicted[i] + (solution.q - q0) * row.g;
-        fit.used = omega[i] > 0.0;
-        result.used += fit.used;
-        result.rejected += rejected[i] != 0;
-    }
+    // Each timing's result is its own: a million are worked in pieces.
+    std::mutex countLock;
+    ForEachPiece(count, TimingsPerPiece, [&](std::size_t begin, std::size_t end) {
+        long used = 0, rejectedHere = 0;
+        for (std::size_t i = begin; i < end; ++i) {
+            const Row& row = rows[i];
+            TimingFit& fit = result.timings[i];
+            fit.oMinusCS = ResidualFor(solution, row, row.category, row.g);
+            fit.leverS = row.g;
+            // The prediction at the fitted q, from the linearisation's within LinearS.
+            if (exact) fit.predictedS = predicted[i] + (solution.q - q0) * row.g;
+            fit.used = omega[i] > 0.0;
+            used += fit.used;
+            rejectedHere += rejected[i] != 0;
+        }
+        const std::scoped_lock held(countLock);
+        result.used += used;
+        result.rejected += rejectedHere;
+    });
     return result;
 }
 

@@ -3,9 +3,13 @@
 #include "Robust.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
+#include <cstdint>
 #include <limits>
+#include <mutex>
 #include <utility>
+#include <vector>
 
 #include "Pieces.h"
 
@@ -67,7 +71,35 @@ Solution Reweight(const FitProblem& problem, const Reweighting& how, const Solut
 
 double Median(std::vector<double> values) {
     if (values.empty()) return std::numeric_limits<double>::quiet_NaN();
-    const auto middle = values.begin() + static_cast<std::ptrdiff_t>(values.size() / 2);
+    std::size_t rank = values.size() / 2;
+    if (values.size() >= 4 * RowsPerPiece && PieceThreads() > 1) {
+        // Many values: counted by their top bits in pieces, then only the bucket that holds the middle rank
+        // is gathered and searched. The bits of a double, its sign turned, sort as the double does (-0 before
+        // 0, which are equal); the middle value is the one a single search finds.
+        constexpr int TopBits = 16;
+        auto key = [](double v) {
+            const auto bits = std::bit_cast<std::uint64_t>(v);
+            return bits >> 63 ? ~bits : bits | (std::uint64_t{1} << 63);
+        };
+        const std::size_t buckets = std::size_t{1} << TopBits;
+        std::vector<std::size_t> count(buckets, 0);
+        std::mutex lock;
+        ForEachPiece(values.size(), RowsPerPiece, [&](std::size_t begin, std::size_t end) {
+            std::vector<std::size_t> own(buckets, 0);
+            for (std::size_t i = begin; i < end; ++i) ++own[key(values[i]) >> (64 - TopBits)];
+            const std::scoped_lock held(lock);
+            for (std::size_t b = 0; b < buckets; ++b) count[b] += own[b];
+        });
+        std::size_t bucket = 0, below = 0;
+        while (below + count[bucket] <= rank) below += count[bucket++];
+        std::vector<double> gathered;
+        for (const double v : values) {
+            if ((key(v) >> (64 - TopBits)) == bucket) gathered.push_back(v);
+        }
+        values = std::move(gathered);
+        rank -= below;
+    }
+    const auto middle = values.begin() + static_cast<std::ptrdiff_t>(rank);
     std::nth_element(values.begin(), middle, values.end());
     return *middle;
 }
