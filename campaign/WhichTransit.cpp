@@ -50,12 +50,12 @@ bool Matches(const Timing& t, const ephemeris::BesselianElements& elements, cons
 int CountPossible(const Campaign& campaign, const std::vector<std::size_t>& sample, const ephemeris::RoughTransit& transit) {
     double centreJd[ephemeris::ContactCount], shiftS[ephemeris::ContactCount];
     const double* jd = transit.contactJdUt;
-    const double roughS = ephemeris::RoughContactDays * DaySeconds;
+    const double roughS = ephemeris::RoughContactDays(transit.planet) * DaySeconds;
     for (int c = 0; c < ephemeris::ContactCount; ++c) {
         if (!transit.grazing) {
             centreJd[c] = jd[c];
-            // The ingress as long as it can be, each of its ends being rough.
-            const double ingressDays = (c < 2 ? jd[1] - jd[0] : jd[3] - jd[2]) + 2.0 * ephemeris::RoughContactDays;
+            // The ingress as long as it can be.
+            const double ingressDays = (c < 2 ? jd[1] - jd[0] : jd[3] - jd[2]) + ephemeris::RoughIngressDays;
             shiftS[c] = ShiftPerIngress * ingressDays * DaySeconds + ShiftMarginS + roughS;
         } else {
             // Grazing: a site's contact may lie anywhere in the span.
