@@ -22,10 +22,29 @@ void MarkDuplicates(Campaign& campaign) {
         double seconds;
         std::size_t index;
     };
-    std::vector<Key> keys;
-    keys.reserve(campaign.timings.size());
+    auto keyOf = [](const Timing& t) { return std::tie(t.observer, t.start, t.end, t.seconds); };
+    // Rows grouped as they were written (an observer's timings together, contacts in order) are in order
+    // already: then a repeat follows what it repeats, and one pass marks it without sorted copies.
     // A timing its row leaves out repeats nothing and is repeated by nothing: the fit never sees it.
-    for (std::size_t i = 0; i < campaign.timings.size(); ++i) {
+    const Timing* previous = nullptr;
+    bool ordered = true;
+    for (const Timing& t : campaign.timings) {
+        if (!t.use) continue;
+        if (previous != nullptr && keyOf(t) < keyOf(*previous)) {
+            ordered = false;
+            break;
+        }
+        previous = &t;
+    }
+    previous = nullptr;
+    for (Timing& t : campaign.timings) {
+        if (!ordered || !t.use) continue;
+        t.duplicate = previous != nullptr && keyOf(t) == keyOf(*previous);
+        previous = &t;
+    }
+    std::vector<Key> keys;
+    if (!ordered) keys.reserve(campaign.timings.size());
+    for (std::size_t i = 0; !ordered && i < campaign.timings.size(); ++i) {
         const Timing& t = campaign.timings[i];
         if (t.use) keys.push_back({t.observer, t.start, t.end, t.seconds, i});
     }
@@ -62,20 +81,27 @@ void MarkDuplicates(Campaign& campaign) {
         places.push_back({h, i});
         campaign.timings[i].copiedFrom = -1;  // until it is found a copy below
     }
-    // By hash: scattered by its top 16 bits in the order read, then each bucket (a few dozen at most) sorted
-    // by the whole hash, stably, so that equal hashes stay in the order read. The order is the hashes' own,
-    // in two passes over the places where a byte at a time took sixteen.
+    // By hash: by its top 16 bits in two passes of a byte, each keeping the order of the one before, then
+    // each run of equal top bits (a few dozen at most) sorted by the whole hash, stably, so that equal hashes
+    // stay in the order read. The order is the hashes' own, in four passes over the places where a byte at a
+    // time took sixteen.
     constexpr int TopBits = 16;
-    std::vector<std::size_t> at((std::size_t{1} << TopBits) + 1, 0);
     auto top = [](const Place& p) { return static_cast<std::size_t>(p.hash >> (64 - TopBits)); };
-    for (const Place& p : places) ++at[top(p) + 1];
-    for (std::size_t b = 1; b < at.size(); ++b) at[b] += at[b - 1];
-    std::vector<Place> passed(places.size());
     {
-        std::vector<std::size_t> next(at.begin(), at.end() - 1);
-        for (const Place& p : places) passed[next[top(p)]++] = p;
+        std::vector<Place> passed(places.size());
+        for (const int shift : {64 - TopBits, 64 - TopBits / 2}) {
+            std::size_t at[256] = {};
+            for (const Place& p : places) ++at[(p.hash >> shift) & 0xFF];
+            std::size_t sum = 0;
+            for (std::size_t& a : at) sum += std::exchange(a, sum);
+            for (const Place& p : places) passed[at[(p.hash >> shift) & 0xFF]++] = p;
+            places.swap(passed);
+        }
     }
-    places.swap(passed);
+    std::vector<std::size_t> at{0};
+    for (std::size_t k = 1; k <= places.size(); ++k) {
+        if (k == places.size() || top(places[k]) != top(places[k - 1])) at.push_back(k);
+    }
     for (std::size_t b = 0; b + 1 < at.size(); ++b) {
         const auto first = places.begin() + static_cast<std::ptrdiff_t>(at[b]), last = places.begin() + static_cast<std::ptrdiff_t>(at[b + 1]);
         // Insertion, as buckets are short; a long one (places made to share their top bits) by merging.
