@@ -12,9 +12,10 @@
 namespace campaign {
 namespace {
 
-// The digits of value, at least width of them, as "%0*lld" writes a number that is not negative: a million
-// timings' times are written, and a format parsed for each costs more than the rest of the line.
-void AppendDigits(std::string& text, long long value, std::size_t width) {
+// The digits of value, at least width of them, as "%0*lld" writes a number that is not negative, at at (which
+// moves past them): a million timings' times are written, and a format parsed for each costs more than the
+// rest of the line. Texts are laid out in a buffer and made a string once.
+void PutDigits(char*& at, long long value, std::size_t width) {
     char digits[24];
     std::size_t count = 0;
     do {
@@ -22,33 +23,32 @@ void AppendDigits(std::string& text, long long value, std::size_t width) {
         value /= 10;
     } while (value > 0);
     for (; count < width; ++count) digits[count] = '0';
-    std::reverse(digits, digits + count);
-    text.append(digits, count);
+    while (count > 0) *at++ = digits[--count];
 }
 
 // "hh:mm:ss" of a whole number of seconds that is not negative, the hours not taken modulo 24.
-void AppendClock(std::string& text, long long second) {
-    AppendDigits(text, second / 3600, 2);
-    text += ':';
-    AppendDigits(text, second / 60 % 60, 2);
-    text += ':';
-    AppendDigits(text, second % 60, 2);
+void PutClock(char*& at, long long second) {
+    PutDigits(at, second / 3600, 2);
+    *at++ = ':';
+    PutDigits(at, second / 60 % 60, 2);
+    *at++ = ':';
+    PutDigits(at, second % 60, 2);
 }
 
 // "1769-06-02", the year of four digits or more.
 std::string DateOf(int year, int month, int day) {
+    char buffer[48];
     if (year < 0) {
-        char buffer[32];
         std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02d", year, month, day);
         return buffer;
     }
-    std::string text;
-    AppendDigits(text, year, 4);
-    text += '-';
-    AppendDigits(text, month, 2);
-    text += '-';
-    AppendDigits(text, day, 2);
-    return text;
+    char* at = buffer;
+    PutDigits(at, year, 4);
+    *at++ = '-';
+    PutDigits(at, month, 2);
+    *at++ = '-';
+    PutDigits(at, day, 2);
+    return {buffer, at};
 }
 
 // "1769-06-02" of the day beginning at a UT JD (its noon is far from any rounding).
@@ -113,11 +113,12 @@ std::string FormatUt(double seconds) {
 std::string FormatUtMs(double seconds) {
     const auto ms = static_cast<long long>(std::llround(seconds * 1000.0));
     if (ms >= 0) {
-        std::string text;
-        AppendClock(text, ms / 1000);
-        text += '.';
-        AppendDigits(text, ms % 1000, 3);
-        return text;
+        char buffer[48];
+        char* at = buffer;
+        PutClock(at, ms / 1000);
+        *at++ = '.';
+        PutDigits(at, ms % 1000, 3);
+        return {buffer, at};
     }
     char buffer[64];
     std::snprintf(buffer, sizeof buffer, "%02lld:%02lld:%02lld.%03lld", ms / 3600000, ms / 60000 % 60, ms / 1000 % 60, ms % 1000);
@@ -129,21 +130,22 @@ std::string WrittenTimeText(const Timing& t) {
     const long long ms = std::max<long long>(t.writtenMs, 0);
     long long scale = 1;
     for (int k = 0; k < t.writtenDecimals; ++k) scale *= 10;
-    std::string text;
+    char buffer[64];
+    char* at = buffer;
     if (t.writtenDecimals < 0) {
-        AppendDigits(text, ms / 3600000, 2);
-        text += ':';
-        AppendDigits(text, ms / 60000 % 60, 2);
-        return text;
+        PutDigits(at, ms / 3600000, 2);
+        *at++ = ':';
+        PutDigits(at, ms / 60000 % 60, 2);
+        return {buffer, at};
     }
     // In units of the last written decimal: 7 29 15.25 is 2 695 525 hundredths.
     const long long units = (ms * scale + 500) / 1000;
-    AppendClock(text, units / scale);
+    PutClock(at, units / scale);
     if (t.writtenDecimals > 0) {
-        text += '.';
-        AppendDigits(text, units % scale, static_cast<std::size_t>(t.writtenDecimals));
+        *at++ = '.';
+        PutDigits(at, units % scale, static_cast<std::size_t>(t.writtenDecimals));
     }
-    return text;
+    return {buffer, at};
 }
 
 std::string WrittenDateText(const Timing& t) {

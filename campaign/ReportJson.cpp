@@ -102,9 +102,11 @@ constexpr std::size_t NamesPerPiece = 1 << 15;
 
 // Timings begin..end of the report's list, each laid out as the JSON library lays out an object two levels
 // deep, a comma before all but the first of the list.
-void AppendTimings(std::string& text, const Campaign& campaign, const FitResult& result, const TimingTexts& texts,
-                   std::size_t begin, std::size_t end) {
-    Cursor at{text, text.size()};
+// Laid out in room from its start, room growing as it must and never shrinking (its text beyond what was laid
+// out is left as it was, not cleared): the bytes laid out.
+std::size_t LayOutTimings(std::string& room, const Campaign& campaign, const FitResult& result, const TimingTexts& texts,
+                          std::size_t begin, std::size_t end) {
+    Cursor at{room, 0};
     // A site's timings follow each other: its coordinates are written once for them.
     double latitude = std::numeric_limits<double>::quiet_NaN(), longitude = latitude;
     std::string coordinates;
@@ -177,7 +179,7 @@ void AppendTimings(std::string& text, const Campaign& campaign, const FitResult&
         PutList(at, reasons);
         Put(at, "\n    }"sv);
     }
-    text.resize(at.used);
+    return at.used;
 }
 
 }  // namespace
@@ -300,12 +302,17 @@ void WriteJsonReport(const Reduction& reduction, std::ostream& out) {
     // Blocks of timings, each cut into one piece per thread; the pieces are written in order, each block while
     // the next is laid out (writing half a gigabyte is work of its own).
     const std::size_t count = campaign.timings.size();
-    std::vector<std::string> pieces(PieceThreads()), written(pieces.size());
+    // Each piece's room is kept from block to block, only its first bytes laid out anew.
+    struct Piece {
+        std::string room;
+        std::size_t used = 0;
+    };
+    std::vector<Piece> pieces(PieceThreads()), written(pieces.size());
     const std::size_t block = pieces.size() * TimingsPerPiece;
     out << text;
     text.clear();
     auto write = [&] {
-        for (const std::string& piece : written) out << piece;
+        for (const Piece& piece : written) out.write(piece.room.data(), static_cast<std::streamsize>(piece.used));
     };
     for (std::size_t first = 0; first < count; first += block) {
         // The library reports a thread it cannot start by throwing: the block is then written here, after.
@@ -316,9 +323,8 @@ void WriteJsonReport(const Reduction& reduction, std::ostream& out) {
         }
         ForEachPiece(pieces.size(), 1, [&](std::size_t begin, std::size_t end) {
             for (std::size_t p = begin; p < end; ++p) {
-                pieces[p].clear();
                 const std::size_t from = std::min(count, first + p * TimingsPerPiece);
-                AppendTimings(pieces[p], campaign, result, texts, from, std::min(count, from + TimingsPerPiece));
+                pieces[p].used = LayOutTimings(pieces[p].room, campaign, result, texts, from, std::min(count, from + TimingsPerPiece));
             }
         });
         if (writer.joinable()) writer.join();
