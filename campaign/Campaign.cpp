@@ -68,8 +68,29 @@ struct RowReader {
     Campaign& campaign;
     std::ostream& err;
     NameIndex observerIndex;
-    std::string timeColumns[4];  // the header's names of the columns T1 to T4, for messages
     int lastObserver = -1;       // the observer of the row before
+};
+
+// What taking a row apart needs besides the row: fixed once the header is read.
+struct RowLayout {
+    Layout layout;
+    fields::NumberStyle style;
+    std::size_t columns = 0;     // of the header
+    char delimiter = ',';
+    int file = 0;                // index into Campaign::files
+    std::string timeColumns[4];  // the header's names of the columns T1 to T4, for messages
+};
+
+// A row taken apart on its own, before what it names is looked up: the rows of a file are taken apart on two
+// threads, and what they name, and what they are told, is settled in their order.
+struct RowValues {
+    bool blank = false;          // no field holds anything
+    bool wide = false;           // a field beyond the header's columns holds something
+    bool named = false;          // site and observer were read: they are listed, whatever came after
+    std::string site, observer;  // trimmed; the observer empty where the row names none
+    std::string complaint;       // why the row is skipped; empty when it is read
+    Timing timings[4];           // the row's timings, count of them
+    int count = 0;
 };
 
 void Complain(RowReader& reader, long line, const std::string& what) {
@@ -115,78 +136,78 @@ bool ParseUse(const std::string& text, bool& use) {
 }
 
 // The site, coordinates, date, clock and options common to both layouts; false (reported) when the row is unusable.
-bool ReadSite(RowReader& reader, const CsvRecord& record, const Layout& layout, fields::NumberStyle style, RowCommon& common,
-              Timing& timing) {
-    const long line = record.line;
-    std::string site = fields::Trim(Field(record.fields, layout.at[Site]));
-    const std::string observer = fields::Trim(Field(record.fields, layout.at[Observer]));
-    if (site.empty() && observer.empty()) {
-        Complain(reader, line, "the site is empty");
+bool ReadSite(const RowLayout& row, const CsvRecord& record, RowCommon& common, Timing& timing, RowValues& values) {
+    const Layout& layout = row.layout;
+    const fields::NumberStyle style = row.style;
+    values.site = fields::Trim(Field(record.fields, layout.at[Site]));
+    values.observer = fields::Trim(Field(record.fields, layout.at[Observer]));
+    if (values.site.empty() && values.observer.empty()) {
+        values.complaint = "the site is empty";
         return false;
     }
-    if (site.empty()) site = observer;
+    if (values.site.empty()) values.site = values.observer;
     std::string why;
     const std::string& latitude = Field(record.fields, layout.at[Latitude]);
     if (!fields::ParseAngle(latitude, "NS", style, timing.latitudeDegrees, why)) {
-        Complain(reader, line, "latitude " + Quoted(latitude) + " " + why);
+        values.complaint = "latitude " + Quoted(latitude) + " " + why;
         return false;
     }
     if (std::fabs(timing.latitudeDegrees) > 90.0) {
-        Complain(reader, line, "latitude " + Quoted(latitude) + " is outside -90..90");
+        values.complaint = "latitude " + Quoted(latitude) + " is outside -90..90";
         return false;
     }
     const std::string& longitude = Field(record.fields, layout.at[Longitude]);
     if (!fields::ParseAngle(longitude, "EW", style, timing.longitudeDegrees, why)) {
-        Complain(reader, line, "longitude " + Quoted(longitude) + " " + why);
+        values.complaint = "longitude " + Quoted(longitude) + " " + why;
         return false;
     }
     if (std::fabs(timing.longitudeDegrees) > 180.0) {
-        Complain(reader, line, "longitude " + Quoted(longitude) + " is outside -180..180");
+        values.complaint = "longitude " + Quoted(longitude) + " is outside -180..180";
         return false;
     }
     const std::string sigma = fields::Trim(Field(record.fields, layout.at[Sigma]));
     if (!sigma.empty() && (!fields::ParseNumber(sigma, style, timing.sigmaS) || timing.sigmaS < 0.0)) {
-        Complain(reader, line, "sigma " + Quoted(sigma) + " is not an uncertainty in seconds (0 or more)");
+        values.complaint = "sigma " + Quoted(sigma) + " is not an uncertainty in seconds (0 or more)";
         return false;
     }
     if (timing.sigmaS > MaxSigmaS) {
-        Complain(reader, line, "sigma " + Quoted(sigma) + " is too large: an uncertainty of more than a day (86400 s)");
+        values.complaint = "sigma " + Quoted(sigma) + " is too large: an uncertainty of more than a day (86400 s)";
         return false;
     }
     const std::string altitude = fields::Trim(Field(record.fields, layout.at[Altitude]));
     if (!altitude.empty() &&
         (!fields::ParseNumber(altitude, style, timing.altitudeM) || timing.altitudeM < ephemeris::MinSiteHeightM || timing.altitudeM > ephemeris::MaxSiteHeightM)) {
-        Complain(reader, line, "altitude " + Quoted(altitude) + " is not a height in metres (" +
+        values.complaint = "altitude " + Quoted(altitude) + " is not a height in metres (" +
                                    std::to_string(static_cast<int>(ephemeris::MinSiteHeightM)) + ".." +
-                                   std::to_string(static_cast<int>(ephemeris::MaxSiteHeightM)) + ")");
+                                   std::to_string(static_cast<int>(ephemeris::MaxSiteHeightM)) + ")";
         return false;
     }
     const std::string date = fields::Trim(Field(record.fields, layout.at[Date]));
     int year = 0, month = 0, day = 0;
     if (!date.empty() && !fields::ParseDate(date, year, month, day, why)) {
-        Complain(reader, line, "date " + Quoted(date) + (why.empty() ? " is not a date such as 2012-06-05 or 05.06.2012" : " " + why));
+        values.complaint = "date " + Quoted(date) + (why.empty() ? " is not a date such as 2012-06-05 or 05.06.2012" : " " + why);
         return false;
     }
     if (!date.empty() && (year < ephemeris::FirstCatalogueYear || year > ephemeris::LastCatalogueYear)) {
-        Complain(reader, line, "date " + Quoted(date) + " is outside the years " + std::to_string(ephemeris::FirstCatalogueYear) +
-                                   "-" + std::to_string(ephemeris::LastCatalogueYear));
+        values.complaint = "date " + Quoted(date) + " is outside the years " + std::to_string(ephemeris::FirstCatalogueYear) +
+                                   "-" + std::to_string(ephemeris::LastCatalogueYear);
         return false;
     }
     const std::string& basis = Field(record.fields, layout.at[Basis]);
     if (!ParseTimeBasis(basis, timing.basis)) {
-        Complain(reader, line, "time basis " + Quoted(basis) + " is not one of UT, local mean, local apparent, Greenwich mean, "
-                               "Greenwich apparent, Paris mean, Paris apparent");
+        values.complaint = "time basis " + Quoted(basis) + " is not one of UT, local mean, local apparent, Greenwich mean, "
+                               "Greenwich apparent, Paris mean, Paris apparent";
         return false;
     }
     const std::string& dayStart = Field(record.fields, layout.at[Day]);
     if (!ParseDayStart(dayStart, timing.dayStart)) {
-        Complain(reader, line, "day " + Quoted(dayStart) + " is neither civil nor astronomical");
+        values.complaint = "day " + Quoted(dayStart) + " is neither civil nor astronomical";
         return false;
     }
     const std::string& use = Field(record.fields, layout.at[Use]);
     bool used = true;
     if (!ParseUse(use, used)) {
-        Complain(reader, line, "use " + Quoted(use) + " is neither yes nor no (nor ja/nein, y/n, 1/0, true/false)");
+        values.complaint = "use " + Quoted(use) + " is neither yes nor no (nor ja/nein, y/n, 1/0, true/false)";
         return false;
     }
     timing.use = used;
@@ -195,10 +216,9 @@ bool ReadSite(RowReader& reader, const CsvRecord& record, const Layout& layout, 
     timing.month = static_cast<std::int8_t>(month);
     timing.day = static_cast<std::int8_t>(day);
     common.sigmaGiven = !sigma.empty();
-    timing.observer = ObserverIndex(reader, observer.empty() ? site : observer);
-    timing.site = SiteIndex(reader, site);
-    timing.line = line;
-    timing.file = static_cast<int>(reader.campaign.files.size()) - 1;
+    values.named = true;
+    timing.line = record.line;
+    timing.file = row.file;
     return true;
 }
 
@@ -211,24 +231,23 @@ int DecimalsOf(std::string_view text, fields::NumberStyle style) {
     return std::min(digits, 3);
 }
 
-// The timing's clock time or duration from text as written: a clock time not written as UT on the civil day
-// becomes UT on its UT date (a duration is the same on every clock). A time to the minute has an uncertainty of
-// half a minute, unless the row gives one.
-bool ReadTime(RowReader& reader, long line, const std::string& text, fields::NumberStyle style, const RowCommon& common,
-              Timing& timing, const std::string& column) {
+// The timing's clock time or duration from text as written, on the clock it was written by. A time to the
+// minute has an uncertainty of half a minute, unless the row gives one.
+bool ReadTime(const std::string& text, fields::NumberStyle style, const RowCommon& common, Timing& timing,
+              const std::string& column, RowValues& values) {
     double written = 0.0;
     fields::TimePrecision precision = fields::TimePrecision::Seconds;
     if (!fields::ParseClockTime(text, style, written, precision)) {
-        Complain(reader, line, (fields::Trim(text).empty() ? column + " is empty"
-                                                       : column + " " + Quoted(text) +
-                                                             " is not a time such as 11:04:03, 11:04:03.2, 11h04m03s, 11 04 03 or 11:04"));
+        values.complaint = fields::Trim(text).empty() ? column + " is empty"
+                                                      : column + " " + Quoted(text) +
+                                                            " is not a time such as 11:04:03, 11:04:03.2, 11h04m03s, 11 04 03 or 11:04";
         return false;
     }
     // The equation of time and the astronomical day need the day a clock time was written on.
     if (timing.end == 0 && !WrittenAsUt(timing) && timing.year == 0) {
         const std::string clock = timing.basis != TimeBasis::Ut ? std::string(TimeBasisName(timing.basis)) + " time"
                                                                 : std::string("a time on the astronomical day");
-        Complain(reader, line, clock + " needs the date it was written on, and the date is empty");
+        values.complaint = clock + " needs the date it was written on, and the date is empty";
         return false;
     }
     const bool minutes = precision == fields::TimePrecision::Minutes;
@@ -237,7 +256,14 @@ bool ReadTime(RowReader& reader, long line, const std::string& text, fields::Num
     // Hours below 48: within the narrow field's range.
     timing.writtenMs = static_cast<std::int32_t>(std::llround(written * 1000.0));
     timing.seconds = written;
-    if (timing.end != 0 || WrittenAsUt(timing)) return true;
+    return true;
+}
+
+// A clock time not written as UT on the civil day becomes UT on its UT date (a duration is the same on every
+// clock). The equation of time asks the ephemeris, whose calls stay on one thread and in the file's order.
+void ToUt(Timing& timing) {
+    if (timing.end != 0 || WrittenAsUt(timing)) return;
+    const double written = timing.seconds;
     const double jd = UtJdOf(timing.year, timing.month, timing.day, written, timing.basis, timing.dayStart, timing.longitudeDegrees);
     const double midnight = std::floor(jd - 0.5) + 0.5;
     const ephemeris::CalendarTime ut = ephemeris::CalendarFromJd(midnight + 0.5);
@@ -247,45 +273,58 @@ bool ReadTime(RowReader& reader, long line, const std::string& text, fields::Num
     timing.month = static_cast<std::int8_t>(ut.month);
     timing.day = static_cast<std::int8_t>(ut.day);
     timing.seconds = (jd - midnight) * DaySeconds;
-    return true;
 }
 
-void ReadPerTiming(RowReader& reader, const CsvRecord& record, const Layout& layout, fields::NumberStyle style) {
+void ReadPerTiming(const RowLayout& row, const CsvRecord& record, RowValues& values) {
     Timing timing;
     RowCommon common;
-    if (!ReadSite(reader, record, layout, style, common, timing)) return;
-    const std::string& contact = Field(record.fields, layout.at[Contact]);
+    if (!ReadSite(row, record, common, timing, values)) return;
+    const std::string& contact = Field(record.fields, row.layout.at[Contact]);
     int start = 0, end = 0;
     if (!fields::ParseContact(contact, start, end)) {
-        Complain(reader, record.line,
-                 "contact " + Quoted(contact) + " is not 1 to 4, nor a duration such as 2-3 (start before end)");
+        values.complaint = "contact " + Quoted(contact) + " is not 1 to 4, nor a duration such as 2-3 (start before end)";
         return;
     }
     timing.start = static_cast<std::int8_t>(start);
     timing.end = static_cast<std::int8_t>(end);
-    if (!ReadTime(reader, record.line, Field(record.fields, layout.at[Time]), style, common, timing, "time")) return;
-    reader.campaign.timings.push_back(timing);
+    if (!ReadTime(Field(record.fields, row.layout.at[Time]), row.style, common, timing, "time", values)) return;
+    values.timings[values.count++] = timing;
 }
 
-void ReadPerObserver(RowReader& reader, const CsvRecord& record, const Layout& layout, fields::NumberStyle style) {
+void ReadPerObserver(const RowLayout& row, const CsvRecord& record, RowValues& values) {
     Timing site;
     RowCommon common;
-    if (!ReadSite(reader, record, layout, style, common, site)) return;
-    std::vector<Timing> found;
+    if (!ReadSite(row, record, common, site, values)) return;
     for (int contact = 1; contact <= 4; ++contact) {
-        const std::string& text = Field(record.fields, layout.at[T1 + contact - 1]);
-        if (fields::Trim(text).empty()) continue;
+        const std::string& text = Field(record.fields, row.layout.at[T1 + contact - 1]);
+        if (fields::TrimmedView(text).empty()) continue;
         Timing timing = site;
         timing.start = static_cast<std::int8_t>(contact);
-        const std::string& column = reader.timeColumns[contact - 1];
-        if (!ReadTime(reader, record.line, text, style, common, timing, column)) return;
-        found.push_back(timing);
+        if (!ReadTime(text, row.style, common, timing, row.timeColumns[contact - 1], values)) {
+            values.count = 0;
+            return;
+        }
+        values.timings[values.count++] = timing;
     }
-    if (found.empty()) {
-        Complain(reader, record.line, "none of " + reader.timeColumns[0] + " to " + reader.timeColumns[3] + " holds a time");
+    if (values.count == 0) values.complaint = "none of " + row.timeColumns[0] + " to " + row.timeColumns[3] + " holds a time";
+}
+
+// Takes a row apart on its own (any thread).
+void TakeApart(const RowLayout& row, const CsvRecord& record, RowValues& values) {
+    values.blank = values.wide = values.named = false;
+    values.count = 0;
+    values.complaint.clear();
+    if (record.tooLong) return;
+    values.blank = true;
+    for (const std::string& field : record.fields) values.blank = values.blank && fields::TrimmedView(field).empty();
+    if (values.blank) return;
+    for (std::size_t i = row.columns; i < record.fields.size(); ++i) values.wide = values.wide || !fields::TrimmedView(record.fields[i]).empty();
+    if (record.fields.size() == 1 && row.columns > 1) {
+        values.complaint = OneFieldHint(record.fields[0], row.delimiter, row.columns);
         return;
     }
-    reader.campaign.timings.insert(reader.campaign.timings.end(), found.begin(), found.end());
+    if (row.layout.perObserver) ReadPerObserver(row, record, values);
+    else ReadPerTiming(row, record, values);
 }
 
 }  // namespace
@@ -294,7 +333,7 @@ ReadStatus ReadCampaign(const std::string& name, std::istream& in, Campaign& cam
     campaign.files.push_back(name);
     // A file name may hold any byte but NUL and '/'; messages show it escaped, like the fields they quote.
     const std::string shown = kit::Escaped(name);
-    RowReader reader{shown, campaign, err, {}, {}};
+    RowReader reader{shown, campaign, err, {}};
     reader.observerIndex = IndexOf(campaign.observers);
     CsvReader csv = OpenCsv(in);
     CsvRecord record;
@@ -322,24 +361,32 @@ ReadStatus ReadCampaign(const std::string& name, std::istream& in, Campaign& cam
             << "; " << ExpectedColumns << '\n';
         return ReadStatus::NoTimings;
     }
+    RowLayout row;
+    row.layout = layout;
     for (int c = 0; c < 4; ++c) {
         const int at = layout.at[T1 + c];
-        reader.timeColumns[c] = at >= 0 ? kit::Escaped(fields::Trim(record.fields[static_cast<std::size_t>(at)]))
-                                        : "T" + std::to_string(c + 1);
+        row.timeColumns[c] = at >= 0 ? kit::Escaped(fields::Trim(record.fields[static_cast<std::size_t>(at)]))
+                                     : "T" + std::to_string(c + 1);
     }
-    const std::size_t columns = record.fields.size();
-    long wideRows = 0, firstWideLine = 0;
+    row.columns = record.fields.size();
+    row.delimiter = csv.delimiter;
+    row.file = static_cast<int>(campaign.files.size()) - 1;
     // German spreadsheets write 51,47; a comma is a decimal mark wherever it cannot be the delimiter.
-    const fields::NumberStyle style{csv.delimiter != ','};
+    row.style = fields::NumberStyle{csv.delimiter != ','};
+    const std::size_t columns = row.columns;
+    long wideRows = 0, firstWideLine = 0;
     const std::size_t before = campaign.timings.size();
     long rows = 0;
     // Where the stream tells its size (a file), the timings' room is made once the first rows show how many
     // bytes a timing takes: a million timings grown by doubling fault in and copy twice their memory.
     const std::streamoff fileBytes = StreamBytes(in);
     std::size_t rowBytes = 0;
-    // The records are read on a thread of their own while the rows before them are taken apart here.
-    const char delimiter = csv.delimiter;
-    status = ForEachRecord(csv, [&](const CsvRecord& record) {
+    // The records are read, and every other batch of them taken apart, on a thread of their own; here the
+    // rest are taken apart, and what each row names and is told is settled in the file's order.
+    std::vector<RowValues> slots(RecordSlots);
+    auto prepare = [&](const CsvRecord& record, std::size_t slot) { TakeApart(row, record, slots[slot]); };
+    status = ForEachRecord(csv, prepare, [&](const CsvRecord& record, std::size_t slot) {
+        RowValues& values = slots[slot];
         if (fileBytes > 0 && rows <= RowsBeforeRoom) {
             for (const std::string& field : record.fields) rowBytes += field.size() + 1;
             if (rows == RowsBeforeRoom && campaign.timings.size() > before) {
@@ -360,19 +407,26 @@ ReadStatus ReadCampaign(const std::string& name, std::istream& in, Campaign& cam
             err << "transitfit: " << shown << ':' << record.line << ": a quote opened here is not closed; lines "
                 << record.rereadFrom << '-' << record.rereadTo << " were read again as rows\n";
         }
-        bool blank = true;
-        for (const std::string& field : record.fields) blank = blank && fields::TrimmedView(field).empty();
-        if (blank) return;
+        if (values.blank) return;
         ++rows;
-        bool wide = false;
-        for (std::size_t i = columns; i < record.fields.size(); ++i) wide = wide || !fields::TrimmedView(record.fields[i]).empty();
-        if (wide && wideRows++ == 0) firstWideLine = record.line;
-        if (record.fields.size() == 1 && columns > 1) {
-            Complain(reader, record.line, OneFieldHint(record.fields[0], delimiter, columns));
+        if (values.wide && wideRows++ == 0) firstWideLine = record.line;
+        // A row read as far as its site is listed with its observer, whatever came after.
+        int observer = 0, site = 0;
+        if (values.named) {
+            observer = ObserverIndex(reader, values.observer.empty() ? values.site : values.observer);
+            site = SiteIndex(reader, values.site);
+        }
+        if (!values.complaint.empty()) {
+            Complain(reader, record.line, values.complaint);
             return;
         }
-        if (layout.perObserver) ReadPerObserver(reader, record, layout, style);
-        else ReadPerTiming(reader, record, layout, style);
+        for (int k = 0; k < values.count; ++k) {
+            Timing& timing = values.timings[k];
+            timing.observer = observer;
+            timing.site = site;
+            ToUt(timing);
+            campaign.timings.push_back(timing);
+        }
     });
     if (status == CsvStatus::NotText) {
         err << "transitfit: " << shown << ':' << csv.nextLine << ": not a text file (it holds NUL bytes)\n";

@@ -257,10 +257,6 @@ CsvStatus ReadRecord(CsvReader& reader, CsvRecord& record) {
 
 namespace {
 
-// Records handed over at a time: enough that the two threads seldom wait for each other, few enough that the
-// batches in flight hold little memory.
-constexpr std::size_t RecordsPerBatch = 2048;
-
 // Batches filled by the reading thread and emptied by the calling one, in turn: while one is taken, the next
 // is read. A batch whose count is below RecordsPerBatch is the last, ended by status.
 struct Batch {
@@ -278,8 +274,10 @@ struct Handover {
     std::exception_ptr failure;       // the reading thread's
 };
 
-// The reading thread: fills the batches in turn until the records end or the calling thread stops.
-void ReadBatches(CsvReader& reader, Handover& h) {
+// The reading thread: fills the batches in turn until the records end or the calling thread stops, and
+// prepares the records of the second (batches enough that the two threads seldom wait for each other, few
+// enough that those in flight hold little memory).
+void ReadBatches(CsvReader& reader, Handover& h, const std::function<void(const CsvRecord&, std::size_t)>& prepare) {
     try {
         for (std::size_t next = 0;; next ^= 1) {
             Batch& batch = h.batches[next];
@@ -293,6 +291,7 @@ void ReadBatches(CsvReader& reader, Handover& h) {
             while (batch.count < RecordsPerBatch && (batch.status = ReadRecord(reader, batch.records[batch.count])) == CsvStatus::Record) {
                 ++batch.count;
             }
+            for (std::size_t k = 0; next == 1 && k < batch.count; ++k) prepare(batch.records[k], RecordsPerBatch + k);
             const bool last = batch.status != CsvStatus::Record;
             {
                 const std::scoped_lock held(h.lock);
@@ -311,16 +310,20 @@ void ReadBatches(CsvReader& reader, Handover& h) {
 
 }  // namespace
 
-CsvStatus ForEachRecord(CsvReader& reader, const std::function<void(const CsvRecord&)>& take) {
+CsvStatus ForEachRecord(CsvReader& reader, const std::function<void(const CsvRecord&, std::size_t)>& prepare,
+                        const std::function<void(const CsvRecord&, std::size_t)>& take) {
     Handover h;
     std::thread thread;
     // The library reports a thread it cannot start by throwing: the records are then read here, one by one.
     try {
-        thread = std::thread(ReadBatches, std::ref(reader), std::ref(h));
+        thread = std::thread(ReadBatches, std::ref(reader), std::ref(h), std::cref(prepare));
     } catch (const std::system_error&) {
         CsvRecord record;
         CsvStatus status = CsvStatus::Record;
-        while ((status = ReadRecord(reader, record)) == CsvStatus::Record) take(record);
+        while ((status = ReadRecord(reader, record)) == CsvStatus::Record) {
+            prepare(record, 0);
+            take(record, 0);
+        }
         return status;
     }
     // Whatever ends the taking, the reading thread is told to stop and is waited for.
@@ -343,7 +346,10 @@ CsvStatus ForEachRecord(CsvReader& reader, const std::function<void(const CsvRec
             h.changed.wait(held, [&] { return batch.full; });
             if (h.failure) std::rethrow_exception(h.failure);
         }
-        for (std::size_t k = 0; k < batch.count; ++k) take(batch.records[k]);
+        for (std::size_t k = 0; k < batch.count; ++k) {
+            if (next == 0) prepare(batch.records[k], k);
+            take(batch.records[k], next * RecordsPerBatch + k);
+        }
         const CsvStatus status = batch.status;
         {
             const std::scoped_lock held(h.lock);

@@ -49,9 +49,17 @@ CsvReader OpenCsv(std::istream& in);
 // frequent of tab, ';' and ',' outside quotes (ties in that order). NotText on a NUL byte.
 CsvStatus ReadRecord(CsvReader& reader, CsvRecord& record);
 
+// Records handed over at a time by ForEachRecord, and the slots it names for what is worked out of them.
+inline constexpr std::size_t RecordsPerBatch = 2048;
+inline constexpr std::size_t RecordSlots = 2 * RecordsPerBatch;
+
 // Reads the records left with ReadRecord, on a thread of its own where one can be started, and hands each in
-// file order to take, on the calling thread, while the next are read; the status that ended them (End or
-// NotText, reader.nextLine then where). Out of memory on the reading thread comes out on the calling one.
-CsvStatus ForEachRecord(CsvReader& reader, const std::function<void(const CsvRecord&)>& take);
+// file order to take(record, slot) on the calling thread while the next are read; the status that ended them
+// (End or NotText, reader.nextLine then where). Before a record is taken, prepare(record, slot) works out
+// from it alone what take needs, kept in the caller's slot (0..RecordSlots-1) until take has it: for every
+// other batch of records on the reading thread, so prepare must touch nothing but the record and its slot.
+// Out of memory on the reading thread comes out on the calling one.
+CsvStatus ForEachRecord(CsvReader& reader, const std::function<void(const CsvRecord&, std::size_t)>& prepare,
+                        const std::function<void(const CsvRecord&, std::size_t)>& take);
 
 }  // namespace campaign

@@ -83,28 +83,36 @@ constexpr MeanElements EarthElements{1.00000261L, 0.01671123L, -0.00004392L, -0.
 // some 1000 arcsec to spare for the Kepler positions' 31.
 constexpr long double RoughCandidateFactor = 2.0L;
 
+// The position in Real's precision: long double for the conjunctions libnova refines, double (several times
+// faster in the trigonometry) for the rough list of transits.
+template <typename Real>
 Vector KeplerPosition(const MeanElements& m, long double jdTt) {
-    const long double t = (jdTt - kit::J2000Jd) / 36525.0L;
-    const long double e = m.e + m.eRate * t, i = (m.i + m.iRate * t) * DegToRad;
-    const long double perihelion = (m.perihelion + m.perihelionRate * t) * DegToRad;
-    const long double node = (m.node + m.nodeRate * t) * DegToRad;
-    const long double meanAnomaly = WrapDegrees(m.meanLongitude + m.meanLongitudeRate * t) * DegToRad - perihelion;
-    long double eccentric = meanAnomaly + e * std::sin(meanAnomaly);
+    const Real t = static_cast<Real>((jdTt - kit::J2000Jd) / 36525.0L);
+    const Real toRadians = static_cast<Real>(DegToRad);
+    const Real e = static_cast<Real>(m.e) + static_cast<Real>(m.eRate) * t;
+    const Real i = (static_cast<Real>(m.i) + static_cast<Real>(m.iRate) * t) * toRadians;
+    const Real perihelion = (static_cast<Real>(m.perihelion) + static_cast<Real>(m.perihelionRate) * t) * toRadians;
+    const Real node = (static_cast<Real>(m.node) + static_cast<Real>(m.nodeRate) * t) * toRadians;
+    const Real meanAnomaly =
+        static_cast<Real>(WrapDegrees(static_cast<long double>(static_cast<Real>(m.meanLongitude) + static_cast<Real>(m.meanLongitudeRate) * t))) *
+            toRadians - perihelion;
+    Real eccentric = meanAnomaly + e * std::sin(meanAnomaly);
     for (int k = 0; k < 6; ++k) {
-        eccentric -= (eccentric - e * std::sin(eccentric) - meanAnomaly) / (1.0L - e * std::cos(eccentric));
+        eccentric -= (eccentric - e * std::sin(eccentric) - meanAnomaly) / (Real{1} - e * std::cos(eccentric));
     }
-    const long double xp = m.a * (std::cos(eccentric) - e), yp = m.a * std::sqrt(1.0L - e * e) * std::sin(eccentric);
-    const long double w = perihelion - node;
-    const long double cw = std::cos(w), sw = std::sin(w), cn = std::cos(node), sn = std::sin(node);
-    const long double ci = std::cos(i), si = std::sin(i);
+    const Real xp = static_cast<Real>(m.a) * (std::cos(eccentric) - e), yp = static_cast<Real>(m.a) * std::sqrt(Real{1} - e * e) * std::sin(eccentric);
+    const Real w = perihelion - node;
+    const Real cw = std::cos(w), sw = std::sin(w), cn = std::cos(node), sn = std::sin(node);
+    const Real ci = std::cos(i), si = std::sin(i);
     return {(cw * cn - sw * sn * ci) * xp + (-sw * cn - cw * sn * ci) * yp,
             (cw * sn + sw * cn * ci) * xp + (-sw * sn + cw * cn * ci) * yp, (sw * si) * xp + (cw * si) * yp};
 }
 
 // The Kepler positions as the heliocentric longitude, latitude (degrees) and distance libnova gives.
+template <typename Real = long double>
 Heliocentric KeplerHeliocentric(Planet planet, long double jdTt) {
-    const Vector p = KeplerPosition(planet == Planet::Venus ? VenusElements : MercuryElements, jdTt);
-    const Vector e = KeplerPosition(EarthElements, jdTt);
+    const Vector p = KeplerPosition<Real>(planet == Planet::Venus ? VenusElements : MercuryElements, jdTt);
+    const Vector e = KeplerPosition<Real>(EarthElements, jdTt);
     auto spherical = [](const Vector& v) {
         return ln_helio_posn{static_cast<double>(std::atan2(v.y, v.x) / DegToRad),
                              static_cast<double>(std::atan2(v.z, std::hypot(v.x, v.y)) / DegToRad),
@@ -284,11 +292,11 @@ RoughOffset RoughOffsetAt(Planet planet, long double jdTt) {
     // aberration): the Sun so lags 20 arcsec, the planet a few.
     constexpr long double LightDaysPerAu = 0.0057755183L;
     const MeanElements& elements = planet == Planet::Venus ? VenusElements : MercuryElements;
-    const Vector e = KeplerPosition(EarthElements, jdTt);
-    const long double planetAu = Norm(Subtract(KeplerPosition(elements, jdTt), e));
+    const Vector e = KeplerPosition<double>(EarthElements, jdTt);
+    const long double planetAu = Norm(Subtract(KeplerPosition<double>(elements, jdTt), e));
     const long double planetTt = jdTt - LightDaysPerAu * planetAu, sunTt = jdTt - LightDaysPerAu * Norm(e);
-    const Vector g = Subtract(KeplerPosition(elements, planetTt), KeplerPosition(EarthElements, planetTt));
-    const Vector s = Scale(KeplerPosition(EarthElements, sunTt), -1.0L);
+    const Vector g = Subtract(KeplerPosition<double>(elements, planetTt), KeplerPosition<double>(EarthElements, planetTt));
+    const Vector s = Scale(KeplerPosition<double>(EarthElements, sunTt), -1.0L);
     auto longitude = [](const Vector& v) { return std::atan2(v.y, v.x); };
     auto latitude = [](const Vector& v) { return std::atan2(v.z, std::hypot(v.x, v.y)); };
     const long double dl = WrapDegrees((longitude(g) - longitude(s)) / DegToRad) * DegToRad;
@@ -341,7 +349,7 @@ std::vector<RoughTransit> ListTransitsRoughly(int fromYear, int toYear) {
     if (!CatalogueSpan(fromYear, toYear, startUt, endUt)) return transits;
     for (const Planet planet : {Planet::Venus, Planet::Mercury}) {
         auto kepler = [planet](long double guess, long double& jdTt, Heliocentric& at, bool& near) {
-            auto position = [planet](long double jd) { return KeplerHeliocentric(planet, jd); };
+            auto position = [planet](long double jd) { return KeplerHeliocentric<double>(planet, jd); };
             if (!SecantConjunction(planet, guess, 1e-5L, position, jdTt, at)) return false;
             near = ConjunctionSeparationArcsec(at) <= RoughCandidateFactor * RoughReachArcsec(at);
             return true;
