@@ -195,7 +195,8 @@ TEST(WriteCsvReport, NamesNeverRunAsFormulas) {
 
 TEST(WriteJsonReport, IsTheJsonLibrarysOwnWritingOfTheWholeReport) {
     // The head and each timing are written apart, the timings one at a time; together they must be what the
-    // library writes of the whole report read back, byte for byte, whatever the names hold.
+    // library writes of the report read back, byte for byte, whatever the names hold: the head indented, each
+    // timing on a line of its own, compact.
     const struct {
         std::string file, name;  // of the file, and of row 2's observer
     } cases[] = {
@@ -211,7 +212,14 @@ TEST(WriteJsonReport, IsTheJsonLibrarysOwnWritingOfTheWholeReport) {
         WriteJsonReport(RenamedSample({{2, c.name}}, c.file), out);
         const auto report = nlohmann::ordered_json::parse(out.str(), nullptr, false);
         ASSERT_FALSE(report.is_discarded()) << out.str().substr(0, 2000);
-        EXPECT_EQ(report.dump(2) + "\n", out.str());
+        auto head = report;
+        head.erase("timings");
+        std::string expected = head.dump(2);
+        expected.erase(expected.size() - 2);  // the closing "\n}"
+        expected += ",\n  \"timings\": [";
+        for (std::size_t k = 0; k < report["timings"].size(); ++k) expected += (k == 0 ? "\n    " : ",\n    ") + report["timings"][k].dump();
+        expected += "\n  ]\n}\n";
+        EXPECT_EQ(expected, out.str());
         const auto& timings = report["timings"];
         ASSERT_EQ(timings.size(), 99u);
         std::vector<std::string> written;
