@@ -391,7 +391,14 @@ ReadStatus ReadCampaign(const std::string& name, std::istream& in, Campaign& cam
             for (const std::string& field : record.fields) rowBytes += field.size() + 1;
             if (rows == RowsBeforeRoom && campaign.timings.size() > before) {
                 const double perTiming = static_cast<double>(rowBytes) / static_cast<double>(campaign.timings.size() - before);
-                campaign.timings.reserve(campaign.timings.size() + static_cast<std::size_t>(static_cast<double>(fileBytes) / perTiming));
+                const double timings = static_cast<double>(fileBytes) / perTiming;
+                campaign.timings.reserve(campaign.timings.size() + static_cast<std::size_t>(timings));
+                // So for the observers and sites, at the rate the first rows name new ones.
+                const double perRow = timings / static_cast<double>(campaign.timings.size() - before);
+                const auto room = [&](std::size_t named) { return named + static_cast<std::size_t>(static_cast<double>(named) * perRow); };
+                Reserve(reader.observerIndex, campaign.observers, room(campaign.observers.size()));
+                campaign.observers.reserve(room(campaign.observers.size()));
+                campaign.sites.reserve(room(campaign.sites.size()));
             }
         }
         if (record.tooLong) {

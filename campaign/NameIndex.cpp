@@ -20,10 +20,10 @@ std::size_t SlotOf(const NameIndex& index, const std::vector<std::string>& names
     }
 }
 
-// Room for one more name: slots doubled until at most half of them would be taken, every name placed again.
-void Grow(NameIndex& index, const std::vector<std::string>& names) {
+// Room for names in all: slots doubled until at most half of them would be taken, every name placed again.
+void Grow(NameIndex& index, const std::vector<std::string>& names, std::size_t room) {
     std::size_t size = index.slots.empty() ? 64 : index.slots.size() * 2;
-    while (size < 2 * (index.count + 1)) size *= 2;
+    while (size < 2 * room) size *= 2;
     index.slots.assign(size, NameIndex::Slot{});
     const std::size_t mask = index.slots.size() - 1;
     for (std::size_t k = 0; k < index.count; ++k) {
@@ -39,12 +39,12 @@ void Grow(NameIndex& index, const std::vector<std::string>& names) {
 NameIndex IndexOf(const std::vector<std::string>& names) {
     NameIndex index;
     index.count = names.size();
-    Grow(index, names);
+    Grow(index, names, index.count + 1);
     return index;
 }
 
 int PlaceOf(NameIndex& index, std::vector<std::string>& names, const std::string& name) {
-    if (2 * (index.count + 1) > index.slots.size()) Grow(index, names);
+    if (2 * (index.count + 1) > index.slots.size()) Grow(index, names, index.count + 1);
     const std::uint64_t hash = HashOf(name);
     NameIndex::Slot& slot = index.slots[SlotOf(index, names, name, hash)];
     if (slot.place != 0) return static_cast<int>(slot.place - 1);
@@ -52,6 +52,10 @@ int PlaceOf(NameIndex& index, std::vector<std::string>& names, const std::string
     slot = {static_cast<std::uint32_t>(hash >> 32), static_cast<std::uint32_t>(names.size())};
     ++index.count;
     return static_cast<int>(names.size() - 1);
+}
+
+void Reserve(NameIndex& index, const std::vector<std::string>& names, std::size_t room) {
+    if (2 * room > index.slots.size()) Grow(index, names, room);
 }
 
 }  // namespace campaign

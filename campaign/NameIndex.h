@@ -27,4 +27,7 @@ NameIndex IndexOf(const std::vector<std::string>& names);
 // yet is appended and indexed.
 int PlaceOf(NameIndex& index, std::vector<std::string>& names, const std::string& name);
 
+// Room in index for room names in all, made at once: growing by doubling places every name again each time.
+void Reserve(NameIndex& index, const std::vector<std::string>& names, std::size_t room);
+
 }  // namespace campaign
