@@ -72,7 +72,7 @@ Solution Reweight(const FitProblem& problem, const Reweighting& how, const Solut
 double Median(std::vector<double> values) {
     if (values.empty()) return std::numeric_limits<double>::quiet_NaN();
     std::size_t rank = values.size() / 2;
-    if (values.size() >= 4 * RowsPerPiece && PieceThreads() > 1) {
+    if (values.size() >= 2 * RowsPerPiece && PieceThreads() > 1) {
         // Many values: counted by their top bits in pieces, then only the bucket that holds the middle rank
         // is gathered and searched. The bits of a double, its sign turned, sort as the double does (-0 before
         // 0, which are equal); the middle value is the one a single search finds.
@@ -92,11 +92,20 @@ double Median(std::vector<double> values) {
         });
         std::size_t bucket = 0, below = 0;
         while (below + count[bucket] <= rank) below += count[bucket++];
-        std::vector<double> gathered;
-        for (const double v : values) {
-            if ((key(v) >> (64 - TopBits)) == bucket) gathered.push_back(v);
-        }
-        values = std::move(gathered);
+        // The bucket's values gathered in pieces, kept in the order of the pieces.
+        std::vector<std::pair<std::size_t, std::vector<double>>> gathered;
+        ForEachPiece(values.size(), RowsPerPiece, [&](std::size_t begin, std::size_t end) {
+            std::vector<double> own;
+            own.reserve(count[bucket]);
+            for (std::size_t i = begin; i < end; ++i) {
+                if ((key(values[i]) >> (64 - TopBits)) == bucket) own.push_back(values[i]);
+            }
+            const std::scoped_lock held(lock);
+            gathered.emplace_back(begin, std::move(own));
+        });
+        std::sort(gathered.begin(), gathered.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+        values.clear();
+        for (const auto& piece : gathered) values.insert(values.end(), piece.second.begin(), piece.second.end());
         rank -= below;
     }
     const auto middle = values.begin() + static_cast<std::ptrdiff_t>(rank);

@@ -69,7 +69,7 @@ TEST(SortInPieces, GivesTheOrderOfOneSort) {
 }
 
 TEST(Median, ManyValuesGiveTheMiddleOfTheSortedValues) {
-    // Beyond a quarter of a million values the median is counted in pieces by the values' top bits: it must be
+    // Beyond some 130,000 values the median is counted in pieces by the values' top bits: it must be
     // the value a sort puts in the middle, for spreads, ties, signs and zeros of either sign.
     std::uint64_t state = 20040608;
     auto next = [&] { return (state = state * 6364136223846793005ull + 1442695040888963407ull) >> 11; };
