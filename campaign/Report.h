@@ -13,8 +13,10 @@ namespace campaign {
 // and the table of timings with their flags and the findings in words.
 void WriteTextReport(const Reduction& reduction, kit::Language language, std::ostream& out);
 
-// One JSON object with full precision, findings in English; null where a number was not computed.
-void WriteJsonReport(const Reduction& reduction, std::ostream& out);
+// One JSON object with full precision, findings in English; null where a number was not computed. Where out
+// writes to fileDescriptor and that is a regular file (not opened to append), the timings are written to it
+// at their places by the threads that lay them out, out flushed before and going on after them.
+void WriteJsonReport(const Reduction& reduction, std::ostream& out, int fileDescriptor = -1);
 
 // The JSON of a run that found no AU: {"au_km": null, "au_bounded": false, "reason": ...}.
 void WriteJsonRefusal(const std::string& reason, std::ostream& out);

@@ -5,6 +5,8 @@
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstdint>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -14,7 +16,14 @@
 #include <string_view>
 #include <system_error>
 #include <thread>
+#include <utility>
 #include <vector>
+
+#if defined(__unix__) || defined(__APPLE__)
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 #include "Format.h"
 #include "ModulDos.h"
@@ -178,6 +187,47 @@ std::size_t LayOutTimings(std::string& room, const Campaign& campaign, const Fit
     return at.used;
 }
 
+// A regular file being written at places of the program's choosing: its descriptor (-1: none), the place
+// of the next byte, and whether every write so far went through.
+struct PlacedFile {
+    int descriptor;
+    std::uint64_t at;
+    bool good;
+};
+
+#if defined(__unix__) || defined(__APPLE__)
+// The descriptor again, and at the place its next byte goes, where it is a regular file opened to write at
+// any place (not to append); -1 otherwise, when the stream writes on as before.
+int StartPlacing(int descriptor, std::uint64_t& at) {
+    struct stat status {};
+    if (fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode)) return -1;
+    const int flags = fcntl(descriptor, F_GETFL);
+    if (flags < 0 || (flags & O_APPEND) != 0) return -1;
+    const off_t here = lseek(descriptor, 0, SEEK_CUR);
+    if (here < 0) return -1;
+    at = static_cast<std::uint64_t>(here);
+    return descriptor;
+}
+
+// All size bytes of text at place at; false when the system refuses (a full disc).
+bool WriteAt(int descriptor, const char* text, std::size_t size, std::uint64_t at) {
+    while (size > 0) {
+        const ssize_t wrote = pwrite(descriptor, text, size, static_cast<off_t>(at));
+        if (wrote < 0 && errno == EINTR) continue;
+        if (wrote <= 0) return false;
+        text += wrote, size -= static_cast<std::size_t>(wrote), at += static_cast<std::uint64_t>(wrote);
+    }
+    return true;
+}
+
+// The descriptor's place moved past what was written at places.
+bool EndPlacing(int descriptor, std::uint64_t at) { return lseek(descriptor, static_cast<off_t>(at), SEEK_SET) >= 0; }
+#else
+int StartPlacing(int, std::uint64_t&) { return -1; }
+bool WriteAt(int, const char*, std::size_t size, std::uint64_t) { return size == 0; }
+bool EndPlacing(int, std::uint64_t) { return true; }
+#endif
+
 }  // namespace
 
 void WriteJsonRefusal(const std::string& reason, std::ostream& out) {
@@ -201,7 +251,7 @@ void WriteJsonUnidentified(const TransitRefusal& refusal, std::ostream& out) {
     out << report.dump(2) << '\n';
 }
 
-void WriteJsonReport(const Reduction& reduction, std::ostream& out) {
+void WriteJsonReport(const Reduction& reduction, std::ostream& out, int fileDescriptor) {
     const Campaign& campaign = reduction.campaign;
     const TransitChoice& choice = reduction.transits.front();
     const FitResult& result = reduction.fit;
@@ -308,10 +358,35 @@ void WriteJsonReport(const Reduction& reduction, std::ostream& out) {
     const std::size_t block = pieces.size() * TimingsPerPiece;
     out << text;
     text.clear();
+    // A regular file is written at each piece's own place by the thread that laid it out, each block while
+    // the next is laid out: the threads copy into the file side by side, no third one waits on the copying.
+    PlacedFile file{fileDescriptor, 0, true};
+    if (file.descriptor >= 0) {
+        out.flush();
+        file.descriptor = out ? StartPlacing(file.descriptor, file.at) : -1;
+    }
+    if (file.descriptor >= 0) {
+        for (std::size_t first = 0; first <= count; first += block) {
+            // The places of the block laid out before, in the order of its pieces.
+            std::vector<std::uint64_t> at(written.size());
+            for (std::size_t p = 0; p < written.size(); ++p) at[p] = std::exchange(file.at, file.at + written[p].used);
+            ForEachPiece(pieces.size(), 1, [&](std::size_t begin, std::size_t end) {
+                for (std::size_t p = begin; p < end; ++p) {
+                    if (!WriteAt(file.descriptor, written[p].room.data(), written[p].used, at[p])) file.good = false;
+                    written[p].used = 0;
+                    const std::size_t from = std::min(count, first + p * TimingsPerPiece);
+                    pieces[p].used = first < count ? LayOutTimings(pieces[p].room, campaign, result, texts, from, std::min(count, from + TimingsPerPiece)) : 0;
+                }
+            });
+            std::swap(pieces, written);
+        }
+        // What follows goes on after the timings.
+        if (!file.good || !EndPlacing(file.descriptor, file.at)) out.setstate(std::ios::badbit);
+    }
     auto write = [&] {
         for (const Piece& piece : written) out.write(piece.room.data(), static_cast<std::streamsize>(piece.used));
     };
-    for (std::size_t first = 0; first < count; first += block) {
+    for (std::size_t first = 0; file.descriptor < 0 && first < count; first += block) {
         // The library reports a thread it cannot start by throwing: the block is then written here, after.
         std::jthread writer;  // joined however the block ends
         try {

@@ -18,6 +18,7 @@ struct FitCommand {
     OutputFormat format = OutputFormat::Text;
     std::string plotFile;             // empty: no plot
     kit::Language language = kit::Language::English;
+    int outputDescriptor = -1;        // the descriptor the report's stream writes to, where it is known
 };
 
 // Parses the command line into command. Returns -1 to go on, 0 after --help or --version (written to out),

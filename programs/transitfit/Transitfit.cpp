@@ -69,7 +69,7 @@ std::string WhyNoFit(const campaign::Reduction& reduction) {
 void WriteReport(const FitCommand& command, const campaign::Reduction& reduction, std::ostream& out) {
     switch (command.format) {
         case OutputFormat::Text: campaign::WriteTextReport(reduction, command.language, out); break;
-        case OutputFormat::Json: campaign::WriteJsonReport(reduction, out); break;
+        case OutputFormat::Json: campaign::WriteJsonReport(reduction, out, command.outputDescriptor); break;
         case OutputFormat::Csv: campaign::WriteCsvReport(reduction, out); break;
     }
 }

@@ -29,5 +29,8 @@ int main(int argc, char** argv) {
 #endif
     FitCommand command;
     if (const int status = ParseFitCommand(argc, argv, command, std::cout, std::cerr); status >= 0) return status;
+#ifndef _WIN32
+    command.outputDescriptor = 1;  // the report goes to standard output
+#endif
     return RunFitCommand(command, std::cin, std::cout, std::cerr);
 }

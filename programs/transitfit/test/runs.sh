@@ -257,6 +257,14 @@ fi
 digest=$(timeout $((60 * ${TIMEOUT_SCALE:-1})) "$transitfit" --format json --transit 2004-06-08 - < "$work/pieces.csv" | sha256sum | cut -d' ' -f1)
 if [ "$digest" = 17575cfc13ace372da55528713b19ee859b2d690cb6399535c9403f2c6886e86 ]; then pass
 else fail "pieces: the report of 140,004 timings is not the one a single thread wrote (sha256 $digest)"; fi
+# Into a regular file the timings are written at their places, side by side: the same bytes, and after what
+# a file opened to append already holds.
+"$transitfit" --format json --transit 2004-06-08 - < "$work/pieces.csv" > "$work/pieces.json"
+echo before > "$work/appended.json"
+"$transitfit" --format json --transit 2004-06-08 - < "$work/pieces.csv" >> "$work/appended.json"
+if [ "$(sha256sum < "$work/pieces.json" | cut -d' ' -f1)" = "$digest" ] &&
+   [ "$(tail -c +8 "$work/appended.json" | sha256sum | cut -d' ' -f1)" = "$digest" ] && [ "$(head -c 7 "$work/appended.json")" = before ]; then pass
+else fail "pieces: the report written into a file is not the one written through a pipe"; fi
 
 # A report that cannot be written is not a success.
 err=$("$transitfit" "$sample" 2>&1 > /dev/full); got=$?
