@@ -54,15 +54,21 @@ void LineariseExact(const Campaign& campaign, const std::vector<SiteModel>& mode
     predictedS.assign(campaign.timings.size(), std::numeric_limits<double>::quiet_NaN());
     // A site costs as much as a prediction: kept for the next linearisation where several timings share it.
     const bool known = !sites.empty();
+    // The runs of sites, counted at every PredictionsPerPiece-th row too: a piece finds the run it begins in
+    // from the mark before its start.
     std::size_t runs = 0;
-    for (std::size_t i = 0; i < rows.size(); ++i) runs += NewSite(campaign.timings, i);
+    std::vector<std::size_t> runsBefore;
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        if (i % PredictionsPerPiece == 0) runsBefore.push_back(runs);
+        runs += NewSite(campaign.timings, i);
+    }
     const bool keep = !known && runs * 2 <= rows.size();
     if (keep) sites.resize(runs);
     // Each timing's prediction is its own: the pieces give the rows the whole would.
     ForEachPiece(rows.size(), PredictionsPerPiece, [&](std::size_t begin, std::size_t end) {
         double largest = 0.0;
-        std::size_t run = 0;
-        for (std::size_t i = 0; i < begin; ++i) run += NewSite(campaign.timings, i);
+        std::size_t run = runsBefore[begin / PredictionsPerPiece];
+        for (std::size_t i = begin / PredictionsPerPiece * PredictionsPerPiece; i < begin; ++i) run += NewSite(campaign.timings, i);
         ephemeris::ElementsSite site;
         for (std::size_t i = begin; i < end; ++i) {
             Row& row = rows[i];

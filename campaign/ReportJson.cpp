@@ -5,6 +5,7 @@
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstdint>
 #include <charconv>
@@ -188,11 +189,11 @@ std::size_t LayOutTimings(std::string& room, const Campaign& campaign, const Fit
 }
 
 // A regular file being written at places of the program's choosing: its descriptor (-1: none), the place
-// of the next byte, and whether every write so far went through.
+// of the next byte, and whether a write failed (any thread may say so).
 struct PlacedFile {
     int descriptor;
     std::uint64_t at;
-    bool good;
+    std::atomic<bool> failed;
 };
 
 #if defined(__unix__) || defined(__APPLE__)
@@ -360,7 +361,7 @@ void WriteJsonReport(const Reduction& reduction, std::ostream& out, int fileDesc
     text.clear();
     // A regular file is written at each piece's own place by the thread that laid it out, each block while
     // the next is laid out: the threads copy into the file side by side, no third one waits on the copying.
-    PlacedFile file{fileDescriptor, 0, true};
+    PlacedFile file{fileDescriptor, 0, false};
     if (file.descriptor >= 0) {
         out.flush();
         file.descriptor = out ? StartPlacing(file.descriptor, file.at) : -1;
@@ -372,16 +373,26 @@ void WriteJsonReport(const Reduction& reduction, std::ostream& out, int fileDesc
             for (std::size_t p = 0; p < written.size(); ++p) at[p] = std::exchange(file.at, file.at + written[p].used);
             ForEachPiece(pieces.size(), 1, [&](std::size_t begin, std::size_t end) {
                 for (std::size_t p = begin; p < end; ++p) {
-                    if (!WriteAt(file.descriptor, written[p].room.data(), written[p].used, at[p])) file.good = false;
-                    written[p].used = 0;
+                    auto write = [&] {
+                        if (!WriteAt(file.descriptor, written[p].room.data(), written[p].used, at[p])) file.failed = true;
+                        written[p].used = 0;
+                    };
                     const std::size_t from = std::min(count, first + p * TimingsPerPiece);
-                    pieces[p].used = first < count ? LayOutTimings(pieces[p].room, campaign, result, texts, from, std::min(count, from + TimingsPerPiece)) : 0;
+                    auto layOut = [&] {
+                        pieces[p].used = first < count ? LayOutTimings(pieces[p].room, campaign, result, texts, from,
+                                                                       std::min(count, from + TimingsPerPiece))
+                                                       : 0;
+                    };
+                    // The system copies into one file one write at a time: every other thread writes after
+                    // laying out, so that the writes take turns rather than wait for each other.
+                    if (p % 2 == 0) write(), layOut();
+                    else layOut(), write();
                 }
             });
             std::swap(pieces, written);
         }
         // What follows goes on after the timings.
-        if (!file.good || !EndPlacing(file.descriptor, file.at)) out.setstate(std::ios::badbit);
+        if (file.failed || !EndPlacing(file.descriptor, file.at)) out.setstate(std::ios::badbit);
     }
     auto write = [&] {
         for (const Piece& piece : written) out.write(piece.room.data(), static_cast<std::streamsize>(piece.used));
