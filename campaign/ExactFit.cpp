@@ -123,19 +123,28 @@ bool StillLinear(const Linearisation& at, double q) {
 
 void ScreenGross(const FitProblem& problem, double q0, std::vector<double>& omega, std::vector<char>& gross) {
     const std::vector<Row>& rows = problem.rows;
-    // Each row's implied reference: its time less its shift at q0.
-    std::vector<std::vector<double>> implied(static_cast<std::size_t>(problem.categories));
-    for (std::size_t i = 0; i < rows.size(); ++i) {
-        if (omega[i] > 0.0) implied[static_cast<std::size_t>(rows[i].category)].push_back(rows[i].y - q0 * rows[i].g);
-    }
+    // Each row's implied reference: its time less its shift at q0, gathered in pieces (a median asks no order).
+    const auto categories = static_cast<std::size_t>(problem.categories);
+    std::vector<std::vector<double>> implied(categories);
+    std::mutex lock;
+    ForEachPiece(rows.size(), PredictionsPerPiece, [&](std::size_t begin, std::size_t end) {
+        std::vector<std::vector<double>> own(categories);
+        for (std::size_t i = begin; i < end; ++i) {
+            if (omega[i] > 0.0) own[static_cast<std::size_t>(rows[i].category)].push_back(rows[i].y - q0 * rows[i].g);
+        }
+        const std::scoped_lock held(lock);
+        for (std::size_t c = 0; c < categories; ++c) implied[c].insert(implied[c].end(), own[c].begin(), own[c].end());
+    });
     std::vector<double> middle(implied.size());
     for (std::size_t c = 0; c < implied.size(); ++c) middle[c] = Median(std::move(implied[c]));
-    for (std::size_t i = 0; i < rows.size(); ++i) {
-        const Row& row = rows[i];
-        if (!(omega[i] > 0.0)) continue;
-        const double apart = row.y - q0 * row.g - middle[static_cast<std::size_t>(row.category)];
-        if (std::fabs(row.clock ? Fold(apart, 0.0) : apart) > GrossS) omega[i] = 0.0, gross[i] = 1;
-    }
+    ForEachPiece(rows.size(), PredictionsPerPiece, [&](std::size_t begin, std::size_t end) {
+        for (std::size_t i = begin; i < end; ++i) {
+            const Row& row = rows[i];
+            if (!(omega[i] > 0.0)) continue;
+            const double apart = row.y - q0 * row.g - middle[static_cast<std::size_t>(row.category)];
+            if (std::fabs(row.clock ? Fold(apart, 0.0) : apart) > GrossS) omega[i] = 0.0, gross[i] = 1;
+        }
+    });
 }
 
 bool IterateExact(const Campaign& campaign, const std::vector<SiteModel>& models, const std::vector<double>& median,

@@ -78,23 +78,30 @@ FitResult FitCampaign(const Campaign& campaign, const std::vector<SiteModel>& mo
     problem.fixedQ = result.auGiven ? ReferenceAuKm / options.auKm : NaN;
     std::vector<Row>& rows = problem.rows;
     rows.resize(count);
-    Vector3 site{};
     // The exact model's levers come from its linearisation: the linear ones are not worked out for it.
     const bool exact = models.front().kind == SiteModelKind::Exact;
-    for (std::size_t i = 0; i < count; ++i) {
-        const Timing& t = campaign.timings[i];
-        // Rows of one site follow each other: its vector is computed once.
-        if (!exact && (i == 0 || t.latitudeDegrees != campaign.timings[i - 1].latitudeDegrees ||
-                       t.longitudeDegrees != campaign.timings[i - 1].longitudeDegrees)) {
-            site = SiteVectorOf(t.latitudeDegrees, t.longitudeDegrees);
-        }
-        const SiteModel& model = models[static_cast<std::size_t>(t.transit)];
-        Row row{t.seconds, exact ? 0.0 : SiteLever(model, t.start, t.end, site), 1.0 / (t.sigmaS * t.sigmaS + FloorSigmaS * FloorSigmaS),
-                t.observer, static_cast<std::int16_t>(categoryOf(t)), t.end == 0};
-        if (row.clock) row.y = Fold(t.seconds, median[ContactIndex(t)]);
-        if (t.duplicate || t.copiedFrom >= 0 || !t.use) row.w = 0.0;
-        rows[i] = row;
+    // The durations' categories in the order they first come; then each row is its timing's own, and a
+    // million are made in pieces.
+    for (const Timing& t : campaign.timings) {
+        if (t.end != 0) categoryOf(t);
     }
+    ForEachPiece(count, TimingsPerPiece, [&](std::size_t begin, std::size_t end) {
+        Vector3 site{};
+        for (std::size_t i = begin; i < end; ++i) {
+            const Timing& t = campaign.timings[i];
+            // Rows of one site follow each other: its vector is computed once.
+            if (!exact && (i == begin || t.latitudeDegrees != campaign.timings[i - 1].latitudeDegrees ||
+                           t.longitudeDegrees != campaign.timings[i - 1].longitudeDegrees)) {
+                site = SiteVectorOf(t.latitudeDegrees, t.longitudeDegrees);
+            }
+            const SiteModel& model = models[static_cast<std::size_t>(t.transit)];
+            Row row{t.seconds, exact ? 0.0 : SiteLever(model, t.start, t.end, site), 1.0 / (t.sigmaS * t.sigmaS + FloorSigmaS * FloorSigmaS),
+                    t.observer, static_cast<std::int16_t>(categoryOf(t)), t.end == 0};
+            if (row.clock) row.y = Fold(t.seconds, median[ContactIndex(t)]);
+            if (t.duplicate || t.copiedFrom >= 0 || !t.use) row.w = 0.0;
+            rows[i] = row;
+        }
+    });
     problem.categories = static_cast<int>(categories.size());
     // The timings' results are listed once the fit is done, when its large vectors are gone; without a fit,
     // each timing has its lever only.
