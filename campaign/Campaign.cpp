@@ -114,7 +114,6 @@ int SiteIndex(RowReader& reader, const std::string& name) {
     return static_cast<int>(sites.size()) - 1;
 }
 
-// The site, coordinates and options common to both layouts; false (reported) when the row is unusable.
 // What a row says of all its timings beyond what a Timing keeps.
 struct RowCommon {
     bool sigmaGiven = false;
@@ -135,7 +134,8 @@ bool ParseUse(const std::string& text, bool& use) {
     return false;
 }
 
-// The site, coordinates, date, clock and options common to both layouts; false (reported) when the row is unusable.
+// The site, coordinates, date, clock and options common to both layouts; false, with the complaint, when the
+// row is unusable.
 bool ReadSite(const RowLayout& row, const CsvRecord& record, RowCommon& common, Timing& timing, RowValues& values) {
     const Layout& layout = row.layout;
     const fields::NumberStyle style = row.style;
