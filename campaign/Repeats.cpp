@@ -26,19 +26,15 @@ void MarkDuplicates(Campaign& campaign) {
     // Rows grouped as they were written (an observer's timings together, contacts in order) are in order
     // already: then a repeat follows what it repeats, and one pass marks it without sorted copies.
     // A timing its row leaves out repeats nothing and is repeated by nothing: the fit never sees it.
+    // Out of order, the sorted copies below mark every timing again.
     const Timing* previous = nullptr;
     bool ordered = true;
-    for (const Timing& t : campaign.timings) {
+    for (Timing& t : campaign.timings) {
         if (!t.use) continue;
         if (previous != nullptr && keyOf(t) < keyOf(*previous)) {
             ordered = false;
             break;
         }
-        previous = &t;
-    }
-    previous = nullptr;
-    for (Timing& t : campaign.timings) {
-        if (!ordered || !t.use) continue;
         t.duplicate = previous != nullptr && keyOf(t) == keyOf(*previous);
         previous = &t;
     }

@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <atomic>
-#include <cerrno>
 #include <cstdint>
 #include <charconv>
 #include <cmath>
@@ -20,15 +19,10 @@
 #include <utility>
 #include <vector>
 
-#if defined(__unix__) || defined(__APPLE__)
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-#endif
-
 #include "Format.h"
 #include "ModulDos.h"
 #include "Pieces.h"
+#include "Placed.h"
 #include "Words.h"
 
 namespace campaign {
@@ -196,38 +190,6 @@ struct PlacedFile {
     std::atomic<bool> failed;
 };
 
-#if defined(__unix__) || defined(__APPLE__)
-// The descriptor again, and at the place its next byte goes, where it is a regular file opened to write at
-// any place (not to append); -1 otherwise, when the stream writes on as before.
-int StartPlacing(int descriptor, std::uint64_t& at) {
-    struct stat status {};
-    if (fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode)) return -1;
-    const int flags = fcntl(descriptor, F_GETFL);
-    if (flags < 0 || (flags & O_APPEND) != 0) return -1;
-    const off_t here = lseek(descriptor, 0, SEEK_CUR);
-    if (here < 0) return -1;
-    at = static_cast<std::uint64_t>(here);
-    return descriptor;
-}
-
-// All size bytes of text at place at; false when the system refuses (a full disc).
-bool WriteAt(int descriptor, const char* text, std::size_t size, std::uint64_t at) {
-    while (size > 0) {
-        const ssize_t wrote = pwrite(descriptor, text, size, static_cast<off_t>(at));
-        if (wrote < 0 && errno == EINTR) continue;
-        if (wrote <= 0) return false;
-        text += wrote, size -= static_cast<std::size_t>(wrote), at += static_cast<std::uint64_t>(wrote);
-    }
-    return true;
-}
-
-// The descriptor's place moved past what was written at places.
-bool EndPlacing(int descriptor, std::uint64_t at) { return lseek(descriptor, static_cast<off_t>(at), SEEK_SET) >= 0; }
-#else
-int StartPlacing(int, std::uint64_t&) { return -1; }
-bool WriteAt(int, const char*, std::size_t size, std::uint64_t) { return size == 0; }
-bool EndPlacing(int, std::uint64_t) { return true; }
-#endif
 
 }  // namespace
 
@@ -357,6 +319,11 @@ void WriteJsonReport(const Reduction& reduction, std::ostream& out, int fileDesc
     };
     std::vector<Piece> pieces(PieceThreads()), written(pieces.size());
     const std::size_t block = pieces.size() * TimingsPerPiece;
+    // Piece p of the block from first (nothing past the last timing).
+    auto layOut = [&](std::size_t p, std::size_t first) {
+        const std::size_t from = std::min(count, first + p * TimingsPerPiece);
+        pieces[p].used = LayOutTimings(pieces[p].room, campaign, result, texts, from, std::min(count, from + TimingsPerPiece));
+    };
     out << text;
     text.clear();
     // A regular file is written at each piece's own place by the thread that laid it out, each block while
@@ -364,7 +331,7 @@ void WriteJsonReport(const Reduction& reduction, std::ostream& out, int fileDesc
     PlacedFile file{fileDescriptor, 0, false};
     if (file.descriptor >= 0) {
         out.flush();
-        file.descriptor = out ? StartPlacing(file.descriptor, file.at) : -1;
+        file.descriptor = out ? kit::StartPlacing(file.descriptor, file.at) : -1;
     }
     if (file.descriptor >= 0) {
         for (std::size_t first = 0; first <= count; first += block) {
@@ -374,25 +341,19 @@ void WriteJsonReport(const Reduction& reduction, std::ostream& out, int fileDesc
             ForEachPiece(pieces.size(), 1, [&](std::size_t begin, std::size_t end) {
                 for (std::size_t p = begin; p < end; ++p) {
                     auto write = [&] {
-                        if (!WriteAt(file.descriptor, written[p].room.data(), written[p].used, at[p])) file.failed = true;
+                        if (!kit::WriteAt(file.descriptor, written[p].room.data(), written[p].used, at[p])) file.failed = true;
                         written[p].used = 0;
-                    };
-                    const std::size_t from = std::min(count, first + p * TimingsPerPiece);
-                    auto layOut = [&] {
-                        pieces[p].used = first < count ? LayOutTimings(pieces[p].room, campaign, result, texts, from,
-                                                                       std::min(count, from + TimingsPerPiece))
-                                                       : 0;
                     };
                     // The system copies into one file one write at a time: every other thread writes after
                     // laying out, so that the writes take turns rather than wait for each other.
-                    if (p % 2 == 0) write(), layOut();
-                    else layOut(), write();
+                    if (p % 2 == 0) write(), layOut(p, first);
+                    else layOut(p, first), write();
                 }
             });
             std::swap(pieces, written);
         }
         // What follows goes on after the timings.
-        if (file.failed || !EndPlacing(file.descriptor, file.at)) out.setstate(std::ios::badbit);
+        if (file.failed || !kit::EndPlacing(file.descriptor, file.at)) out.setstate(std::ios::badbit);
     }
     auto write = [&] {
         for (const Piece& piece : written) out.write(piece.room.data(), static_cast<std::streamsize>(piece.used));
@@ -405,10 +366,7 @@ void WriteJsonReport(const Reduction& reduction, std::ostream& out, int fileDesc
         } catch (const std::system_error&) {
         }
         ForEachPiece(pieces.size(), 1, [&](std::size_t begin, std::size_t end) {
-            for (std::size_t p = begin; p < end; ++p) {
-                const std::size_t from = std::min(count, first + p * TimingsPerPiece);
-                pieces[p].used = LayOutTimings(pieces[p].room, campaign, result, texts, from, std::min(count, from + TimingsPerPiece));
-            }
+            for (std::size_t p = begin; p < end; ++p) layOut(p, first);
         });
         if (writer.joinable()) writer.join();
         else write();

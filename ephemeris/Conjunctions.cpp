@@ -331,7 +331,7 @@ bool RoughTransitAt(Planet planet, long double jdTt, RoughTransit& out) {
     const long double deltaTDays = DeltaTSeconds(static_cast<double>(DecimalYear(greatest))) / kit::SecondsPerDay;
     const long double greatestUt = greatest - deltaTDays;
     auto half = [&](long double radius) { return std::sqrt(std::max(radius * radius - b * b, 0.0L)) / speed; };
-    out.grazing = b > inner - miss || b > outer - miss;
+    out.grazing = b > inner - miss;  // near the inner graze, and so near the outer one too
     const long double outerHalf = out.grazing ? half(outer + miss) : half(outer);
     const long double innerHalf = out.grazing ? outerHalf : half(inner);
     out.contactJdUt[0] = static_cast<double>(greatestUt - outerHalf);
