@@ -9,13 +9,15 @@
 
 namespace campaign {
 
+// The reports' timings are laid out on several threads. Where out writes to fileDescriptor and that is a
+// regular file (not opened to append), they are written to it at their places by those threads, out flushed
+// before and going on after them.
+
 // The report people read: the transit, counts, the AU and parallax with their uncertainties, reference times,
 // and the table of timings with their flags and the findings in words.
-void WriteTextReport(const Reduction& reduction, kit::Language language, std::ostream& out);
+void WriteTextReport(const Reduction& reduction, kit::Language language, std::ostream& out, int fileDescriptor = -1);
 
-// One JSON object with full precision, findings in English; null where a number was not computed. Where out
-// writes to fileDescriptor and that is a regular file (not opened to append), the timings are written to it
-// at their places by the threads that lay them out, out flushed before and going on after them.
+// One JSON object with full precision, findings in English; null where a number was not computed.
 void WriteJsonReport(const Reduction& reduction, std::ostream& out, int fileDescriptor = -1);
 
 // The JSON of a run that found no AU: {"au_km": null, "au_bounded": false, "reason": ...}.
@@ -26,7 +28,7 @@ void WriteJsonRefusal(const std::string& reason, std::ostream& out);
 void WriteJsonUnidentified(const TransitRefusal& refusal, std::ostream& out);
 
 // The table of timings as CSV, one row per timing in file order, findings in English.
-void WriteCsvReport(const Reduction& reduction, std::ostream& out);
+void WriteCsvReport(const Reduction& reduction, std::ostream& out, int fileDescriptor = -1);
 
 // The picture of a fit as SVG: each timing's time minus its contact's reference time (and its clock's offset)
 // against its site lever; the fitted line through the origin, labelled with its AU, faint lines for 100, 150

@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "Format.h"
+#include "Spool.h"
 #include "Words.h"
 
 namespace campaign {
@@ -25,41 +26,50 @@ std::string CsvField(const std::string& text) {
 }
 
 // The exact model's prediction of a clock time as a last column: empty for a duration or an unseen contact.
-std::string PredictedUtField(const Timing& t, const TimingFit& fit) {
-    return t.end == 0 && !std::isnan(fit.predictedS) ? "," + FormatUt(fit.predictedS) : std::string(",");
+void PutPredictedUt(std::string& row, const Timing& t, const TimingFit& fit) {
+    row += ',';
+    if (t.end == 0 && !std::isnan(fit.predictedS)) row += FormatUt(fit.predictedS);
 }
+
+// Rows a thread lays out at a time, some 150 bytes each.
+constexpr std::size_t RowsPerPiece = 4096;
 
 }  // namespace
 
-void WriteCsvReport(const Reduction& reduction, std::ostream& out) {
+void WriteCsvReport(const Reduction& reduction, std::ostream& out, int fileDescriptor) {
     const Campaign& campaign = reduction.campaign;
     const FitResult& result = reduction.fit;
-    // Row by row into the stream: a copy of the whole table would double the memory of a large campaign.
-    std::ostream& text = out;
     const bool exact = reduction.transits.front().model.kind == SiteModelKind::Exact;
     // Transits reduced together: each timing's transit (its date of greatest transit) last.
     const bool several = reduction.transits.size() > 1;
-    text << "file,line,observer,site,contact,used,o_minus_c_s,lever_s,flags,reasons" << (exact ? ",predicted_ut" : "")
-         << ",date_ut,time_ut,date_as_printed,time_as_printed,time_basis,day" << (several ? ",transit\n" : "\n");
-    for (std::size_t i = 0; i < campaign.timings.size(); ++i) {
-        const Timing& t = campaign.timings[i];
-        const TimingFit& fit = result.timings[i];
-        std::string reasons;
-        for (const TimingFinding& found : FindingsOf(result, i)) {
-            if (!reasons.empty()) reasons += "; ";
-            reasons += FindingText(found.finding, kit::Language::English);
+    out << "file,line,observer,site,contact,used,o_minus_c_s,lever_s,flags,reasons" << (exact ? ",predicted_ut" : "")
+        << ",date_ut,time_ut,date_as_printed,time_as_printed,time_basis,day" << (several ? ",transit\n" : "\n");
+    // The rows in pieces, laid out on the processors and written in order: a copy of the whole table would
+    // double the memory of a large campaign.
+    SpoolRows(campaign.timings.size(), RowsPerPiece, out, fileDescriptor, [&](std::string& room, std::size_t begin, std::size_t end) {
+        room.clear();
+        for (std::size_t i = begin; i < end; ++i) {
+            const Timing& t = campaign.timings[i];
+            const TimingFit& fit = result.timings[i];
+            std::string reasons;
+            for (const TimingFinding& found : FindingsOf(result, i)) {
+                if (!reasons.empty()) reasons += "; ";
+                reasons += FindingText(found.finding, kit::Language::English);
+            }
+            room += CsvField(campaign.files[static_cast<std::size_t>(t.file)]) + ',' + std::to_string(t.line) + ',';
+            room += CsvField(campaign.observers[static_cast<std::size_t>(t.observer)]) + ',';
+            room += CsvField(campaign.sites[static_cast<std::size_t>(t.site)]) + ',';
+            room += ContactName(t.start, t.end) + (fit.used ? ",true," : ",false,");
+            if (!std::isnan(fit.oMinusCS)) room += Format("%.*f", fit.oMinusCS, 3);
+            room += ',' + Format("%.*f", fit.leverS, 3) + ',' + FlagWords(fit.flagBits) + ',' + CsvField(reasons);
+            if (exact) PutPredictedUt(room, t, fit);
+            room += ',' + UtDateText(t) + ',' + FormatUtMs(t.seconds) + ',' + WrittenDateText(t) + ',' + WrittenTimeText(t);
+            room += std::string(",") + TimeBasisName(t.basis) + ',' + DayStartName(t.dayStart);
+            if (several) room += ',' + reduction.transits[static_cast<std::size_t>(t.transit)].date;
+            room += '\n';
         }
-        text << CsvField(campaign.files[static_cast<std::size_t>(t.file)]) << ',' << t.line << ','
-             << CsvField(campaign.observers[static_cast<std::size_t>(t.observer)]) << ',' << CsvField(campaign.sites[static_cast<std::size_t>(t.site)]) << ','
-             << ContactName(t.start, t.end) << ',' << (fit.used ? "true" : "false") << ','
-             << (std::isnan(fit.oMinusCS) ? std::string() : Format("%.*f", fit.oMinusCS, 3)) << ','
-             << Format("%.*f", fit.leverS, 3) << ',' << FlagWords(fit.flagBits) << ',' << CsvField(reasons);
-        if (exact) text << PredictedUtField(t, fit);
-        text << ',' << UtDateText(t) << ',' << FormatUtMs(t.seconds) << ',' << WrittenDateText(t) << ',' << WrittenTimeText(t)
-             << ',' << TimeBasisName(t.basis) << ',' << DayStartName(t.dayStart);
-        if (several) text << ',' << reduction.transits[static_cast<std::size_t>(t.transit)].date;
-        text << '\n';
-    }
+        return room.size();
+    });
 }
 
 }  // namespace campaign

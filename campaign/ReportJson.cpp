@@ -5,8 +5,6 @@
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
-#include <atomic>
-#include <cstdint>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -14,15 +12,12 @@
 #include <limits>
 #include <string>
 #include <string_view>
-#include <system_error>
-#include <thread>
-#include <utility>
 #include <vector>
 
 #include "Format.h"
 #include "ModulDos.h"
 #include "Pieces.h"
-#include "Placed.h"
+#include "Spool.h"
 #include "Words.h"
 
 namespace campaign {
@@ -182,15 +177,6 @@ std::size_t LayOutTimings(std::string& room, const Campaign& campaign, const Fit
     return at.used;
 }
 
-// A regular file being written at places of the program's choosing: its descriptor (-1: none), the place
-// of the next byte, and whether a write failed (any thread may say so).
-struct PlacedFile {
-    int descriptor;
-    std::uint64_t at;
-    std::atomic<bool> failed;
-};
-
-
 }  // namespace
 
 void WriteJsonRefusal(const std::string& reason, std::ostream& out) {
@@ -309,70 +295,11 @@ void WriteJsonReport(const Reduction& reduction, std::ostream& out, int fileDesc
     std::vector<std::string> transitDates;
     for (const TransitChoice& c : reduction.transits) transitDates.push_back(c.date);
     const TimingTexts texts{fileTexts, observerTexts, siteTexts, exact, several ? &transitDates : nullptr};
-    // Blocks of timings, each cut into one piece per thread; the pieces are written in order, each block while
-    // the next is laid out (writing half a gigabyte is work of its own).
-    const std::size_t count = campaign.timings.size();
-    // Each piece's room is kept from block to block, only its first bytes laid out anew.
-    struct Piece {
-        std::string room;
-        std::size_t used = 0;
-    };
-    std::vector<Piece> pieces(PieceThreads()), written(pieces.size());
-    const std::size_t block = pieces.size() * TimingsPerPiece;
-    // Piece p of the block from first (nothing past the last timing).
-    auto layOut = [&](std::size_t p, std::size_t first) {
-        const std::size_t from = std::min(count, first + p * TimingsPerPiece);
-        pieces[p].used = LayOutTimings(pieces[p].room, campaign, result, texts, from, std::min(count, from + TimingsPerPiece));
-    };
     out << text;
     text.clear();
-    // A regular file is written at each piece's own place by the thread that laid it out, each block while
-    // the next is laid out: the threads copy into the file side by side, no third one waits on the copying.
-    PlacedFile file{fileDescriptor, 0, false};
-    if (file.descriptor >= 0) {
-        out.flush();
-        file.descriptor = out ? kit::StartPlacing(file.descriptor, file.at) : -1;
-    }
-    if (file.descriptor >= 0) {
-        for (std::size_t first = 0; first <= count; first += block) {
-            // The places of the block laid out before, in the order of its pieces.
-            std::vector<std::uint64_t> at(written.size());
-            for (std::size_t p = 0; p < written.size(); ++p) at[p] = std::exchange(file.at, file.at + written[p].used);
-            ForEachPiece(pieces.size(), 1, [&](std::size_t begin, std::size_t end) {
-                for (std::size_t p = begin; p < end; ++p) {
-                    auto write = [&] {
-                        if (!kit::WriteAt(file.descriptor, written[p].room.data(), written[p].used, at[p])) file.failed = true;
-                        written[p].used = 0;
-                    };
-                    // The system copies into one file one write at a time: every other thread writes after
-                    // laying out, so that the writes take turns rather than wait for each other.
-                    if (p % 2 == 0) write(), layOut(p, first);
-                    else layOut(p, first), write();
-                }
-            });
-            std::swap(pieces, written);
-        }
-        // What follows goes on after the timings.
-        if (file.failed || !kit::EndPlacing(file.descriptor, file.at)) out.setstate(std::ios::badbit);
-    }
-    auto write = [&] {
-        for (const Piece& piece : written) out.write(piece.room.data(), static_cast<std::streamsize>(piece.used));
-    };
-    for (std::size_t first = 0; file.descriptor < 0 && first < count; first += block) {
-        // The library reports a thread it cannot start by throwing: the block is then written here, after.
-        std::jthread writer;  // joined however the block ends
-        try {
-            writer = std::jthread(write);
-        } catch (const std::system_error&) {
-        }
-        ForEachPiece(pieces.size(), 1, [&](std::size_t begin, std::size_t end) {
-            for (std::size_t p = begin; p < end; ++p) layOut(p, first);
-        });
-        if (writer.joinable()) writer.join();
-        else write();
-        std::swap(pieces, written);
-    }
-    write();
+    SpoolRows(campaign.timings.size(), TimingsPerPiece, out, fileDescriptor, [&](std::string& room, std::size_t begin, std::size_t end) {
+        return LayOutTimings(room, campaign, result, texts, begin, end);
+    });
     text += campaign.timings.empty() ? "]\n}\n" : "\n  ]\n}\n";
     out << text;
 }

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "Format.h"
+#include "Spool.h"
 #include "Words.h"
 
 namespace campaign {
@@ -17,6 +18,9 @@ namespace {
 // The timing table's columns: the file and line take 22 and a space, the observer's name at least 21 and a
 // space (the title's width), at most 40: beyond that a line no longer fits a wide terminal.
 constexpr std::size_t WhereWidth = 22, NameNarrowest = 21, NameWidest = 40;
+
+// Rows a thread lays out at a time, some 100 bytes each.
+constexpr std::size_t RowsPerPiece = 4096;
 
 // Each observer's name as the table shows it, and the column's width in nameWidth. Names are escaped, and
 // shortened in the middle, so that "... team A" and "... team B" stay apart; names that still look alike
@@ -140,7 +144,7 @@ std::string WrittenCell(const Timing& t, kit::Language language) {
 
 // The reference times, then every timing with its O-C, flags and findings; when some timing was not written
 // as UT, each with its time as written and its UT beside.
-void WriteTables(const Reduction& reduction, const TextWords& w, kit::Language language, std::ostream& text) {
+void WriteTables(const Reduction& reduction, const TextWords& w, kit::Language language, std::ostream& text, int fileDescriptor) {
     const FitResult& result = reduction.fit;
     const Campaign& campaign = reduction.campaign;
     const bool exact = reduction.transits.front().model.kind == SiteModelKind::Exact;
@@ -177,28 +181,34 @@ void WriteTables(const Reduction& reduction, const TextWords& w, kit::Language l
     // The contact's column is 9 wide in either table.
     if (written) header.insert(WhereWidth + 1 + nameWidth + 1 + 9, Padded(w.asPrinted, WrittenWidth) + Padded(w.utTime, UtWidth));
     text << '\n' << header << '\n';
-    for (std::size_t i = 0; i < campaign.timings.size(); ++i) {
-        const Timing& t = campaign.timings[i];
-        const TimingFit& fit = result.timings[i];
-        const std::string where = files[static_cast<std::size_t>(t.file)] + std::to_string(t.line);
-        text << Padded(where, WhereWidth) << ' ' << names[static_cast<std::size_t>(t.observer)];
-        // The exact model's prediction: a clock time, or a duration's length; - where the site does not see it.
-        text << Padded(ContactName(t.start, t.end), 9);
-        if (written) {
-            const std::string date = t.end == 0 ? UtDateText(t) : std::string();
-            text << Padded(WrittenCell(t, language), WrittenWidth) << Padded((date.empty() ? date : date + " ") + FormatUt(t.seconds), UtWidth);
+    // The rows in pieces, laid out on the processors and written in order.
+    SpoolRows(campaign.timings.size(), RowsPerPiece, text, fileDescriptor, [&](std::string& room, std::size_t begin, std::size_t end) {
+        room.clear();
+        for (std::size_t i = begin; i < end; ++i) {
+            const Timing& t = campaign.timings[i];
+            const TimingFit& fit = result.timings[i];
+            room += Padded(files[static_cast<std::size_t>(t.file)] + std::to_string(t.line), WhereWidth) + ' ';
+            room += names[static_cast<std::size_t>(t.observer)];
+            room += Padded(ContactName(t.start, t.end), 9);
+            if (written) {
+                const std::string date = t.end == 0 ? UtDateText(t) : std::string();
+                room += Padded(WrittenCell(t, language), WrittenWidth);
+                room += Padded((date.empty() ? date : date + " ") + FormatUt(t.seconds), UtWidth);
+            }
+            // The exact model's prediction: a clock time, or a duration's length; - where the site does not see it.
+            if (exact) room += Padded(std::isnan(fit.predictedS) ? std::string("-") : FormatUt(fit.predictedS), 16);
+            room += std::isnan(fit.oMinusCS) ? std::string("        -") : Localised(Format("%+*.1f", fit.oMinusCS, 9), language);
+            room += "  " + FlagWords(fit.flagBits) + '\n';
+            for (const TimingFinding& found : FindingsOf(result, i)) room += "    " + FindingText(found.finding, language) + '\n';
         }
-        if (exact) text << Padded(std::isnan(fit.predictedS) ? std::string("-") : FormatUt(fit.predictedS), 16);
-        text << (std::isnan(fit.oMinusCS) ? std::string("        -") : Localised(Format("%+*.1f", fit.oMinusCS, 9), language))
-             << "  " << FlagWords(fit.flagBits) << '\n';
-        for (const TimingFinding& found : FindingsOf(result, i)) text << "    " << FindingText(found.finding, language) << '\n';
-    }
+        return room.size();
+    });
     if (written) text << '\n' << WrittenTimesNote(bases, astronomical, language);
 }
 
 }  // namespace
 
-void WriteTextReport(const Reduction& reduction, kit::Language language, std::ostream& out) {
+void WriteTextReport(const Reduction& reduction, kit::Language language, std::ostream& out, int fileDescriptor) {
     const TextWords& w = TextWordsIn(language);
     const FitResult& result = reduction.fit;
     // Straight into the stream: a copy of the whole report would double the memory of a large campaign.
@@ -212,7 +222,7 @@ void WriteTextReport(const Reduction& reduction, kit::Language language, std::os
     text << '\n';
     WriteAu(result, w, language, text);
     WriteModel(reduction, w, language, text);
-    WriteTables(reduction, w, language, text);
+    WriteTables(reduction, w, language, text, fileDescriptor);
 }
 
 }  // namespace campaign

@@ -68,9 +68,9 @@ std::string WhyNoFit(const campaign::Reduction& reduction) {
 // Writes the report in the format asked for.
 void WriteReport(const FitCommand& command, const campaign::Reduction& reduction, std::ostream& out) {
     switch (command.format) {
-        case OutputFormat::Text: campaign::WriteTextReport(reduction, command.language, out); break;
+        case OutputFormat::Text: campaign::WriteTextReport(reduction, command.language, out, command.outputDescriptor); break;
         case OutputFormat::Json: campaign::WriteJsonReport(reduction, out, command.outputDescriptor); break;
-        case OutputFormat::Csv: campaign::WriteCsvReport(reduction, out); break;
+        case OutputFormat::Csv: campaign::WriteCsvReport(reduction, out, command.outputDescriptor); break;
     }
 }
 

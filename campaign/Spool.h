@@ -1,0 +1,23 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright the limbtimer and chordspan authors
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <ostream>
+#include <string>
+
+namespace campaign {
+
+// Lays out rows [begin, end) of a report at the start of room (room grows as it must and may hold text of
+// before past what is laid out) and gives the bytes laid out. Called on several threads at once: it may only
+// read what every row shares.
+using LayOutRows = std::function<std::size_t(std::string& room, std::size_t begin, std::size_t end)>;
+
+// Rows [0, count) laid out and written to out in order: in blocks, each cut into one piece of rowsPerPiece
+// per thread, each block written while the next is laid out. Where out writes to fileDescriptor and that is a
+// regular file (not opened to append), each thread writes its pieces at their places itself, out flushed
+// before and going on after them; a failed write leaves out bad. Memory grows with the block, not the rows.
+void SpoolRows(std::size_t count, std::size_t rowsPerPiece, std::ostream& out, int fileDescriptor, const LayOutRows& layOut);
+
+}  // namespace campaign
