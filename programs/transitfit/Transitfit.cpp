@@ -61,24 +61,24 @@ bool ReadFiles(const FitCommand& command, std::istream& in, campaign::Campaign& 
 
 // The sentence that says why no AU came from timings that were read.
 std::string WhyNoFit(const campaign::Reduction& reduction) {
-    if (reduction.outcome == campaign::Outcome::NoFit) return campaign::NoFitText(reduction.fit.whyNot);
-    return campaign::UnboundedText(reduction.fit, kit::Language::English);
+    if (reduction.outcome == campaign::Outcome::NoFit) return report::NoFitText(reduction.fit.whyNot);
+    return report::UnboundedText(reduction.fit, kit::Language::English);
 }
 
 // Writes the report in the format asked for.
 void WriteReport(const FitCommand& command, const campaign::Reduction& reduction, std::ostream& out) {
     switch (command.format) {
-        case OutputFormat::Text: campaign::WriteTextReport(reduction, command.language, out, command.outputDescriptor); break;
-        case OutputFormat::Json: campaign::WriteJsonReport(reduction, out, command.outputDescriptor); break;
-        case OutputFormat::Csv: campaign::WriteCsvReport(reduction, out, command.outputDescriptor); break;
+        case OutputFormat::Text: report::WriteTextReport(reduction, command.language, out, command.outputDescriptor); break;
+        case OutputFormat::Json: report::WriteJsonReport(reduction, out, command.outputDescriptor); break;
+        case OutputFormat::Csv: report::WriteCsvReport(reduction, out, command.outputDescriptor); break;
     }
 }
 
 // Timings without dates that name no transit: the candidates in the report asked for; no AU.
 int WriteUnidentified(const FitCommand& command, const campaign::TransitRefusal& refusal, std::ostream& out,
                       std::ostream& err) {
-    if (command.format == OutputFormat::Json) campaign::WriteJsonUnidentified(refusal, out);
-    if (command.format == OutputFormat::Text) out << campaign::UnidentifiedReport(refusal, command.language);
+    if (command.format == OutputFormat::Json) report::WriteJsonUnidentified(refusal, out);
+    if (command.format == OutputFormat::Text) out << report::UnidentifiedReport(refusal, command.language);
     out.flush();
     if (!out) {
         err << "transitfit: cannot write the report\n";
@@ -127,7 +127,7 @@ int Run(const FitCommand& command, std::istream& in, std::ostream& out, std::ost
     }
     const campaign::Reduction reduction = campaign::Reduce(std::move(read), command.reduce, err);
     if (reduction.outcome == campaign::Outcome::NoTransit) {
-        const std::string why = campaign::RefusalText(reduction.refusal);
+        const std::string why = report::RefusalText(reduction.refusal);
         const campaign::TransitRefusal::Kind kind = reduction.refusal.kind;
         if (kind == campaign::TransitRefusal::Unmatched || kind == campaign::TransitRefusal::Ambiguous) {
             // One of several files: the file whose timings match no transit, or several.
@@ -148,11 +148,11 @@ int Run(const FitCommand& command, std::istream& in, std::ostream& out, std::ost
     const std::string why = au ? std::string() : WhyNoFit(reduction);
     if (!au) err << "transitfit: no AU: " << why << (why.back() == '?' ? "\n" : ".\n");
     if (reduction.outcome == campaign::Outcome::NoFit) {
-        if (command.format == OutputFormat::Json) campaign::WriteJsonRefusal(why, out);
+        if (command.format == OutputFormat::Json) report::WriteJsonRefusal(why, out);
     } else {
         WriteReport(command, reduction, out);
         if (!command.plotFile.empty() &&
-            !WriteWhole(command.plotFile, "plot", [&](std::ostream& plot) { campaign::WritePlotSvg(reduction, command.language, plot); },
+            !WriteWhole(command.plotFile, "plot", [&](std::ostream& plot) { report::WritePlotSvg(reduction, command.language, plot); },
                         err)) {
             return ExitBadInput;
         }

@@ -17,7 +17,7 @@
 #include <sstream>
 #include <string>
 
-using namespace campaign;
+using namespace report;
 
 namespace {
 
@@ -34,7 +34,7 @@ std::size_t LayOut(std::string& room, std::size_t begin, std::size_t end) {
 
 TEST(SpoolRows, WritesEveryRowInOrderThroughAStreamAndAtPlacesInAFile) {
     // Counts around whole blocks of pieces: none, fewer than a piece, a block and one either side, several.
-    const std::size_t perPiece = 3, block = perPiece * PieceThreads();
+    const std::size_t perPiece = 3, block = perPiece * campaign::PieceThreads();
     const std::filesystem::path path = std::filesystem::temp_directory_path() / ("spool-" + std::to_string(getpid()));
     for (const std::size_t count : {std::size_t{0}, std::size_t{1}, block - 1, block, block + 1, 5 * block + 2}) {
         std::string expected = "head\n";

@@ -8,7 +8,7 @@
 #include "Campaign.h"
 #include "Text.h"
 
-namespace campaign {
+namespace report {
 
 // value through a printf format that takes the number of decimals first ("%.*f", "%+*.1f" takes a width).
 std::string Format(const char* format, double value, int decimals = 0);
@@ -31,13 +31,13 @@ std::string FormatUt(double seconds);
 std::string FormatUtMs(double seconds);
 
 // A timing's clock time or duration as written, to its written precision: "21:43:15", "07:29:15.25", "10:15".
-std::string WrittenTimeText(const Timing& t);
+std::string WrittenTimeText(const campaign::Timing& t);
 
 // The date a timing was written with, "1769-06-02"; empty when it has none.
-std::string WrittenDateText(const Timing& t);
+std::string WrittenDateText(const campaign::Timing& t);
 
 // A timing's UT date, "1769-06-03"; empty when it has none.
-std::string UtDateText(const Timing& t);
+std::string UtDateText(const campaign::Timing& t);
 
 // "+1.5": a signed number to decimals places.
 std::string Signed(double value, int decimals);
@@ -48,4 +48,4 @@ std::string HoursText(double hours);
 // text padded with spaces to width columns, as kit::DisplayWidth counts them.
 std::string Padded(std::string text, std::size_t width);
 
-}  // namespace campaign
+}  // namespace report

@@ -12,7 +12,9 @@
 #include "Spool.h"
 #include "Words.h"
 
-namespace campaign {
+namespace report {
+
+using namespace campaign;
 namespace {
 
 // The timing table's columns: the file and line take 22 and a space, the observer's name at least 21 and a
@@ -225,4 +227,4 @@ void WriteTextReport(const Reduction& reduction, kit::Language language, std::os
     WriteTables(reduction, w, language, text, fileDescriptor);
 }
 
-}  // namespace campaign
+}  // namespace report

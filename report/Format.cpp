@@ -9,7 +9,9 @@
 
 #include "Ephemeris.h"
 
-namespace campaign {
+namespace report {
+
+using namespace campaign;
 namespace {
 
 // The digits of value, at least width of them, as "%0*lld" writes a number that is not negative, at at (which
@@ -177,4 +179,4 @@ std::string Padded(std::string text, std::size_t width) {
     return text;
 }
 
-}  // namespace campaign
+}  // namespace report

@@ -13,7 +13,9 @@
 #include "Pieces.h"
 #include "Placed.h"
 
-namespace campaign {
+namespace report {
+
+using namespace campaign;
 namespace {
 
 // A piece's room, kept from block to block, and the bytes of it laid out.
@@ -91,4 +93,4 @@ void SpoolRows(std::size_t count, std::size_t rowsPerPiece, std::ostream& out, i
     write();
 }
 
-}  // namespace campaign
+}  // namespace report

@@ -12,7 +12,9 @@
 #include "Svg.h"
 #include "Words.h"
 
-namespace campaign {
+namespace report {
+
+using namespace campaign;
 namespace {
 
 constexpr double Width = 1040, Height = 640, Left = 90, Right = 120, Top = 70, Bottom = 80;
@@ -158,4 +160,4 @@ void WritePlotSvg(const Reduction& reduction, kit::Language language, std::ostre
     svg << "</svg>\n";
 }
 
-}  // namespace campaign
+}  // namespace report

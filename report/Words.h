@@ -9,7 +9,7 @@
 #include "Text.h"
 #include "Transit.h"
 
-namespace campaign {
+namespace report {
 
 // The fixed words of the text report, in UTF-8.
 struct TextWords {
@@ -62,27 +62,27 @@ const TextWords& TextWordsIn(kit::Language language);
 const PlotWords& PlotWordsIn(kit::Language language);
 
 // The short name of a time basis in the timing table: "LAT" for local apparent time, German "WOZ".
-const char* BasisAbbreviation(TimeBasis basis, kit::Language language);
+const char* BasisAbbreviation(campaign::TimeBasis basis, kit::Language language);
 
 // The note under a timing table with times as written: what each abbreviation of basesShown (1 << basis)
 // means, and, when astronomical, what "astr." means; one line with its line end.
 std::string WrittenTimesNote(unsigned basesShown, bool astronomical, kit::Language language);
 
 // A finding as one plain sentence, without a full stop.
-std::string FindingText(const Finding& finding, kit::Language language);
+std::string FindingText(const campaign::Finding& finding, kit::Language language);
 
 // Why a fit does not bound the AU (result.bounded is false): no distance, a negative one, or an uncertainty
 // that reaches infinity; one sentence without a figure of the AU.
-std::string UnboundedText(const FitResult& result, kit::Language language);
+std::string UnboundedText(const campaign::FitResult& result, kit::Language language);
 
 // "Transit of Venus, 8 June 2004", "Venustransit 8. Juni 2004".
-std::string TransitTitle(const TransitChoice& choice, kit::Language language);
+std::string TransitTitle(const campaign::TransitChoice& choice, kit::Language language);
 
 // The titles of transits reduced together, joined by " + ".
-std::string TransitsTitle(const std::vector<TransitChoice>& transits, kit::Language language);
+std::string TransitsTitle(const std::vector<campaign::TransitChoice>& transits, kit::Language language);
 
 // Where the site model's coefficients come from: "table of 8 June 2004", or the ephemeris with its Delta T.
-std::string CoefficientsName(const TransitChoice& choice, kit::Language language);
+std::string CoefficientsName(const campaign::TransitChoice& choice, kit::Language language);
 
 // The line on what the linear site model does to the AU (bias as LinearModelBias gives it).
 std::string ModelBiasNote(double bias, kit::Language language);
@@ -92,13 +92,13 @@ std::string MercuryNote(double reachS, kit::Language language);
 
 // Why no transit could be chosen, in English for a message: for timings without dates, the transits they
 // match (the first four) or the closest, and how to name the transit.
-std::string RefusalText(const TransitRefusal& refusal);
+std::string RefusalText(const campaign::TransitRefusal& refusal);
 
 // The report of timings without dates that name no transit (refusal Unmatched or Ambiguous): why, every
 // candidate a line with its matches, and how to name the transit.
-std::string UnidentifiedReport(const TransitRefusal& refusal, kit::Language language);
+std::string UnidentifiedReport(const campaign::TransitRefusal& refusal, kit::Language language);
 
 // Why no fit was made, in English for a message.
-std::string NoFitText(NoFit why);
+std::string NoFitText(campaign::NoFit why);
 
-}  // namespace campaign
+}  // namespace report

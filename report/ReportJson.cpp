@@ -20,7 +20,9 @@
 #include "Spool.h"
 #include "Words.h"
 
-namespace campaign {
+namespace report {
+
+using namespace campaign;
 namespace {
 
 using namespace std::string_view_literals;
@@ -304,4 +306,4 @@ void WriteJsonReport(const Reduction& reduction, std::ostream& out, int fileDesc
     out << text;
 }
 
-}  // namespace campaign
+}  // namespace report

@@ -11,7 +11,9 @@
 #include "Spool.h"
 #include "Words.h"
 
-namespace campaign {
+namespace report {
+
+using namespace campaign;
 namespace {
 
 // A text cell: quoted when it holds a delimiter, a quote or a line break. One that begins as a formula would
@@ -72,4 +74,4 @@ void WriteCsvReport(const Reduction& reduction, std::ostream& out, int fileDescr
     });
 }
 
-}  // namespace campaign
+}  // namespace report

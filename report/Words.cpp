@@ -10,7 +10,9 @@
 
 #include "Format.h"
 
-namespace campaign {
+namespace report {
+
+using namespace campaign;
 namespace {
 
 const TextWords TextEnglish = {
@@ -271,7 +273,7 @@ std::string CoefficientsName(const TransitChoice& choice, kit::Language language
     std::snprintf(name, sizeof name, "Ephemeride (libnova, VSOP87), %s %s, Radien der NASA, Delta T %.1f s",
                   choice.transit.planet == ephemeris::Planet::Venus ? "Venus" : "Merkur", choice.date.c_str(), choice.transit.deltaTSeconds);
     std::string text = name;
-    text.replace(text.rfind('.'), 1, ",");  // the decimal comma of Delta T
+    if (const std::size_t point = text.rfind('.'); point != std::string::npos) text[point] = ',';  // Delta T's decimal comma
     return text;
 }
 
@@ -357,4 +359,4 @@ std::string NoFitText(NoFit why) {
     return "there is no usable timing";
 }
 
-}  // namespace campaign
+}  // namespace report

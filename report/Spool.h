@@ -7,7 +7,7 @@
 #include <ostream>
 #include <string>
 
-namespace campaign {
+namespace report {
 
 // Lays out rows [begin, end) of a report at the start of room (room grows as it must and may hold text of
 // before past what is laid out) and gives the bytes laid out. Called on several threads at once: it may only
@@ -20,4 +20,4 @@ using LayOutRows = std::function<std::size_t(std::string& room, std::size_t begi
 // before and going on after them; a failed write leaves out bad. Memory grows with the block, not the rows.
 void SpoolRows(std::size_t count, std::size_t rowsPerPiece, std::ostream& out, int fileDescriptor, const LayOutRows& layOut);
 
-}  // namespace campaign
+}  // namespace report
