@@ -23,6 +23,7 @@
 #include "Words.h"
 
 using namespace campaign;
+using namespace fitting;
 using namespace report;
 
 namespace {

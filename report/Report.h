@@ -15,10 +15,10 @@ namespace report {
 
 // The report people read: the transit, counts, the AU and parallax with their uncertainties, reference times,
 // and the table of timings with their flags and the findings in words.
-void WriteTextReport(const campaign::Reduction& reduction, kit::Language language, std::ostream& out, int fileDescriptor = -1);
+void WriteTextReport(const fitting::Reduction& reduction, kit::Language language, std::ostream& out, int fileDescriptor = -1);
 
 // One JSON object with full precision, findings in English; null where a number was not computed.
-void WriteJsonReport(const campaign::Reduction& reduction, std::ostream& out, int fileDescriptor = -1);
+void WriteJsonReport(const fitting::Reduction& reduction, std::ostream& out, int fileDescriptor = -1);
 
 // The JSON of a run that found no AU: {"au_km": null, "au_bounded": false, "reason": ...}.
 void WriteJsonRefusal(const std::string& reason, std::ostream& out);
@@ -28,12 +28,12 @@ void WriteJsonRefusal(const std::string& reason, std::ostream& out);
 void WriteJsonUnidentified(const campaign::TransitRefusal& refusal, std::ostream& out);
 
 // The table of timings as CSV, one row per timing in file order, findings in English.
-void WriteCsvReport(const campaign::Reduction& reduction, std::ostream& out, int fileDescriptor = -1);
+void WriteCsvReport(const fitting::Reduction& reduction, std::ostream& out, int fileDescriptor = -1);
 
 // The picture of a fit as SVG: each timing's time minus its contact's reference time (and its clock's offset)
 // against its site lever; the fitted line through the origin, labelled with its AU, faint lines for 100, 150
 // and 200 million km, one colour per contact, rejected timings hollow and labelled; the title names the
 // transit and the timings used.
-void WritePlotSvg(const campaign::Reduction& reduction, kit::Language language, std::ostream& out);
+void WritePlotSvg(const fitting::Reduction& reduction, kit::Language language, std::ostream& out);
 
 }  // namespace report

@@ -14,6 +14,7 @@
 namespace report {
 
 using namespace campaign;
+using namespace fitting;
 namespace {
 
 // A text cell: quoted when it holds a delimiter, a quote or a line break. One that begins as a formula would

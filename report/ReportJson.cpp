@@ -23,6 +23,7 @@
 namespace report {
 
 using namespace campaign;
+using namespace fitting;
 namespace {
 
 using namespace std::string_view_literals;

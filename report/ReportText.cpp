@@ -15,6 +15,7 @@
 namespace report {
 
 using namespace campaign;
+using namespace fitting;
 namespace {
 
 // The timing table's columns: the file and line take 22 and a space, the observer's name at least 21 and a

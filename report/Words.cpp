@@ -13,6 +13,7 @@
 namespace report {
 
 using namespace campaign;
+using namespace fitting;
 namespace {
 
 const TextWords TextEnglish = {

@@ -69,11 +69,11 @@ const char* BasisAbbreviation(campaign::TimeBasis basis, kit::Language language)
 std::string WrittenTimesNote(unsigned basesShown, bool astronomical, kit::Language language);
 
 // A finding as one plain sentence, without a full stop.
-std::string FindingText(const campaign::Finding& finding, kit::Language language);
+std::string FindingText(const fitting::Finding& finding, kit::Language language);
 
 // Why a fit does not bound the AU (result.bounded is false): no distance, a negative one, or an uncertainty
 // that reaches infinity; one sentence without a figure of the AU.
-std::string UnboundedText(const campaign::FitResult& result, kit::Language language);
+std::string UnboundedText(const fitting::FitResult& result, kit::Language language);
 
 // "Transit of Venus, 8 June 2004", "Venustransit 8. Juni 2004".
 std::string TransitTitle(const campaign::TransitChoice& choice, kit::Language language);
@@ -99,6 +99,6 @@ std::string RefusalText(const campaign::TransitRefusal& refusal);
 std::string UnidentifiedReport(const campaign::TransitRefusal& refusal, kit::Language language);
 
 // Why no fit was made, in English for a message.
-std::string NoFitText(campaign::NoFit why);
+std::string NoFitText(fitting::NoFit why);
 
 }  // namespace report

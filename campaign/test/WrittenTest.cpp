@@ -17,6 +17,7 @@
 #include "Reduce.h"
 
 using namespace campaign;
+using namespace fitting;
 using namespace report;
 
 namespace {

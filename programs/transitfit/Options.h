@@ -14,7 +14,7 @@ enum class OutputFormat { Text, Json, Csv };
 // What the command line asks for.
 struct FitCommand {
     std::vector<std::string> files;   // "-" for standard input
-    campaign::ReduceOptions reduce;
+    fitting::ReduceOptions reduce;
     OutputFormat format = OutputFormat::Text;
     std::string plotFile;             // empty: no plot
     kit::Language language = kit::Language::English;

@@ -60,13 +60,13 @@ bool ReadFiles(const FitCommand& command, std::istream& in, campaign::Campaign& 
 }
 
 // The sentence that says why no AU came from timings that were read.
-std::string WhyNoFit(const campaign::Reduction& reduction) {
-    if (reduction.outcome == campaign::Outcome::NoFit) return report::NoFitText(reduction.fit.whyNot);
+std::string WhyNoFit(const fitting::Reduction& reduction) {
+    if (reduction.outcome == fitting::Outcome::NoFit) return report::NoFitText(reduction.fit.whyNot);
     return report::UnboundedText(reduction.fit, kit::Language::English);
 }
 
 // Writes the report in the format asked for.
-void WriteReport(const FitCommand& command, const campaign::Reduction& reduction, std::ostream& out) {
+void WriteReport(const FitCommand& command, const fitting::Reduction& reduction, std::ostream& out) {
     switch (command.format) {
         case OutputFormat::Text: report::WriteTextReport(reduction, command.language, out, command.outputDescriptor); break;
         case OutputFormat::Json: report::WriteJsonReport(reduction, out, command.outputDescriptor); break;
@@ -125,8 +125,8 @@ int Run(const FitCommand& command, std::istream& in, std::ostream& out, std::ost
         err << "transitfit: no file holds a readable timing\n";
         return ExitBadInput;
     }
-    const campaign::Reduction reduction = campaign::Reduce(std::move(read), command.reduce, err);
-    if (reduction.outcome == campaign::Outcome::NoTransit) {
+    const fitting::Reduction reduction = fitting::Reduce(std::move(read), command.reduce, err);
+    if (reduction.outcome == fitting::Outcome::NoTransit) {
         const std::string why = report::RefusalText(reduction.refusal);
         const campaign::TransitRefusal::Kind kind = reduction.refusal.kind;
         if (kind == campaign::TransitRefusal::Unmatched || kind == campaign::TransitRefusal::Ambiguous) {
@@ -144,10 +144,10 @@ int Run(const FitCommand& command, std::istream& in, std::ostream& out, std::ost
         }
         return ExitBadInput;
     }
-    const bool au = reduction.outcome == campaign::Outcome::Reduced && reduction.fit.bounded;
+    const bool au = reduction.outcome == fitting::Outcome::Reduced && reduction.fit.bounded;
     const std::string why = au ? std::string() : WhyNoFit(reduction);
     if (!au) err << "transitfit: no AU: " << why << (why.back() == '?' ? "\n" : ".\n");
-    if (reduction.outcome == campaign::Outcome::NoFit) {
+    if (reduction.outcome == fitting::Outcome::NoFit) {
         if (command.format == OutputFormat::Json) report::WriteJsonRefusal(why, out);
     } else {
         WriteReport(command, reduction, out);

@@ -15,6 +15,7 @@
 #include "Format.h"
 
 using namespace campaign;
+using namespace fitting;
 using namespace report;
 
 namespace {

@@ -94,7 +94,7 @@ struct Noise {
 };
 
 // Uniform in [0, 1), from the top 53 bits.
-double Uniform(Noise& noise) { return static_cast<double>(campaign::NextRandom(noise.state) >> 11) * 0x1.0p-53; }
+double Uniform(Noise& noise) { return static_cast<double>(fitting::NextRandom(noise.state) >> 11) * 0x1.0p-53; }
 
 // Uniform in [low, high).
 double Uniform(Noise& noise, double low, double high) { return low + (high - low) * Uniform(noise); }

@@ -11,7 +11,9 @@
 #include "Pieces.h"
 #include "Robust.h"
 
-namespace campaign {
+namespace fitting {
+
+using namespace campaign;
 
 namespace {
 
@@ -164,4 +166,4 @@ bool IterateExact(const Campaign& campaign, const std::vector<SiteModel>& models
     return solution.determined && std::isfinite(solution.q);
 }
 
-}  // namespace campaign
+}  // namespace fitting

@@ -9,7 +9,7 @@
 #include "SiteModel.h"
 #include "WeightedFit.h"
 
-namespace campaign {
+namespace fitting {
 
 // What one linearisation leaves for the next: the sites as the elements see them (filled by the first when
 // the sites are at most half as many as the timings, empty otherwise), the q it was made at (NaN before the
@@ -27,7 +27,7 @@ struct Linearisation {
 // reference of a category is its geocentric time plus a free offset and q g stands for S(q) to first order.
 // A timing its site does not see weighs 0 (row and omega). predictedS gets each timing's P(q0) (seconds after
 // midnight, or the duration), NaN where unseen. at is the linearisation before, and becomes this one.
-void LineariseExact(const Campaign& campaign, const std::vector<SiteModel>& models, const std::vector<double>& median,
+void LineariseExact(const campaign::Campaign& campaign, const std::vector<campaign::SiteModel>& models, const std::vector<double>& median,
                     double q0, FitProblem& problem, std::vector<double>& omega, std::vector<double>& predictedS,
                     Linearisation& at);
 
@@ -58,8 +58,8 @@ bool StillLinear(const Linearisation& at, double q);
 // omega > 0, and again at the new q until the linearisation is StillLinear there (at most 30 steps). The
 // solution is the last one's; q0 ends as the q of the last linearisation. false when a step cannot determine
 // q or q runs off (not finite).
-bool IterateExact(const Campaign& campaign, const std::vector<SiteModel>& models, const std::vector<double>& median,
+bool IterateExact(const campaign::Campaign& campaign, const std::vector<campaign::SiteModel>& models, const std::vector<double>& median,
                   double& q0, FitProblem& problem, std::vector<double>& omega, std::vector<double>& predictedS,
                   Linearisation& at, bool linearised, Solution& solution);
 
-}  // namespace campaign
+}  // namespace fitting

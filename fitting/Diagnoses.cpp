@@ -18,7 +18,9 @@
 #include "Transit.h"
 #include "WeightedFit.h"
 
-namespace campaign {
+namespace fitting {
+
+using namespace campaign;
 namespace {
 
 constexpr double NaN = std::numeric_limits<double>::quiet_NaN();
@@ -372,4 +374,4 @@ void Diagnose(const Campaign& campaign, const std::vector<TransitChoice>& transi
     OrderFindings(result);
 }
 
-}  // namespace campaign
+}  // namespace fitting

@@ -13,7 +13,9 @@
 
 #include "Pieces.h"
 
-namespace campaign {
+namespace fitting {
+
+using namespace campaign;
 namespace {
 
 // Rows weighed at a time on a thread: fewer are not worth one.
@@ -167,4 +169,4 @@ void RejectOutliers(const FitProblem& problem, std::vector<double>& omega, Solut
     }
 }
 
-}  // namespace campaign
+}  // namespace fitting

@@ -15,6 +15,7 @@
 #include "SiteNames.h"
 
 using namespace campaign;
+using namespace fitting;
 using namespace report;
 
 namespace {

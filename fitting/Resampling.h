@@ -8,7 +8,7 @@
 #include "Fit.h"
 #include "WeightedFit.h"
 
-namespace campaign {
+namespace fitting {
 
 // How many resamples to draw, and from which seed.
 struct ResamplingRun {
@@ -26,4 +26,4 @@ std::uint64_t NextRandom(std::uint64_t& state);
 void Resample(const FitProblem& problem, const std::vector<double>& omega, const Solution& solution,
               const ResamplingRun& run, FitResult& result);
 
-}  // namespace campaign
+}  // namespace fitting

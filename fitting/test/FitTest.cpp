@@ -16,6 +16,7 @@
 #include "SiteNames.h"
 
 using namespace campaign;
+using namespace fitting;
 using namespace report;
 
 namespace {

@@ -6,9 +6,11 @@
 #include <variant>
 #include <vector>
 
+#include "Campaign.h"
 #include "Ephemeris.h"
+#include "Transit.h"
 
-namespace campaign {
+namespace fitting {
 
 // What the diagnoses find in a timing, a kind and its numbers; the writers put them into words.
 struct Duplicate {};                 // the same observer, contact and time as an earlier timing; used once
@@ -58,13 +60,11 @@ std::string FlagWords(unsigned flagBits);
 struct TimingFit;
 struct FitResult;
 struct FitState;
-struct Campaign;
-struct TransitChoice;
 
 // The lowest altitude of the Sun's centre, degrees, at each timing's site at its clock time (at its date, or
 // when none is given at the day nearest the contact) or, for a duration, at the geocentric times of both
 // contacts. A timing below BelowHorizonDegrees cannot have been seen: the fit leaves it out.
-std::vector<float> SunAltitudes(const Campaign& campaign, const std::vector<TransitChoice>& transits);
+std::vector<float> SunAltitudes(const campaign::Campaign& campaign, const std::vector<campaign::TransitChoice>& transits);
 
 // Records a finding on timing i, after those of every timing found so far; a kind already found keeps its
 // first finding. OrderFindings puts them in file order.
@@ -79,7 +79,7 @@ void OrderFindings(FitResult& result);
 // so changed, proposed only when that fits within the edge and clearly better); an observer's clock times out
 // of the order of their contacts; timings made where the Sun's centre was below BelowHorizonDegrees (from
 // the fit state's altitudes); and, with the exact model, a date that is not the day the contact came.
-void Diagnose(const Campaign& campaign, const std::vector<TransitChoice>& transits, const FitState& state,
+void Diagnose(const campaign::Campaign& campaign, const std::vector<campaign::TransitChoice>& transits, const FitState& state,
               FitResult& result);
 
-}  // namespace campaign
+}  // namespace fitting

@@ -11,7 +11,9 @@
 
 #include "Pieces.h"
 
-namespace campaign {
+namespace fitting {
+
+using namespace campaign;
 namespace {
 
 constexpr double NaN = std::numeric_limits<double>::quiet_NaN();
@@ -366,4 +368,4 @@ double ResidualFor(const Solution& solution, const Row& row, int category, doubl
     return row.clock ? Fold(r, 0.0) : r;
 }
 
-}  // namespace campaign
+}  // namespace fitting

@@ -14,6 +14,7 @@
 #include "Transit.h"
 
 using namespace campaign;
+using namespace fitting;
 
 namespace {
 

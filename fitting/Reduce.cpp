@@ -17,7 +17,9 @@
 #include "WeightedFit.h"
 #include "WhichTransit.h"
 
-namespace campaign {
+namespace fitting {
+
+using namespace campaign;
 
 namespace {
 
@@ -287,4 +289,4 @@ double LinearModelBias(const Campaign& campaign, const TransitChoice& choice, co
     return fit.auKm / ReferenceAuKm - 1.0;
 }
 
-}  // namespace campaign
+}  // namespace fitting

@@ -11,7 +11,7 @@
 
 #include "Campaign.h"
 
-namespace campaign {
+namespace fitting {
 
 // Every timing carries at least the reaction and seeing error of a visual contact: its weight is
 // 1 / (sigma^2 + FloorSigmaS^2).
@@ -92,7 +92,7 @@ struct CategoryMeans {
 CategoryMeans MeansByCategory(const FitProblem& problem, const std::vector<double>& omega);
 
 // Index of a clock time's contact among the contacts of every transit reduced: 4 transit + contact - 1.
-inline std::size_t ContactIndex(const Timing& t) { return static_cast<std::size_t>(4 * t.transit + t.start - 1); }
+inline std::size_t ContactIndex(const campaign::Timing& t) { return static_cast<std::size_t>(4 * t.transit + t.start - 1); }
 
 // The system of the rows with omega > 0 (omega parallel to the rows).
 System BuildSystem(const FitProblem& problem, const std::vector<double>& omega);
@@ -109,4 +109,4 @@ double Fold(double seconds, double around);
 // Residual of a row against any category and lever, folded to within half a day for clock times.
 double ResidualFor(const Solution& solution, const Row& row, int category, double lever);
 
-}  // namespace campaign
+}  // namespace fitting

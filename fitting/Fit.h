@@ -13,7 +13,7 @@
 #include "Diagnoses.h"
 #include "SiteModel.h"
 
-namespace campaign {
+namespace fitting {
 
 struct FitOptions {
     bool clockOffsets = false;    // one clock offset per observer with two or more clock times
@@ -82,10 +82,10 @@ struct FitResult {
 // weighted least squares (weights 1 / (sigma^2 + (5 s)^2)) with robust rejection unless keepAll; then the
 // uncertainties. models holds one site model per transit (a timing's transit indexes it), all of one kind.
 // No finding is recorded; state keeps what the diagnoses need (see WeightedFit.h).
-FitResult FitCampaign(const Campaign& campaign, const std::vector<SiteModel>& models, const FitOptions& options,
+FitResult FitCampaign(const campaign::Campaign& campaign, const std::vector<campaign::SiteModel>& models, const FitOptions& options,
                       FitState& state);
 
 // The findings of one timing, in the order found.
 std::span<const TimingFinding> FindingsOf(const FitResult& result, std::size_t timing);
 
-}  // namespace campaign
+}  // namespace fitting

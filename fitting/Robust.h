@@ -6,7 +6,7 @@
 
 #include "WeightedFit.h"
 
-namespace campaign {
+namespace fitting {
 
 // Huber's and Tukey's tuning constants (95 % efficiency at the normal), and the MAD's normal consistency.
 inline constexpr double HuberC = 1.345;
@@ -31,4 +31,4 @@ double MadScale(const FitProblem& problem, const std::vector<double>& omega, con
 void RejectOutliers(const FitProblem& problem, std::vector<double>& omega, Solution& solution, double& scale,
                     std::vector<char>& rejected);
 
-}  // namespace campaign
+}  // namespace fitting

@@ -15,7 +15,9 @@
 #include "Robust.h"
 #include "WeightedFit.h"
 
-namespace campaign {
+namespace fitting {
+
+using namespace campaign;
 namespace {
 
 constexpr double NaN = std::numeric_limits<double>::quiet_NaN();
@@ -244,4 +246,4 @@ std::span<const TimingFinding> FindingsOf(const FitResult& result, std::size_t t
     return {first, last};
 }
 
-}  // namespace campaign
+}  // namespace fitting

@@ -9,7 +9,9 @@
 #include <limits>
 #include <numeric>
 
-namespace campaign {
+namespace fitting {
+
+using namespace campaign;
 namespace {
 
 constexpr double NaN = std::numeric_limits<double>::quiet_NaN();
@@ -258,4 +260,4 @@ void Resample(const FitProblem& problem, const std::vector<double>& omega, const
 }
 
 
-}  // namespace campaign
+}  // namespace fitting
