@@ -10,6 +10,8 @@
 
 #ifdef _WIN32
 #include <windows.h>
+#else
+#include <csignal>
 #endif
 
 // Parse, run, write; nothing else.
@@ -31,6 +33,9 @@ int main(int argc, char** argv) {
     if (const int status = ParseFitCommand(argc, argv, command, std::cout, std::cerr); status >= 0) return status;
 #ifndef _WIN32
     command.outputDescriptor = 1;  // the report goes to standard output
+    // A file grown past the size limit (ulimit -f) is a failed write, reported in a sentence with status 2,
+    // not a signal that ends the program without a word.
+    std::signal(SIGXFSZ, SIG_IGN);
 #endif
     return RunFitCommand(command, std::cin, std::cout, std::cerr);
 }

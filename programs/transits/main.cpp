@@ -11,6 +11,8 @@
 
 #ifdef _WIN32
 #include <windows.h>
+#else
+#include <csignal>
 #endif
 
 // Parse, run, write; the texts are Windows-1252 and are written in UTF-8, as by every command-line program here.
@@ -18,6 +20,10 @@ int main(int argc, char** argv) {
     std::ios::sync_with_stdio(false);
 #ifdef _WIN32
     SetConsoleOutputCP(CP_UTF8);  // so that a console shows the UTF-8 it is given
+#else
+    // A file grown past the size limit (ulimit -f) is a failed write, reported in a sentence, not a signal that
+    // ends the program without a word.
+    std::signal(SIGXFSZ, SIG_IGN);
 #endif
     const Charset charset = Charset::Utf8;
     const std::vector<std::string> args(argv, argv + argc);

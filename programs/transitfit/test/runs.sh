@@ -274,6 +274,16 @@ done
 # A report that cannot be written is not a success.
 err=$("$transitfit" "$sample" 2>&1 > /dev/full); got=$?
 if [ "$got" -eq 2 ] && [[ $err == *"cannot write the report"* ]]; then pass; else fail "full disc: exit status $got: $err"; fi
+# Nor is one cut off by the limit of a file's size, whether the threads write it at places or, appended to,
+# through the stream: a sentence and status 2, not a signal that ends the program without a word.
+for format in text csv json; do
+  for redirect in '>' '>>'; do
+    rm -f "$work/limited.out"
+    err=$(ulimit -f 1000; eval "\"\$transitfit\" --format $format \"\$work/pieces.csv\" 2>&1 $redirect \"\$work/limited.out\""); got=$?
+    if [ "$got" -eq 2 ] && [[ $err == *"cannot write the report"* ]]; then pass
+    else fail "file size limit, $format written with $redirect: exit status $got: $err"; fi
+  done
+done
 
 echo "transitfit runs: $checks passed, $failures failed"
 [ "$failures" -eq 0 ]

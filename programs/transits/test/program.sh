@@ -71,6 +71,9 @@ trap 'rm -rf "$work"' EXIT
 # A site in the forms transitfit reads.
 "$transits" contacts 2004-06-08 --site "52 31 N,13 24 O,34" > "$work/out" && grep -q 'seen from 52.5167,13.4000,34' "$work/out" ||
   fail "transits --site does not take 52 31 N,13 24 O"
+# Output cut off by the limit of a file's size is a failure in a sentence, not a signal.
+err=$(ulimit -f 8; "$transits" map 2019-11-11 --grid 2 --format json 2>&1 > "$work/limited.json"); status=$?
+[ "$status" -eq 1 ] && [[ $err == *"cannot write to standard output"* ]] || fail "file size limit: exit status $status: $err"
 
 # The path across the Sun's disc: well-formed XML, the committed picture of the README the one drawn now,
 # German words in German, and a file that cannot be written refused in one sentence with nothing left behind.
