@@ -3,8 +3,11 @@
 #include "Format.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
+#include <system_error>
 #include <utility>
 
 #include "Ephemeris.h"
@@ -62,9 +65,21 @@ std::string DateText(double midnightJd) {
 }  // namespace
 
 std::string Format(const char* format, double value, int decimals) {
+    // The usual form, two to a row of a million timings, without a format parsed: the standard's conversion
+    // writes the same digits as printf in the "C" locale, rounded the same way.
+    if (std::strcmp(format, "%.*f") == 0 && std::isfinite(value) && decimals >= 0 && std::fabs(value) < 1e15) {
+        char digits[64];
+        const auto [end, error] = std::to_chars(digits, digits + sizeof digits, value, std::chars_format::fixed, decimals);
+        if (error == std::errc()) return {digits, end};
+    }
+    // Every digit, however large the number: a value of 1e300 takes 300 of them.
     char buffer[128];
-    std::snprintf(buffer, sizeof buffer, format, decimals, value);
-    return buffer;
+    const int length = std::snprintf(buffer, sizeof buffer, format, decimals, value);
+    if (length < 0) return {};
+    if (static_cast<std::size_t>(length) < sizeof buffer) return {buffer, static_cast<std::size_t>(length)};
+    std::string text(static_cast<std::size_t>(length), '\0');
+    std::snprintf(text.data(), text.size() + 1, format, decimals, value);
+    return text;
 }
 
 std::string Localised(std::string text, kit::Language language) {
