@@ -16,6 +16,7 @@
 namespace fitting {
 
 using namespace campaign;
+
 namespace {
 
 // Rows weighed at a time on a thread: fewer are not worth one.

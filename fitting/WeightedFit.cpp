@@ -14,6 +14,7 @@
 namespace fitting {
 
 using namespace campaign;
+
 namespace {
 
 constexpr double NaN = std::numeric_limits<double>::quiet_NaN();

@@ -15,6 +15,7 @@
 namespace report {
 
 using namespace campaign;
+
 namespace {
 
 // The digits of value, at least width of them, as "%0*lld" writes a number that is not negative, at at (which

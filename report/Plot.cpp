@@ -16,6 +16,7 @@ namespace report {
 
 using namespace campaign;
 using namespace fitting;
+
 namespace {
 
 constexpr double Width = 1040, Height = 640, Left = 90, Right = 120, Top = 70, Bottom = 80;

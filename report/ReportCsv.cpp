@@ -15,6 +15,7 @@ namespace report {
 
 using namespace campaign;
 using namespace fitting;
+
 namespace {
 
 // A text cell: quoted when it holds a delimiter, a quote or a line break. One that begins as a formula would
@@ -34,9 +35,6 @@ void PutPredictedUt(std::string& row, const Timing& t, const TimingFit& fit) {
     if (t.end == 0 && !std::isnan(fit.predictedS)) row += FormatUt(fit.predictedS);
 }
 
-// Rows a thread lays out at a time, some 150 bytes each.
-constexpr std::size_t RowsPerPiece = 4096;
-
 }  // namespace
 
 void WriteCsvReport(const Reduction& reduction, std::ostream& out, int fileDescriptor) {
@@ -49,7 +47,7 @@ void WriteCsvReport(const Reduction& reduction, std::ostream& out, int fileDescr
         << ",date_ut,time_ut,date_as_printed,time_as_printed,time_basis,day" << (several ? ",transit\n" : "\n");
     // The rows in pieces, laid out on the processors and written in order: a copy of the whole table would
     // double the memory of a large campaign.
-    SpoolRows(campaign.timings.size(), RowsPerPiece, out, fileDescriptor, [&](std::string& room, std::size_t begin, std::size_t end) {
+    SpoolRows(campaign.timings.size(), out, fileDescriptor, [&](std::string& room, std::size_t begin, std::size_t end) {
         room.clear();
         for (std::size_t i = begin; i < end; ++i) {
             const Timing& t = campaign.timings[i];

@@ -24,6 +24,7 @@ namespace report {
 
 using namespace campaign;
 using namespace fitting;
+
 namespace {
 
 using namespace std::string_view_literals;
@@ -93,15 +94,13 @@ struct TimingTexts {
     const std::vector<std::string>* transitDates;
 };
 
-// Timings a thread lays out at a time, some 400 bytes each: the pieces' text (some 7 MB on two processors) is
-// all the writing adds to the program's peak of memory, and each block starts its threads anew.
-constexpr std::size_t TimingsPerPiece = 4096;
 // Names are written as JSON in a fraction of a microsecond: fewer than this many are not worth a thread.
 constexpr std::size_t NamesPerPiece = 1 << 15;
 
 // Timings begin..end of the report's list, each on a line of its own as the JSON library lays out an object
-// compactly, a comma before all but the first of the list. Laid out in room from its start, room growing as it must and never shrinking (its text beyond what was laid
-// out is left as it was, not cleared): the bytes laid out.
+// compactly, a comma before all but the first of the list. Laid out in room from its start, room growing as
+// it must and never shrinking (its text beyond what was laid out is left as it was, not cleared): the bytes
+// laid out.
 std::size_t LayOutTimings(std::string& room, const Campaign& campaign, const FitResult& result, const TimingTexts& texts,
                           std::size_t begin, std::size_t end) {
     Cursor at{room, 0};
@@ -278,7 +277,6 @@ void WriteJsonReport(const Reduction& reduction, std::ostream& out, int fileDesc
     // that a search finds whole): memory does not grow with them.
     std::string head = report.dump(2, ' ', false, nlohmann::json::error_handler_t::replace);
     head.erase(head.size() - 2);  // the closing "\n}"
-    std::string text = head + ",\n  \"timings\": [";
     // A file name from the command line can hold any bytes; one that is not UTF-8 is read as Windows-1252.
     std::vector<std::string> files;
     for (const std::string& file : campaign.files) files.push_back(kit::IsUtf8(file) ? file : Cp1252ToUtf8(file));
@@ -298,13 +296,11 @@ void WriteJsonReport(const Reduction& reduction, std::ostream& out, int fileDesc
     std::vector<std::string> transitDates;
     for (const TransitChoice& c : reduction.transits) transitDates.push_back(c.date);
     const TimingTexts texts{fileTexts, observerTexts, siteTexts, exact, several ? &transitDates : nullptr};
-    out << text;
-    text.clear();
-    SpoolRows(campaign.timings.size(), TimingsPerPiece, out, fileDescriptor, [&](std::string& room, std::size_t begin, std::size_t end) {
+    out << head << ",\n  \"timings\": [";
+    SpoolRows(campaign.timings.size(), out, fileDescriptor, [&](std::string& room, std::size_t begin, std::size_t end) {
         return LayOutTimings(room, campaign, result, texts, begin, end);
     });
-    text += campaign.timings.empty() ? "]\n}\n" : "\n  ]\n}\n";
-    out << text;
+    out << (campaign.timings.empty() ? "]\n}\n" : "\n  ]\n}\n");
 }
 
 }  // namespace report

@@ -16,14 +16,12 @@ namespace report {
 
 using namespace campaign;
 using namespace fitting;
+
 namespace {
 
 // The timing table's columns: the file and line take 22 and a space, the observer's name at least 21 and a
 // space (the title's width), at most 40: beyond that a line no longer fits a wide terminal.
 constexpr std::size_t WhereWidth = 22, NameNarrowest = 21, NameWidest = 40;
-
-// Rows a thread lays out at a time, some 100 bytes each.
-constexpr std::size_t RowsPerPiece = 4096;
 
 // Each observer's name as the table shows it, and the column's width in nameWidth. Names are escaped, and
 // shortened in the middle, so that "... team A" and "... team B" stay apart; names that still look alike
@@ -185,7 +183,7 @@ void WriteTables(const Reduction& reduction, const TextWords& w, kit::Language l
     if (written) header.insert(WhereWidth + 1 + nameWidth + 1 + 9, Padded(w.asPrinted, WrittenWidth) + Padded(w.utTime, UtWidth));
     text << '\n' << header << '\n';
     // The rows in pieces, laid out on the processors and written in order.
-    SpoolRows(campaign.timings.size(), RowsPerPiece, text, fileDescriptor, [&](std::string& room, std::size_t begin, std::size_t end) {
+    SpoolRows(campaign.timings.size(), text, fileDescriptor, [&](std::string& room, std::size_t begin, std::size_t end) {
         room.clear();
         for (std::size_t i = begin; i < end; ++i) {
             const Timing& t = campaign.timings[i];

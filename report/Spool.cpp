@@ -16,6 +16,7 @@
 namespace report {
 
 using namespace campaign;
+
 namespace {
 
 // A piece's room, kept from block to block, and the bytes of it laid out.
@@ -34,13 +35,13 @@ struct PlacedFile {
 
 }  // namespace
 
-void SpoolRows(std::size_t count, std::size_t rowsPerPiece, std::ostream& out, int fileDescriptor, const LayOutRows& layOut) {
+void SpoolRows(std::size_t count, std::ostream& out, int fileDescriptor, const LayOutRows& layOut) {
     std::vector<Piece> pieces(PieceThreads()), written(pieces.size());
-    const std::size_t block = pieces.size() * rowsPerPiece;
+    const std::size_t block = pieces.size() * RowsPerPiece;
     // Piece p of the block from first (nothing past the last row).
     auto layOutPiece = [&](std::size_t p, std::size_t first) {
-        const std::size_t from = std::min(count, first + p * rowsPerPiece);
-        pieces[p].used = layOut(pieces[p].room, from, std::min(count, from + rowsPerPiece));
+        const std::size_t from = std::min(count, first + p * RowsPerPiece);
+        pieces[p].used = layOut(pieces[p].room, from, std::min(count, from + RowsPerPiece));
     };
     // A regular file is written at each piece's own place by the thread that laid it out, each block while
     // the next is laid out: the threads copy into the file side by side, no third one waits on the copying.

@@ -14,10 +14,14 @@ namespace report {
 // read what every row shares.
 using LayOutRows = std::function<std::size_t(std::string& room, std::size_t begin, std::size_t end)>;
 
-// Rows [0, count) laid out and written to out in order: in blocks, each cut into one piece of rowsPerPiece
+// Rows a thread lays out at a time, a few hundred bytes each: the pieces' text (some 7 MB on two processors) is
+// all the writing adds to the program's peak of memory, and each block starts its threads anew.
+inline constexpr std::size_t RowsPerPiece = 4096;
+
+// Rows [0, count) laid out and written to out in order: in blocks, each cut into one piece of RowsPerPiece
 // per thread, each block written while the next is laid out. Where out writes to fileDescriptor and that is a
 // regular file (not opened to append), each thread writes its pieces at their places itself, out flushed
 // before and going on after them; a failed write leaves out bad. Memory grows with the block, not the rows.
-void SpoolRows(std::size_t count, std::size_t rowsPerPiece, std::ostream& out, int fileDescriptor, const LayOutRows& layOut);
+void SpoolRows(std::size_t count, std::ostream& out, int fileDescriptor, const LayOutRows& layOut);
 
 }  // namespace report

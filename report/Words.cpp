@@ -14,6 +14,7 @@ namespace report {
 
 using namespace campaign;
 using namespace fitting;
+
 namespace {
 
 const TextWords TextEnglish = {

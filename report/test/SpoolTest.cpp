@@ -34,7 +34,7 @@ std::size_t LayOut(std::string& room, std::size_t begin, std::size_t end) {
 
 TEST(SpoolRows, WritesEveryRowInOrderThroughAStreamAndAtPlacesInAFile) {
     // Counts around whole blocks of pieces: none, fewer than a piece, a block and one either side, several.
-    const std::size_t perPiece = 3, block = perPiece * campaign::PieceThreads();
+    const std::size_t block = RowsPerPiece * campaign::PieceThreads();
     const std::filesystem::path path = std::filesystem::temp_directory_path() / ("spool-" + std::to_string(getpid()));
     for (const std::size_t count : {std::size_t{0}, std::size_t{1}, block - 1, block, block + 1, 5 * block + 2}) {
         std::string expected = "head\n";
@@ -42,7 +42,7 @@ TEST(SpoolRows, WritesEveryRowInOrderThroughAStreamAndAtPlacesInAFile) {
         expected += "tail\n";
         std::ostringstream stream;
         stream << "head\n";
-        SpoolRows(count, perPiece, stream, -1, LayOut);
+        SpoolRows(count, stream, -1, LayOut);
         stream << "tail\n";
         EXPECT_EQ(stream.str(), expected) << count << " rows through a stream";
         // A regular file, and one opened to append (written through the stream): the same bytes.
@@ -53,7 +53,7 @@ TEST(SpoolRows, WritesEveryRowInOrderThroughAStreamAndAtPlacesInAFile) {
                 __gnu_cxx::stdio_filebuf<char> buffer(descriptor, std::ios::out);
                 std::ostream file(&buffer);
                 file << "head\n";
-                SpoolRows(count, perPiece, file, descriptor, LayOut);
+                SpoolRows(count, file, descriptor, LayOut);
                 file << "tail\n";
                 EXPECT_TRUE(file.flush()) << count << " rows";
             }
