@@ -60,6 +60,30 @@ bool ParseUse(const std::string& text, bool& use) {
     return false;
 }
 
+// A coordinate's name, the letters of its hemispheres and its largest size in degrees.
+struct Coordinate {
+    const char* name;
+    const char* hemispheres;
+    double limit;
+    const char* range;
+};
+constexpr Coordinate Latitudes{"latitude", "NS", 90.0, "-90..90"}, Longitudes{"longitude", "EW", 180.0, "-180..180"};
+
+// A latitude or longitude cell in degrees; false, with the complaint, when it is none or out of range.
+bool ReadCoordinate(const std::string& text, const Coordinate& coordinate, fields::NumberStyle style, double& degrees,
+                    std::string& complaint) {
+    std::string why;
+    if (!fields::ParseAngle(text, coordinate.hemispheres, style, degrees, why)) {
+        complaint = std::string(coordinate.name) + " " + Quoted(text) + " " + why;
+        return false;
+    }
+    if (std::fabs(degrees) > coordinate.limit) {
+        complaint = std::string(coordinate.name) + " " + Quoted(text) + " is outside " + coordinate.range;
+        return false;
+    }
+    return true;
+}
+
 // The site, coordinates, date, clock and options common to both layouts; false, with the complaint, when the
 // row is unusable.
 bool ReadSite(const RowLayout& row, const CsvRecord& record, RowCommon& common, Timing& timing, RowValues& values) {
@@ -72,23 +96,8 @@ bool ReadSite(const RowLayout& row, const CsvRecord& record, RowCommon& common, 
         return false;
     }
     if (values.site.empty()) values.site = values.observer;
-    std::string why;
-    const std::string& latitude = Field(record.fields, layout.at[Latitude]);
-    if (!fields::ParseAngle(latitude, "NS", style, timing.latitudeDegrees, why)) {
-        values.complaint = "latitude " + Quoted(latitude) + " " + why;
-        return false;
-    }
-    if (std::fabs(timing.latitudeDegrees) > 90.0) {
-        values.complaint = "latitude " + Quoted(latitude) + " is outside -90..90";
-        return false;
-    }
-    const std::string& longitude = Field(record.fields, layout.at[Longitude]);
-    if (!fields::ParseAngle(longitude, "EW", style, timing.longitudeDegrees, why)) {
-        values.complaint = "longitude " + Quoted(longitude) + " " + why;
-        return false;
-    }
-    if (std::fabs(timing.longitudeDegrees) > 180.0) {
-        values.complaint = "longitude " + Quoted(longitude) + " is outside -180..180";
+    if (!ReadCoordinate(Field(record.fields, layout.at[Latitude]), Latitudes, style, timing.latitudeDegrees, values.complaint) ||
+        !ReadCoordinate(Field(record.fields, layout.at[Longitude]), Longitudes, style, timing.longitudeDegrees, values.complaint)) {
         return false;
     }
     const std::string sigma = fields::Trim(Field(record.fields, layout.at[Sigma]));
@@ -110,6 +119,7 @@ bool ReadSite(const RowLayout& row, const CsvRecord& record, RowCommon& common, 
     }
     const std::string date = fields::Trim(Field(record.fields, layout.at[Date]));
     int year = 0, month = 0, day = 0;
+    std::string why;
     if (!date.empty() && !fields::ParseDate(date, year, month, day, why)) {
         values.complaint = "date " + Quoted(date) + (why.empty() ? " is not a date such as 2012-06-05 or 05.06.2012" : " " + why);
         return false;
